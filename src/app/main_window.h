@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+namespace keyweave {
+
+// The program's one window: script choice, script view, binding, reload, About and Exit.
+class TMainWindow {
+public:
+    static int Create();
+    static int UpdateBindLabels();
+    // Takes and handles at most one GUI event.
+    static int Update();
+    // Appends a line and a line break to the script view.
+    static int AddText(const std::u16string& line);
+    // Fills the script view with the current script's listing and colours it.
+    static int UpdateScriptView();
+    static int UpdateScriptViewColor();
+    static int UpdateScriptList();
+};
+
+// Id of the event that announces a captured Start/Stop binding.
+inline constexpr int BindCapturedEvent = 1;
+
+inline const std::u16string kApplicationTitle = u"Keyweave 1.0";
+
+} // namespace keyweave

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "input/key.h"
+
+#include <memory>
+#include <string>
+
+namespace keyweave {
+
+class TPoint {
+public:
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    int Set(std::int32_t x, std::int32_t y) {
+        X = x;
+        Y = y;
+        return 0;
+    }
+};
+
+using PointRef = std::shared_ptr<TPoint>;
+
+// The mouse: its button table, cursor position and moves, button injection and the lock.
+class TMouse {
+public:
+    static KeyRef AddKey(const std::u16string& name, const std::u16string& scriptName,
+                         std::int32_t code);
+    static KeyRef ReturnTKeyFromInt(std::int32_t code);
+    static KeyRef ReturnTKeyFromString(const std::u16string& text);
+    static std::int32_t ReturnIntFromString(const std::u16string& text);
+    static std::u16string ReturnNameFromInt(std::int32_t code);
+    static std::u16string ReturnScriptNameFromInt(std::int32_t code);
+
+    static int Down(std::int32_t button);
+    static int Up(std::int32_t button);
+    static int Flush();
+    static int SetPos(std::int32_t x, std::int32_t y);
+    static PointRef GetPos();
+    static std::int32_t GetPosX();
+    static std::int32_t GetPosY();
+    // Pins the cursor where it is; Update puts it back there once per running turn.
+    static int Lock();
+    static int Unlock();
+    static int Update();
+
+    // The absolute-move coordinate (0..65535 across the desktop) of the centre of a pixel:
+    // (pixel * 65536 + 32768) / size, so that the system's mapping back to pixels,
+    // (value * size) >> 16, lands on exactly that pixel. Off-screen pixels keep their sign.
+    static std::int32_t AbsMousePos(std::int32_t pixel, std::int32_t size);
+    static std::int32_t AbsMousePosX(std::int32_t x);
+    static std::int32_t AbsMousePosY(std::int32_t y);
+};
+
+} // namespace keyweave

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <bitset>
+
+namespace keyweave {
+
+// Virtual-key codes 0..255 (Windows numbering, the vocabulary of scripts and settings.ini).
+using KeySet = std::bitset<256>;
+
+// The system-wide keyboard: which keys are held now, and synthetic key transitions.
+class KeyboardDevice {
+public:
+    virtual ~KeyboardDevice() = default;
+
+    // The keys among codes 32..255 that are held at this moment, whatever window has the
+    // focus, injected presses included. Bits outside 32..255 are never set.
+    virtual KeySet HeldKeys() = 0;
+
+    // Sends one press or release of the key with this virtual-key code (0..255) to the
+    // focused application. A code that no key has sends nothing.
+    virtual void SendKey(int code, bool down) = 0;
+};
+
+} // namespace keyweave

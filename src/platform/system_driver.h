@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace keyweave {
+
+// The platform's message pump, the hand-over of work to the main thread, the loop's pause,
+// message boxes and the end of the process.
+class SystemDriver {
+public:
+    virtual ~SystemDriver() = default;
+
+    // Dispatches every pending platform message and runs every pending main-thread call,
+    // without blocking.
+    virtual void Poll() = 0;
+
+    // Blocks until a platform message or a main-thread call is pending, then Poll().
+    virtual void Wait() = 0;
+
+    // Callable from any thread. The call runs on the main thread during its next Poll, Wait
+    // or modal loop (a message box), after every call posted before it, never nested.
+    virtual void PostMainThreadCall(std::function<void()> call) = 0;
+
+    // The main loop's pause.
+    virtual void Sleep(int ms) = 0;
+
+    // A modal message box with an OK button: a warning icon when serious, else an
+    // information icon. Returns when the user has dismissed it.
+    virtual void Notify(const std::u16string& title, const std::u16string& text, bool serious) = 0;
+
+    // Ends the process with this status through the normal exit path.
+    [[noreturn]] virtual void ExitProcess(int status) = 0;
+};
+
+} // namespace keyweave

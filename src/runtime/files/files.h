@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace keyweave {
+
+// Paths are texts in which backslashes and slashes both separate folders; relative paths are
+// resolved against the current directory. Files are read and written one byte per character.
+
+// The names in a folder, in the order the system gives them; with skipDots, "." and ".."
+// are left out. Empty when the folder cannot be read.
+std::vector<std::u16string> ListFolder(const std::u16string& path, bool skipDots);
+
+// The extension after the last dot of the last path element, without the dot; or "".
+std::u16string PathExtension(const std::u16string& path);
+
+// 0 nothing there (or not accessible), 1 regular file, 2 folder.
+int PathKind(const std::u16string& path);
+
+// A file opened in binary mode.
+class TCStream {
+public:
+    TCStream(std::filebuf file, std::int64_t size, int mode);
+    ~TCStream();
+    TCStream(const TCStream&) = delete;
+    TCStream& operator=(const TCStream&) = delete;
+
+    // 1 when the position equals the size.
+    int Eof() const { return _pos >= _size ? 1 : 0; }
+
+    // The next line: bytes up to a line feed, a zero byte or the end of the file; carriage
+    // returns dropped; each byte one character.
+    std::u16string ReadLine();
+
+    // Writes the low byte of each character, then CR LF; 1 when every byte was written.
+    int WriteLine(const std::u16string& text);
+
+    // Flushes and closes; 0 when that failed. A second Close does nothing.
+    int Close();
+
+private:
+    std::int64_t _pos = 0;
+    std::int64_t _size = 0;
+    std::filebuf _cstream;
+    int _mode;
+    bool _failed = false;
+};
+
+using StreamRef = std::unique_ptr<TCStream>;
+
+StreamRef OpenForReading(const std::u16string& path);
+StreamRef OpenForWriting(const std::u16string& path);
+
+// Renames a file over another, replacing it; false when that failed.
+bool ReplaceFile(const std::u16string& from, const std::u16string& to);
+
+// Removes a file; false when that failed.
+bool RemoveFile(const std::u16string& path);
+
+} // namespace keyweave

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "script/command.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace keyweave {
+
+// A number as scripts write it: optional blanks, an optional sign, then "%" and binary
+// digits, "$" and hexadecimal digits, or decimal digits. Reading stops at the first character
+// that does not fit; overflow wraps modulo 2^32.
+struct NumberReading {
+    std::int32_t value = 0;
+    bool hasDigits = false;   // false: the text reads as 0
+    std::size_t consumed = 0; // characters used, up to the first that does not fit
+};
+NumberReading ReadNumber(const std::u16string& text);
+
+// The argument pieces of a statement line: the text from its first "(" on, without any
+// parentheses, trimmed, without blanks, split at every comma.
+std::vector<std::u16string> SplitArguments(const std::u16string& line);
+
+// What one line of a script file turned out to be.
+enum class LineKind {
+    Comment,        // starts with two backslashes
+    Empty,          // nothing but blanks and control characters
+    BeforeHeader,   // any other line before the header
+    Header,         // "?kweaver", any case
+    NameLine,       // the line after the header, starting with "{"
+    ConsumedAsName, // the line after the header without "{": taken as the name line
+    NoParenthesis,  // a statement line without "(": ignored
+    UnknownKeyword, // ignored
+    Statement,      // compiled
+};
+
+struct LineOutcome {
+    LineKind kind = LineKind::Empty;
+    std::u16string trimmed;             // the trimmed line
+    std::u16string keyword;             // statements: lower-cased keyword
+    std::vector<std::u16string> pieces; // statements: the argument pieces
+    std::size_t firstCommand = 0;       // statements: index of its first command in commands()
+    std::size_t commandCount = 0;       // statements: number of commands it appended
+};
+
+// The script language, one line at a time. Used by TScript::Read on the lines of a file, and
+// by keyweave-check, which inspects each line's outcome.
+class ScriptParser {
+public:
+    LineOutcome ProcessLine(const std::u16string& line);
+
+    // True once a header has been followed by another significant line.
+    bool IsScript() const { return state_ == State::Statements; }
+    bool SawHeader() const { return state_ != State::SeekHeader; }
+    const std::u16string& name() const { return name_; }
+    const CommandList& commands() const { return commands_; }
+
+private:
+    enum class State { SeekHeader, ExpectName, Statements };
+    void CompileStatement(LineOutcome& outcome);
+    void Append(const std::u16string& command, std::int32_t value, std::int32_t value2);
+
+    State state_ = State::SeekHeader;
+    std::u16string name_;
+    CommandList commands_;
+};
+
+} // namespace keyweave

@@ -19,6 +19,9 @@ public:
     static int UpdateScriptList();
 };
 
+// Sets the status bar text of the main window.
+void ShowStatus(const std::u16string& text);
+
 // Id of the event that announces a captured Start/Stop binding.
 inline constexpr int BindCapturedEvent = 1;
 

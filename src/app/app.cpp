@@ -1,0 +1,80 @@
+#include "app/app.h"
+
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "input/key_table.h"
+#include "input/keyboard.h"
+#include "input/mouse.h"
+#include "runtime/runtime.h"
+#include "runtime/system/system.h"
+
+namespace keyweave {
+
+int TApp::CheckBindings() {
+    if (Program().BindList.empty()) {
+        Notify(u"You need to bind the Start/Stop key!", true);
+    }
+    return 0;
+}
+
+// The program selects scripts only through the script combo box; this clears the selection.
+int TApp::SelectScript(const ScriptRef&) {
+    auto& program = Program();
+    if (program.CurrentScript) {
+        program.CurrentScript->Reset();
+        program.CurrentScript = nullptr;
+    }
+    program.ScriptCombo->SelectItem(-1, 0);
+    ShowStatus(u"Select a script.");
+    TMainWindow::UpdateScriptView();
+    TMouse::Flush();
+    TMouse::Unlock();
+    TKeyboard::Flush();
+    return 0;
+}
+
+int TApp::Close() {
+    TKeyboard::Flush();
+    TMouse::Flush();
+    EndProcess(0);
+}
+
+void TApp::StartUp(Platform& platform) {
+    StartRuntime(platform);
+    ResetProgramState();
+    FillKeyTable();
+    LoadSettings();
+    TMainWindow::Create();
+    TScript::LoadScripts();
+    TMainWindow::UpdateScriptList();
+    TMainWindow::UpdateBindLabels();
+    CheckBindings();
+}
+
+void TApp::Turn() {
+    auto& program = Program();
+    TKeyboard::Update();
+    if (!program.BindList.empty()) {
+        TKey::Update();
+        if (program.Running == 1) {
+            TMouse::Update();
+            if (const ScriptRef script = program.CurrentScript) {
+                script->Update();
+            }
+        }
+    } else {
+        program.Running = 0;
+        TKey::UpdateBind();
+    }
+    SleepMs(2);
+    TMainWindow::Update();
+}
+
+void TApp::Run(Platform& platform) {
+    StartUp(platform);
+    for (;;) {
+        Turn();
+    }
+}
+
+} // namespace keyweave

@@ -1,0 +1,264 @@
+#include "app/main_window.h"
+
+#include "app/app.h"
+#include "app/program_state.h"
+#include "input/keyboard.h"
+#include "input/mouse.h"
+#include "runtime/events/event_queue.h"
+#include "runtime/gui/gadget.h"
+#include "runtime/strings.h"
+#include "runtime/system/system.h"
+#include "script/command.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace keyweave {
+
+namespace {
+
+const std::u16string kAboutText =
+    u"Keyweave 1.0 - keyboard and mouse macro player, by the Keyweave authors.";
+const std::u16string kBindButtonText = u"Bind Start/Stop key.";
+const std::u16string kBindPrompt = u"Hold key(s) down for 3 seconds.";
+
+constexpr int kWindowStyle = WindowTitleBar | WindowStatusBar | WindowClientShape | WindowCentred;
+constexpr int kPushButton = 8;
+constexpr int kDropDownList = 0;
+constexpr Rgb kViewBackground{51, 68, 85};
+constexpr Rgb kArgumentColour{147, 255, 255};
+constexpr Rgb kParenthesisColour{255, 255, 255};
+
+struct WordColour {
+    const char16_t* name;
+    Rgb colour;
+};
+
+constexpr WordColour kWordColours[] = {
+    {u"KEYDOWN", {255, 255, 0}},   {u"KEYUP", {255, 255, 0}},
+    {u"MOUSEDOWN", {255, 255, 0}}, {u"MOUSEUP", {255, 255, 0}},
+    {u"MOUSELOC", {255, 255, 0}},  {u"RESTOREMOUSELOC", {255, 255, 0}},
+    {u"LOCKMOUSE", {255, 255, 0}}, {u"UNLOCKMOUSE", {255, 255, 0}},
+    {u"SLEEP", {0, 255, 102}},     {u"STOP", {255, 100, 100}},
+    {u"PAUSE", {255, 100, 100}},
+};
+
+std::optional<Rgb> ColourOfWord(const std::u16string& word) {
+    const std::u16string name = Trim(Upper(word));
+    for (const auto& entry : kWordColours) {
+        if (name == entry.name) {
+            return entry.colour;
+        }
+    }
+    return std::nullopt;
+}
+
+void Colour(TGadget& view, Rgb colour, std::size_t pos, std::size_t length) {
+    if (length > 0) {
+        view.SetStyle(colour, 0, static_cast<int>(pos), static_cast<int>(length), UnitCharacters);
+    }
+}
+
+// Colours the line text[start, end): its command word by kind, the text between the
+// parentheses, and the two parentheses. A line without "(" keeps the default colour.
+void ColourLine(TGadget& view, const std::u16string& text, std::size_t start, std::size_t end) {
+    const auto first = text.begin() + static_cast<std::ptrdiff_t>(start);
+    const auto last = text.begin() + static_cast<std::ptrdiff_t>(end);
+    const auto parenthesis = std::find(first, last, u'(');
+    if (parenthesis == last) {
+        return;
+    }
+    const std::size_t paren = static_cast<std::size_t>(parenthesis - text.begin());
+    if (const auto colour = ColourOfWord(std::u16string(first, parenthesis))) {
+        Colour(view, *colour, start, paren - start);
+    }
+    const std::size_t restLength = end - paren;
+    if (restLength > 2) {
+        Colour(view, kArgumentColour, paren + 1, restLength - 2);
+    }
+    Colour(view, kParenthesisColour, paren, 1);
+    Colour(view, kParenthesisColour, end - 1, 1);
+}
+
+std::u16string JoinLines(const std::vector<std::u16string>& lines) {
+    std::size_t length = 0;
+    for (const auto& line : lines) {
+        length += line.size() + 1;
+    }
+    std::u16string joined;
+    joined.reserve(length);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            joined += u'\n';
+        }
+        joined += lines[i];
+    }
+    return joined;
+}
+
+void ChooseScript(const ObjectRef& chosen) {
+    auto& program = Program();
+    const auto script = std::dynamic_pointer_cast<TScript>(chosen);
+    if (!script) {
+        return;
+    }
+    program.CurrentScript = script;
+    script->Reset();
+    ShowStatus(script->Name + u" ready.");
+    TMainWindow::UpdateScriptView();
+    TMouse::Flush();
+    TMouse::Unlock();
+    TKeyboard::Flush();
+}
+
+void StartBinding() {
+    auto& program = Program();
+    program.BindLabel->SetText(kBindPrompt);
+    program.BindList.clear();
+}
+
+// The scripts that the reload drops keep their pending waits' timers otherwise, and each
+// would hold one of the timer service's few slots for good.
+void StopPendingWaits() {
+    for (const auto& script : Program().ScriptList) {
+        if (script->Timer) {
+            script->Timer->Stop();
+            script->Timer = nullptr;
+        }
+    }
+}
+
+void ReloadScripts() {
+    auto& program = Program();
+    program.Running = 0;
+    StopPendingWaits();
+    TScript::LoadScripts();
+    TMainWindow::UpdateScriptList();
+    TMainWindow::UpdateBindLabels();
+    program.ScriptView->ReplaceText(0, -1, u"", UnitCharacters);
+    program.ScriptCombo->SetText(u"");
+    ShowStatus(u"Choose a script.");
+}
+
+void FinishBinding() {
+    TMainWindow::UpdateBindLabels();
+    TApp::SaveSettings();
+    Program().BindButton->SetText(kBindButtonText);
+}
+
+void HandleGadgetAction(const ObjectRef& source) {
+    auto& program = Program();
+    if (source == program.ScriptCombo) {
+        ChooseScript(CurrentEventExtra());
+    } else if (source == program.ExitButton) {
+        TApp::Close();
+    } else if (source == program.BindButton) {
+        StartBinding();
+    } else if (source == program.AboutButton) {
+        Notify(kAboutText, false);
+    } else if (source == program.ReloadButton) {
+        ReloadScripts();
+    }
+}
+
+} // namespace
+
+void ShowStatus(const std::u16string& text) {
+    if (const GadgetRef window = Program().Window) {
+        window->SetStatus(text);
+    }
+}
+
+int TMainWindow::Create() {
+    auto& program = Program();
+    SetApplicationTitle(kApplicationTitle);
+    program.Window = CreateWindowGadget(kApplicationTitle, 0, 0, 600, 400, nullptr, kWindowStyle);
+    const GadgetRef& window = program.Window;
+    program.CurrentScriptLabel =
+        CreateLabelGadget(u"Current Script", 0, 5, 200, 20, window, LabelCentred);
+    program.ScriptCombo = CreateComboBoxGadget(5, 25, 190, 20, window, kDropDownList);
+    program.ExitButton = CreateButtonGadget(u"Exit", 5, 370, 190, 25, window, kPushButton);
+    program.ScriptView = CreateTextAreaGadget(200, 5, 395, 390, window, TextAreaReadOnly);
+    program.ScriptView->SetColor(kViewBackground);
+    program.BindButton = CreateButtonGadget(kBindButtonText, 5, 55, 190, 25, window, kPushButton);
+    program.BindLabel = CreateLabelGadget(u"", 5, 85, 190, 20, window, LabelCentred);
+    program.AboutButton = CreateButtonGadget(u"About", 5, 340, 190, 25, window, kPushButton);
+    program.ReloadButton =
+        CreateButtonGadget(u"Reload Scripts", 5, 310, 190, 25, window, kPushButton);
+    ShowStatus(u"Select a script.");
+    return 0;
+}
+
+int TMainWindow::UpdateBindLabels() {
+    auto& program = Program();
+    std::u16string text;
+    for (const auto& key : program.BindList) {
+        text += u"<" + key->Name + u"> ";
+    }
+    program.BindLabel->SetText(text);
+    return 0;
+}
+
+int TMainWindow::Update() {
+    if (!EventQueuePeek()) {
+        return 0;
+    }
+    const std::int32_t id = EventQueueWait();
+    const ObjectRef source = CurrentEventSource();
+    if (id == WindowClose && source == Program().Window) {
+        TApp::Close();
+    } else if (id == GadgetAction) {
+        HandleGadgetAction(source);
+    } else if (id == BindCapturedEvent) {
+        FinishBinding();
+    }
+    return 0;
+}
+
+int TMainWindow::AddText(const std::u16string& line) {
+    TGadget& view = *Program().ScriptView;
+    const std::u16string text = view.AreaText(0, -1, UnitCharacters);
+    view.ReplaceText(0, -1, text + line + u"\n", UnitCharacters);
+    return 0;
+}
+
+// The listing goes in with one replacement, so a rebuild costs time linear in its length.
+int TMainWindow::UpdateScriptView() {
+    auto& program = Program();
+    TGadget& view = *program.ScriptView;
+    view.LockText();
+    view.ReplaceText(0, -1, u"", UnitCharacters);
+    if (program.CurrentScript && !program.CurrentScript->DataList.empty()) {
+        AddText(JoinLines(DisplayLines(program.CurrentScript->DataList)));
+    }
+    UpdateScriptViewColor();
+    view.UnlockText();
+    return 0;
+}
+
+int TMainWindow::UpdateScriptViewColor() {
+    TGadget& view = *Program().ScriptView;
+    const std::u16string text = view.AreaText(0, -1, UnitCharacters);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t lineBreak = text.find(u'\n', start);
+        const std::size_t end = lineBreak == std::u16string::npos ? text.size() : lineBreak;
+        ColourLine(view, text, start, end);
+        if (lineBreak == std::u16string::npos) {
+            break;
+        }
+        start = lineBreak + 1;
+    }
+    return 0;
+}
+
+int TMainWindow::UpdateScriptList() {
+    auto& program = Program();
+    program.ScriptCombo->Clear();
+    for (const auto& script : program.ScriptList) {
+        AddItem(program.ScriptCombo, script->Name, 0, -1, u"", script);
+    }
+    return 0;
+}
+
+} // namespace keyweave

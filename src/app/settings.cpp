@@ -1,0 +1,79 @@
+#include "app/app.h"
+#include "app/program_state.h"
+#include "input/keyboard.h"
+#include "runtime/files/files.h"
+#include "runtime/strings.h"
+
+namespace keyweave {
+
+namespace {
+
+constexpr int kRegularFile = 1;
+
+// Splits at every blank: two blanks in a row, or a blank at either end, give empty pieces.
+std::vector<std::u16string> SplitAtBlanks(const std::u16string& line) {
+    std::vector<std::u16string> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t blank = line.find(u' ', start);
+        if (blank == std::u16string::npos) {
+            pieces.push_back(line.substr(start));
+            return pieces;
+        }
+        pieces.push_back(line.substr(start, blank - start));
+        start = blank + 1;
+    }
+}
+
+std::u16string BindingLine(const KeyList& keys) {
+    std::u16string line;
+    for (const auto& key : keys) {
+        line += u" " + key->ScriptName;
+    }
+    return Trim(line);
+}
+
+bool WriteWholeFile(const std::u16string& path, const std::u16string& line) {
+    const StreamRef stream = OpenForWriting(path);
+    if (!stream) {
+        return false;
+    }
+    const bool written = stream->WriteLine(line) != 0;
+    const bool closed = stream->Close() != 0;
+    return written && closed;
+}
+
+} // namespace
+
+int TApp::LoadSettings() {
+    auto& program = Program();
+    if (PathKind(program.SettingsPath) != kRegularFile) {
+        return 0;
+    }
+    const StreamRef stream = OpenForReading(program.SettingsPath);
+    if (!stream) {
+        return 0;
+    }
+    const std::u16string line = stream->ReadLine();
+    for (const auto& piece : SplitAtBlanks(line)) {
+        if (KeyRef key = TKeyboard::ReturnTKeyFromString(piece)) {
+            program.BindList.push_back(std::move(key));
+        }
+    }
+    stream->Close();
+    return 0;
+}
+
+// The new binding is written beside the settings file and then moved over it, so that a
+// failed write leaves the previous binding in place, byte for byte.
+int TApp::SaveSettings() {
+    const std::u16string& path = Program().SettingsPath;
+    const std::u16string temporary = path + u".tmp";
+    if (!WriteWholeFile(temporary, BindingLine(Program().BindList)) ||
+        !ReplaceFile(temporary, path)) {
+        RemoveFile(temporary);
+    }
+    return 0;
+}
+
+} // namespace keyweave

@@ -17,6 +17,9 @@ Platform& CurrentPlatform();
 // (for instance from a main-thread call) returns at once.
 void PumpMessages();
 
+// Whether a pump is running on the main thread (the caller is inside one of its callbacks).
+bool IsPumping();
+
 // Waits until a message or main-thread call is pending, then pumps; guarded like PumpMessages.
 void WaitAndPumpMessages();
 

@@ -96,6 +96,12 @@ public:
     void LockText() override;
     void UnlockText() override;
     void SetStyle(Rgb colour, int flags, int pos, int length, int units) override;
+
+private:
+    bool IsList() const;
+    bool IsTextArea() const;
+    void ApplySelection(int index, int op);
+    void TextChanged();
 };
 
 // The simulated platform. Time is virtual: it moves only when the program sleeps, waits, or

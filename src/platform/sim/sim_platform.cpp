@@ -1,0 +1,118 @@
+#include "platform/sim/sim_platform.h"
+
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_gadgets.h"
+#include "platform/sim/sim_input.h"
+#include "platform/sim/sim_system.h"
+
+namespace keyweave::sim {
+
+struct SimPlatform::Impl {
+    explicit Impl(ScreenSize desktop)
+        : system(clock), keyboard(clock, log), mouse(clock, log, desktop), gadgets(desktop) {}
+
+    SimClock clock;
+    InjectionLog log;
+    SimSystemDriver system;
+    SimKeyboard keyboard;
+    SimMouse mouse;
+    SimGadgetDriver gadgets;
+};
+
+SimPlatform::SimPlatform(ScreenSize desktop) : impl_(std::make_unique<Impl>(desktop)) {}
+
+SimPlatform::~SimPlatform() = default;
+
+KeyboardDevice& SimPlatform::Keyboard() {
+    return impl_->keyboard;
+}
+
+MouseDevice& SimPlatform::Mouse() {
+    return impl_->mouse;
+}
+
+TimerSource& SimPlatform::Timers() {
+    return impl_->clock;
+}
+
+SystemDriver& SimPlatform::System() {
+    return impl_->system;
+}
+
+GadgetDriver& SimPlatform::Gadgets() {
+    return impl_->gadgets;
+}
+
+std::int64_t SimPlatform::Now() const {
+    return impl_->clock.Now();
+}
+
+void SimPlatform::Advance(std::int64_t ms) {
+    impl_->clock.Advance(ms);
+}
+
+void SimPlatform::HoldKey(int code) {
+    impl_->keyboard.SetHeld(code, true);
+}
+
+void SimPlatform::ReleaseKey(int code) {
+    impl_->keyboard.SetHeld(code, false);
+}
+
+bool SimPlatform::IsKeyDown(int code) const {
+    return impl_->keyboard.IsDown(code);
+}
+
+void SimPlatform::MoveCursorByUser(int x, int y) {
+    impl_->mouse.MoveByUser(x, y);
+}
+
+ScreenPoint SimPlatform::Cursor() const {
+    return impl_->mouse.CursorPos();
+}
+
+bool SimPlatform::IsButtonDown(int button) const {
+    return impl_->mouse.IsButtonDown(button);
+}
+
+const std::vector<InjectedAction>& SimPlatform::Log() const {
+    return impl_->log;
+}
+
+void SimPlatform::ClearLog() {
+    impl_->log.clear();
+}
+
+int SimPlatform::RunningTimerCount() const {
+    return impl_->clock.RunningCount();
+}
+
+int SimPlatform::PendingCalls() const {
+    return impl_->system.PendingCalls();
+}
+
+const std::vector<MessageBoxRecord>& SimPlatform::MessageBoxes() const {
+    return impl_->system.MessageBoxes();
+}
+
+void SimPlatform::SetMessageBoxHandler(std::function<void(const MessageBoxRecord&)> handler) {
+    impl_->system.SetMessageBoxHandler(std::move(handler));
+}
+
+void SimPlatform::SetMessageBoxDuration(std::int64_t modalMs) {
+    impl_->system.SetMessageBoxDuration(modalMs);
+}
+
+const std::vector<std::shared_ptr<SimGadget>>& SimPlatform::GadgetsCreated() const {
+    return impl_->gadgets.Created();
+}
+
+SimGadget& AsSim(const GadgetRef& gadget) {
+    auto* sim = dynamic_cast<SimGadget*>(gadget.get());
+    if (sim == nullptr) {
+        throw std::logic_error("not a gadget of the simulated platform");
+    }
+    return *sim;
+}
+
+} // namespace keyweave::sim

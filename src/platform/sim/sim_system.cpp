@@ -1,0 +1,59 @@
+#include "platform/sim/sim_system.h"
+
+#include <stdexcept>
+
+namespace keyweave::sim {
+
+void SimSystemDriver::Poll() {
+    for (int run = 0; run < kMaxCallsPerPoll && !calls_.empty(); ++run) {
+        std::function<void()> call = std::move(calls_.front());
+        calls_.pop_front();
+        call();
+    }
+}
+
+void SimSystemDriver::Wait() {
+    if (calls_.empty()) {
+        const auto deadline = clock_.NextDeadline();
+        if (!deadline) {
+            throw std::logic_error("Wait with no timer running would block forever");
+        }
+        clock_.Advance(*deadline - clock_.Now());
+    }
+    Poll();
+}
+
+void SimSystemDriver::PostMainThreadCall(std::function<void()> call) {
+    calls_.push_back(std::move(call));
+}
+
+void SimSystemDriver::Sleep(int ms) {
+    clock_.Advance(ms);
+}
+
+void SimSystemDriver::Notify(const std::u16string& title, const std::u16string& text,
+                             bool serious) {
+    const MessageBoxRecord box{clock_.Now(), title, text, serious};
+    boxes_.push_back(box);
+    if (boxHandler_) {
+        boxHandler_(box);
+    }
+    for (std::int64_t elapsed = 0; elapsed < modalMs_; ++elapsed) {
+        clock_.Advance(1);
+        Poll();
+    }
+}
+
+void SimSystemDriver::ExitProcess(int status) {
+    throw ProcessExit(status);
+}
+
+void SimSystemDriver::SetMessageBoxHandler(std::function<void(const MessageBoxRecord&)> handler) {
+    boxHandler_ = std::move(handler);
+}
+
+void SimSystemDriver::SetMessageBoxDuration(std::int64_t modalMs) {
+    modalMs_ = modalMs;
+}
+
+} // namespace keyweave::sim

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_platform.h"
+#include "platform/system_driver.h"
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace keyweave::sim {
+
+// The main thread's work queue on virtual time, the message boxes and the end of the process.
+class SimSystemDriver final : public SystemDriver {
+public:
+    explicit SimSystemDriver(SimClock& clock) : clock_(clock) {}
+
+    // Runs pending main-thread calls in posting order until none is left, those posted while
+    // running included. A call that keeps posting calls is cut off after kMaxCallsPerPoll.
+    void Poll() override;
+
+    // With nothing pending, the clock moves on to the next timer deadline first. Throws
+    // std::logic_error when no timer runs: a real Wait would block forever.
+    void Wait() override;
+
+    void PostMainThreadCall(std::function<void()> call) override;
+    void Sleep(int ms) override;
+
+    // Records the box, lets the handler see it, then lets the modal time pass, running
+    // main-thread calls as a modal loop does.
+    void Notify(const std::u16string& title, const std::u16string& text, bool serious) override;
+
+    // Throws ProcessExit.
+    [[noreturn]] void ExitProcess(int status) override;
+
+    int PendingCalls() const { return static_cast<int>(calls_.size()); }
+    const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
+    void SetMessageBoxHandler(std::function<void(const MessageBoxRecord&)> handler);
+    void SetMessageBoxDuration(std::int64_t modalMs);
+
+    static constexpr int kMaxCallsPerPoll = 10000;
+
+private:
+    SimClock& clock_;
+    std::deque<std::function<void()>> calls_;
+    std::vector<MessageBoxRecord> boxes_;
+    std::function<void(const MessageBoxRecord&)> boxHandler_;
+    std::int64_t modalMs_ = 0;
+};
+
+} // namespace keyweave::sim

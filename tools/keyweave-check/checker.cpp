@@ -1,0 +1,146 @@
+#include "checker.h"
+
+#include "app/program_state.h"
+#include "file_check.h"
+#include "input/key_table.h"
+#include "runtime/strings.h"
+
+#include <algorithm>
+
+namespace keyweave::check {
+
+namespace {
+
+constexpr const char* kHelp =
+    R"help(Usage: keyweave-check [--strict] FILE...
+       keyweave-check [--strict] --list FILE
+       keyweave-check --help
+
+Loads each FILE exactly as Keyweave's script library loads a script and reports
+what it finds. What --list shows is what the player runs.
+
+For each FILE that is a script, standard output gets one line:
+  FILE: "NAME", N commands
+
+Standard error gets one line per problem, so that editors can jump to it:
+  FILE:LINE: error: TEXT      the file is not a script (no "?kweaver" header line,
+                              the header as the last significant line, a UTF-8
+                              byte-order mark or UTF-16 text in front of the header)
+  FILE:LINE: warning: TEXT    a line that the program skips, or reads otherwise
+                              than it looks: a statement taken as the name line,
+                              a line without "(", an unknown keyword, an unknown key
+                              or button name (compiled to code 0), a number that
+                              reads as 0 or stops early, text after ")" that joins
+                              the last argument, a missing or extra argument,
+                              keystring characters that are skipped or press
+                              another key, keys or buttons still held when the
+                              last command has run, lines after a stop()
+  FILE: error: TEXT           the file cannot be read
+
+Options:
+  --list      print the compiled commands of FILE as the main window's script
+              view shows them: one per line, indented with tabs, and nothing else
+  --strict    warnings count as problems too
+  --help      print this text
+
+Exit status:
+  0  every FILE is a script
+  1  a FILE is not a script or cannot be read; with --strict, also any warning
+  2  usage error
+)help";
+
+struct Options {
+    bool help = false;
+    bool strict = false;
+    bool list = false;
+    std::vector<std::string> files;
+};
+
+// Fills `options`; returns what is wrong with the arguments, or "".
+std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            options.files.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--strict") {
+            options.strict = true;
+        } else if (arg == "--list") {
+            options.list = true;
+        } else {
+            return "unknown option \"" + arg + "\"";
+        }
+    }
+    if (options.help) {
+        return "";
+    }
+    if (options.files.empty()) {
+        return "no script file given";
+    }
+    if (options.list && options.files.size() != 1) {
+        return "--list takes exactly one file";
+    }
+    return "";
+}
+
+void PrintDiagnostics(const std::string& file, const Diagnostics& diagnostics, std::ostream& err) {
+    for (const Diagnostic& diagnostic : diagnostics) {
+        err << file;
+        if (diagnostic.line > 0) {
+            err << ':' << diagnostic.line;
+        }
+        err << (diagnostic.severity == Severity::Error ? ": error: " : ": warning: ")
+            << ToUtf8(diagnostic.text) << '\n';
+    }
+}
+
+void PrintListing(const CommandList& commands, std::ostream& out) {
+    for (const std::u16string& line : DisplayLines(commands)) {
+        out << ToUtf8(line) << '\n';
+    }
+}
+
+bool HasWarning(const Diagnostics& diagnostics) {
+    return std::any_of(diagnostics.begin(), diagnostics.end(), [](const Diagnostic& diagnostic) {
+        return diagnostic.severity == Severity::Warning;
+    });
+}
+
+} // namespace
+
+int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    Options options;
+    const std::string usageError = ParseOptions(args, options);
+    if (!usageError.empty()) {
+        err << "keyweave-check: " << usageError << "\nTry \"keyweave-check --help\".\n";
+        return kUsageError;
+    }
+    if (options.help) {
+        out << kHelp;
+        return kAllScripts;
+    }
+    ResetProgramState();
+    FillKeyTable();
+    bool failed = false;
+    bool warned = false;
+    for (const std::string& file : options.files) {
+        const std::u16string path = FromUtf8(file);
+        const std::string shown = ToUtf8(path);
+        const FileReport report = CheckFile(path);
+        PrintDiagnostics(shown, report.diagnostics, err);
+        failed = failed || !report.isScript;
+        warned = warned || HasWarning(report.diagnostics);
+        if (options.list) {
+            PrintListing(report.commands, out);
+        } else if (report.isScript) {
+            out << shown << ": \"" << ToUtf8(report.name) << "\", " << report.commands.size()
+                << " commands\n";
+        }
+    }
+    return failed || (options.strict && warned) ? kProblems : kAllScripts;
+}
+
+} // namespace keyweave::check

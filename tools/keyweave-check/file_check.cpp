@@ -1,0 +1,187 @@
+#include "file_check.h"
+
+#include "input/keyboard.h"
+#include "input/mouse.h"
+#include "line_checks.h"
+#include "raw_text.h"
+#include "runtime/files/files.h"
+#include "runtime/strings.h"
+#include "script/parser.h"
+
+#include <algorithm>
+#include <map>
+
+namespace keyweave::check {
+
+namespace {
+
+const std::u16string kHeader = u"?kweaver";
+// The three bytes of a UTF-8 byte-order mark, read one character per byte.
+const std::u16string kByteOrderMark = u"\u00EF\u00BB\u00BF";
+
+void Add(Diagnostics& out, int line, Severity severity, std::u16string text) {
+    out.push_back({line, severity, std::move(text)});
+}
+
+// Lines that look like a header but are not one, and why.
+struct HeaderNote {
+    int line = 0;
+    std::u16string text;
+};
+
+std::u16string WhyNotTheHeader(const std::u16string& trimmed, int line, Encoding encoding) {
+    const std::u16string lower = Lower(trimmed);
+    if (line == 1 && encoding == Encoding::Utf8WithMark && lower == kByteOrderMark + kHeader) {
+        return u"a UTF-8 byte-order mark stands in front of the header, which is therefore not "
+               u"recognised; save the file without a byte-order mark";
+    }
+    if (lower.find(u"kweaver") != std::u16string::npos) {
+        return u"this line is not the header: the header line is \"?kweaver\" alone";
+    }
+    return u"";
+}
+
+class FileInspection {
+public:
+    FileInspection(const std::string& bytes)
+        : rawLines_(CutLikeReadLine(bytes)), encoding_(DetectEncoding(bytes)) {}
+
+    void Take(const std::u16string& text) {
+        const int line = EditorLine();
+        if (ZeroByteEnded() && encoding_ != Encoding::Utf16) {
+            Add(diagnostics_, line, Severity::Warning,
+                u"a zero byte ends this line; the text after it is read as a line of its own");
+        }
+        const LineOutcome outcome = parser_.ProcessLine(text);
+        if (outcome.kind == LineKind::Header) {
+            headerLine_ = line;
+        } else if (outcome.kind == LineKind::BeforeHeader && headerNote_.text.empty()) {
+            headerNote_ = {line, WhyNotTheHeader(outcome.trimmed, line, encoding_)};
+        }
+        commandLines_.resize(parser_.commands().size(), line);
+        InspectLine(outcome, parser_, line, diagnostics_);
+        ++index_;
+    }
+
+    FileReport Finish() {
+        if (parser_.IsScript()) {
+            InspectPass();
+        }
+        InspectScriptness();
+        std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
+                         [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+        return FileReport{parser_.IsScript(), parser_.name(), parser_.commands(),
+                          std::move(diagnostics_)};
+    }
+
+private:
+    int EditorLine() const {
+        if (index_ < rawLines_.size()) {
+            return rawLines_[index_].editorLine;
+        }
+        const int last = rawLines_.empty() ? 0 : rawLines_.back().editorLine;
+        return last + static_cast<int>(index_ - rawLines_.size()) + 1;
+    }
+
+    bool ZeroByteEnded() const { return index_ < rawLines_.size() && rawLines_[index_].endsAtZero; }
+
+    void InspectScriptness() {
+        const Severity severity = parser_.IsScript() ? Severity::Warning : Severity::Error;
+        if (encoding_ == Encoding::Utf16) {
+            Add(diagnostics_, 1, severity,
+                u"the file is UTF-16 text: it is read one byte per character and its zero bytes "
+                u"end lines; save it as 8-bit text (ANSI or Latin-1)");
+        }
+        if (!headerNote_.text.empty() && !parser_.SawHeader()) {
+            Add(diagnostics_, headerNote_.line, severity, headerNote_.text);
+        }
+        if (!parser_.SawHeader()) {
+            Add(diagnostics_, 1, Severity::Error,
+                u"not a script: there is no \"?kweaver\" header line");
+        } else if (!parser_.IsScript()) {
+            Add(diagnostics_, headerLine_, Severity::Error,
+                u"not a script: the header is the last significant line; a name line and "
+                u"statements must follow it");
+        }
+    }
+
+    // One pass of the script, as the player runs it: from the first command to the end or to
+    // the first "STOP", which rewinds the script and leaves what it holds held.
+    void InspectPass() {
+        const CommandList& commands = parser_.commands();
+        std::map<std::int32_t, int> heldKeys;
+        std::map<std::int32_t, int> heldButtons;
+        for (std::size_t i = 0; i < commands.size(); ++i) {
+            const TCommand& command = *commands[i];
+            const int line = commandLines_[i];
+            if (command.Command == u"KEYDOWN" && command.Value != 0) {
+                heldKeys.try_emplace(command.Value, line);
+            } else if (command.Command == u"KEYUP") {
+                heldKeys.erase(command.Value);
+            } else if (command.Command == u"MOUSEDOWN" && command.Value != 0) {
+                heldButtons.try_emplace(command.Value, line);
+            } else if (command.Command == u"MOUSEUP") {
+                heldButtons.erase(command.Value);
+            } else if (command.Command == u"STOP") {
+                ReportUnreachable(i, line);
+                break;
+            }
+        }
+        for (const auto& [code, line] : heldKeys) {
+            ReportHeld(TKeyboard::ReturnScriptNameFromInt(code), u"keyup", line);
+        }
+        for (const auto& [button, line] : heldButtons) {
+            ReportHeld(TMouse::ReturnScriptNameFromInt(button), u"mouseup", line);
+        }
+    }
+
+    void ReportHeld(const std::u16string& name, const std::u16string& release, int line) {
+        Add(diagnostics_, line, Severity::Warning,
+            name + u" is pressed here and still held when the last command has run; no " + release +
+                u"(" + name + u") follows");
+    }
+
+    void ReportUnreachable(std::size_t stopIndex, int stopLine) {
+        if (stopIndex + 1 < commandLines_.size()) {
+            Add(diagnostics_, commandLines_[stopIndex + 1], Severity::Warning,
+                u"this line and the rest of the script never run: the stop() on line " +
+                    DecimalText(stopLine) + u" rewinds the script");
+        }
+    }
+
+    std::vector<RawLine> rawLines_;
+    Encoding encoding_;
+    ScriptParser parser_;
+    std::size_t index_ = 0;
+    int headerLine_ = 0;
+    HeaderNote headerNote_;
+    std::vector<int> commandLines_;
+    Diagnostics diagnostics_;
+};
+
+FileReport Unreadable(std::u16string text) {
+    FileReport report;
+    Add(report.diagnostics, 0, Severity::Error, std::move(text));
+    return report;
+}
+
+} // namespace
+
+FileReport CheckFile(const std::u16string& path) {
+    if (PathKind(path) == 2) {
+        return Unreadable(u"is a folder, not a script file");
+    }
+    std::string bytes;
+    StreamRef stream = OpenForReading(path);
+    if (!stream || !ReadRawBytes(path, bytes)) {
+        return Unreadable(u"cannot be read");
+    }
+    FileInspection inspection(bytes);
+    while (!stream->Eof()) {
+        inspection.Take(stream->ReadLine());
+    }
+    stream->Close();
+    return inspection.Finish();
+}
+
+} // namespace keyweave::check

@@ -33,14 +33,16 @@ std::u16string BindingLine(const KeyList& keys) {
     return Trim(line);
 }
 
-bool WriteWholeFile(const std::u16string& path, const std::u16string& line) {
+enum class WriteOutcome { NotCreated, Incomplete, Written };
+
+WriteOutcome WriteNewFile(const std::u16string& path, const std::u16string& line) {
     const StreamRef stream = OpenForWriting(path);
     if (!stream) {
-        return false;
+        return WriteOutcome::NotCreated;
     }
-    const bool written = stream->WriteLine(line) != 0;
+    const bool lineWritten = stream->WriteLine(line) != 0;
     const bool closed = stream->Close() != 0;
-    return written && closed;
+    return lineWritten && closed ? WriteOutcome::Written : WriteOutcome::Incomplete;
 }
 
 } // namespace
@@ -65,12 +67,15 @@ int TApp::LoadSettings() {
 }
 
 // The new binding is written beside the settings file and then moved over it, so that a
-// failed write leaves the previous binding in place, byte for byte.
+// failed write leaves the previous file in place, byte for byte.
 int TApp::SaveSettings() {
     const std::u16string& path = Program().SettingsPath;
     const std::u16string temporary = path + u".tmp";
-    if (!WriteWholeFile(temporary, BindingLine(Program().BindList)) ||
-        !ReplaceFile(temporary, path)) {
+    const WriteOutcome outcome = WriteNewFile(temporary, BindingLine(Program().BindList));
+    if (outcome == WriteOutcome::NotCreated) {
+        return 0;
+    }
+    if (outcome == WriteOutcome::Incomplete || !ReplaceFile(temporary, path)) {
         RemoveFile(temporary);
     }
     return 0;

@@ -141,11 +141,14 @@ void InspectNumber(const ArgumentShape& argument, const std::u16string& piece, i
     }
 }
 
-// The keystring text as written, before the parser removes its blanks.
-std::u16string TextAsWritten(const std::u16string& trimmedLine) {
-    const std::u16string arguments =
-        Trim(WithoutParentheses(trimmedLine.substr(trimmedLine.find(u'('))));
-    return Trim(arguments.substr(0, arguments.find(u',')));
+// Whether the keystring text, as written before the parser removes every blank, holds one:
+// inside the text, or as the whole text.
+bool TextHasBlanks(const std::u16string& trimmedLine) {
+    std::u16string written = WithoutParentheses(trimmedLine.substr(trimmedLine.find(u'(')));
+    written = written.substr(0, written.find(u','));
+    const std::u16string text = Trim(written);
+    return text.find(u' ') != std::u16string::npos ||
+           (text.empty() && written.find(u' ') != std::u16string::npos);
 }
 
 std::u16string CharacterText(char16_t c) {
@@ -171,7 +174,7 @@ std::u16string SkippedHint(char16_t c) {
 
 void InspectKeystringText(const std::u16string& text, const std::u16string& trimmedLine, int line,
                           Diagnostics& out) {
-    if (TextAsWritten(trimmedLine).find(u' ') != std::u16string::npos) {
+    if (TextHasBlanks(trimmedLine)) {
         Warn(out, line, u"blanks in the keystring text are removed and never typed");
     }
     if (text.empty()) {

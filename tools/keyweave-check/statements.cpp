@@ -12,7 +12,7 @@ const std::vector<StatementShape>& StatementShapes() {
         {u"sleep", {{Duration, u"duration"}}},
         {u"lockmouse", {}},
         {u"unlockmouse", {}},
-        {u"mouseloc", {{Coordinate, u"x"}, {Coordinate, u"y"}}},
+        {u"mouseloc", {{Coordinate, u"x coordinate"}, {Coordinate, u"y coordinate"}}},
         {u"restoremouseloc", {}},
         {u"mousedown", {{Button, u"button"}}},
         {u"mouseup", {{Button, u"button"}}},

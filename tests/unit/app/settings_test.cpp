@@ -1,0 +1,119 @@
+#include "app/app.h"
+#include "input/keyboard.h"
+#include "unit/app/program_fixture.h"
+#include "unit/app/working_folder.h"
+
+namespace keyweave::testing {
+namespace {
+
+using Names16 = std::vector<std::u16string>;
+
+class SettingsTest : public ProgramTest {
+protected:
+    Names16 Load(const std::string& bytes) {
+        folder.Write("settings.ini", bytes);
+        TApp::LoadSettings();
+        return BoundScriptNames();
+    }
+
+    static Names16 BoundScriptNames() {
+        Names16 names;
+        for (const auto& key : Program().BindList) {
+            names.push_back(key->ScriptName);
+        }
+        return names;
+    }
+
+    static void Bind(std::initializer_list<int> codes) {
+        for (int code : codes) {
+            Program().BindList.push_back(TKeyboard::ReturnTKeyFromInt(code));
+        }
+    }
+
+    WorkingFolder folder;
+};
+
+TEST_F(SettingsTest, ABindingSurvivesASaveAndLoadByteForByte) {
+    EXPECT_EQ(Load("KEY_F1 KEY_LCTRL\r\n"), (Names16{u"KEY_F1", u"KEY_LCTRL"}));
+    EXPECT_EQ(Program().BindList.front(), TKeyboard::ReturnTKeyFromInt(112));
+    folder.Write("settings.ini", "");
+    TApp::SaveSettings();
+    EXPECT_EQ(folder.Read("settings.ini"), "KEY_F1 KEY_LCTRL\r\n");
+    EXPECT_FALSE(folder.Exists("settings.ini.tmp"));
+}
+
+TEST_F(SettingsTest, NamesMatchByScriptNameOrDisplayNameInAnyCase) {
+    EXPECT_EQ(Load("key_f1 F1 left\r\n"), (Names16{u"KEY_F1", u"KEY_F1"}));
+}
+
+TEST_F(SettingsTest, EveryBlankSeparatesAndEmptyPiecesAreDropped) {
+    EXPECT_EQ(Load(" KEY_TAB  KEY_A \r\n"), (Names16{u"KEY_TAB", u"KEY_A"}));
+}
+
+TEST_F(SettingsTest, AKeyNamedTwiceIsBoundTwiceAndSavedTwice) {
+    EXPECT_EQ(Load("KEY_A KEY_A"), (Names16{u"KEY_A", u"KEY_A"}));
+    TApp::SaveSettings();
+    EXPECT_EQ(folder.Read("settings.ini"), "KEY_A KEY_A\r\n");
+}
+
+TEST_F(SettingsTest, OnlyTheFirstLineCounts) {
+    EXPECT_EQ(Load("KEY_A\r\nKEY_B\r\n"), (Names16{u"KEY_A"}));
+}
+
+TEST_F(SettingsTest, NamesOutsideTheKeyboardTableAreDropped) {
+    EXPECT_EQ(Load("MOUSE_LEFT Left Ctrl KEY_N Right  Mouse KEY_B"), (Names16{u"KEY_B"}));
+}
+
+TEST_F(SettingsTest, EmptyFilesBindNothing) {
+    EXPECT_TRUE(Load("").empty());
+    EXPECT_TRUE(Load("\r\n").empty());
+}
+
+TEST_F(SettingsTest, AMissingFileOrAFolderBindsNothing) {
+    TApp::LoadSettings();
+    EXPECT_TRUE(Program().BindList.empty());
+    std::filesystem::create_directory("settings.ini");
+    TApp::LoadSettings();
+    EXPECT_TRUE(Program().BindList.empty());
+}
+
+TEST_F(SettingsTest, LoadingAppendsToTheBinding) {
+    Bind({65});
+    EXPECT_EQ(Load("KEY_B"), (Names16{u"KEY_A", u"KEY_B"}));
+}
+
+TEST_F(SettingsTest, AnEmptyBindingIsSavedAsAnEmptyLine) {
+    folder.Write("settings.ini", "KEY_A\r\n");
+    TApp::SaveSettings();
+    EXPECT_EQ(folder.Read("settings.ini"), "\r\n");
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeCreatedKeepsTheOldFileAndTheBinding) {
+    folder.Write("settings.ini", "KEY_A\r\n");
+    std::filesystem::create_directory("settings.ini.tmp");
+    Bind({112});
+    TApp::SaveSettings();
+    EXPECT_EQ(folder.Read("settings.ini"), "KEY_A\r\n");
+    EXPECT_EQ(BoundScriptNames(), (Names16{u"KEY_F1"}));
+    EXPECT_TRUE(std::filesystem::is_directory("settings.ini.tmp"));
+}
+
+TEST_F(SettingsTest, AFileThatCannotBeReplacedStaysAndLeavesNoTemporaryFile) {
+    std::filesystem::create_directories("settings.ini/inside");
+    Bind({112});
+    TApp::SaveSettings();
+    EXPECT_TRUE(std::filesystem::is_directory("settings.ini/inside"));
+    EXPECT_FALSE(folder.Exists("settings.ini.tmp"));
+    EXPECT_EQ(BoundScriptNames(), (Names16{u"KEY_F1"}));
+}
+
+TEST_F(SettingsTest, AFolderThatIsMissingWritesNothing) {
+    Program().SettingsPath = u"missing\\settings.ini";
+    Bind({112});
+    TApp::SaveSettings();
+    EXPECT_FALSE(folder.Exists("missing"));
+    EXPECT_EQ(BoundScriptNames(), (Names16{u"KEY_F1"}));
+}
+
+} // namespace
+} // namespace keyweave::testing

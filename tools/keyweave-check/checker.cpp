@@ -4,8 +4,11 @@
 #include "file_check.h"
 #include "input/key_table.h"
 #include "runtime/strings.h"
+#include "simulation.h"
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
 
 namespace keyweave::check {
 
@@ -14,6 +17,7 @@ namespace {
 constexpr const char* kHelp =
     R"help(Usage: keyweave-check [--strict] FILE...
        keyweave-check [--strict] --list FILE
+       keyweave-check [--strict] --simulate MS FILE
        keyweave-check --help
 
 Loads each FILE exactly as Keyweave's script library loads a script and reports
@@ -40,6 +44,17 @@ Standard error gets one line per problem, so that editors can jump to it:
 Options:
   --list      print the compiled commands of FILE as the main window's script
               view shows them: one per line, indented with tabs, and nothing else
+  --simulate MS
+              a dry run: play FILE on a simulated 1920 x 1080 desktop with the
+              cursor at (960, 540), as if the Start/Stop key had just started it,
+              for MS milliseconds of virtual time or until the script stops or
+              pauses itself, and print one line per action instead of the summary
+              (T is whole milliseconds since the start; NAME is the key table's
+              name, or ? for a code without a row):
+                T keydown CODE NAME        T mousedown BUTTON NAME
+                T keyup CODE NAME          T mouseup BUTTON NAME
+                T move X Y                 (only when the cursor really moves)
+                T stopped                  T paused
   --strict    warnings count as problems too
   --help      print this text
 
@@ -53,13 +68,25 @@ struct Options {
     bool help = false;
     bool strict = false;
     bool list = false;
+    std::optional<std::int64_t> simulateMs;
     std::vector<std::string> files;
 };
+
+std::optional<std::int64_t> Milliseconds(const std::string& text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 0) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 // Fills `options`; returns what is wrong with the arguments, or "".
 std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
     bool optionsEnded = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
             options.files.push_back(arg);
         } else if (arg == "--") {
@@ -70,6 +97,11 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
             options.strict = true;
         } else if (arg == "--list") {
             options.list = true;
+        } else if (arg == "--simulate") {
+            options.simulateMs = i + 1 < args.size() ? Milliseconds(args[++i]) : std::nullopt;
+            if (!options.simulateMs) {
+                return "--simulate needs a number of milliseconds";
+            }
         } else {
             return "unknown option \"" + arg + "\"";
         }
@@ -80,8 +112,14 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
     if (options.files.empty()) {
         return "no script file given";
     }
+    if (options.list && options.simulateMs) {
+        return "--list and --simulate exclude each other";
+    }
     if (options.list && options.files.size() != 1) {
         return "--list takes exactly one file";
+    }
+    if (options.simulateMs && options.files.size() != 1) {
+        return "--simulate takes exactly one file";
     }
     return "";
 }
@@ -135,6 +173,8 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
         warned = warned || HasWarning(report.diagnostics);
         if (options.list) {
             PrintListing(report.commands, out);
+        } else if (options.simulateMs) {
+            failed = failed || (report.isScript && !Simulate(path, *options.simulateMs, out));
         } else if (report.isScript) {
             out << shown << ": \"" << ToUtf8(report.name) << "\", " << report.commands.size()
                 << " commands\n";

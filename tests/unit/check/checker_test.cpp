@@ -124,8 +124,9 @@ TEST_F(CheckCommandTest, HelpGoesToStandardOutput) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind("Usage: keyweave-check [--strict] FILE...\n", 0), 0u);
-    for (const char* topic : {"--list", "--strict", "FILE:LINE: warning: TEXT",
-                              "FILE: \"NAME\", N commands", "2  usage error"}) {
+    for (const char* topic :
+         {"--list", "--strict", "--simulate MS", "T move X Y", "FILE:LINE: warning: TEXT",
+          "FILE: \"NAME\", N commands", "2  usage error"}) {
         EXPECT_NE(run.out.find(topic), std::string::npos) << topic;
     }
 }

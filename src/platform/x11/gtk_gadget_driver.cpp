@@ -1,0 +1,82 @@
+#include "platform/x11/gtk_gadget_driver.h"
+
+#include "platform/x11/gtk_gadgets.h"
+#include "platform/x11/gtk_text_area.h"
+
+#include <gtk/gtk.h>
+
+namespace keyweave::x11 {
+namespace {
+
+// The theme's buttons and combo boxes are taller than the 20 to 25 pixels the window gives
+// them; without vertical padding and minimum height they fit.
+constexpr const char* kCompactControls = R"(
+button, combobox button { min-height: 0; padding-top: 0; padding-bottom: 0; }
+)";
+
+void LoadCompactControls() {
+    GtkCssProvider* provider = gtk_css_provider_new();
+    gtk_css_provider_load_from_data(provider, kCompactControls, -1, nullptr);
+    gtk_style_context_add_provider_for_screen(gdk_screen_get_default(),
+                                              GTK_STYLE_PROVIDER(provider),
+                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    g_object_unref(provider);
+}
+
+ScreenSize PrimaryMonitorSize() {
+    GdkDisplay* display = gdk_display_get_default();
+    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
+    if (monitor == nullptr) {
+        monitor = gdk_display_get_monitor(display, 0);
+    }
+    if (monitor == nullptr) {
+        return {};
+    }
+    GdkRectangle area{};
+    gdk_monitor_get_geometry(monitor, &area);
+    return {area.width, area.height};
+}
+
+std::shared_ptr<GtkGadget> MakeControl(int gadgetClass, const std::u16string& text, int x, int y,
+                                       int width, int height, int style) {
+    switch (gadgetClass) {
+    case ButtonClass:
+        return std::make_shared<GtkButtonGadget>(text, x, y, width, height, style);
+    case LabelClass:
+        return std::make_shared<GtkLabelGadget>(text, x, y, width, height, style);
+    case ComboBoxClass:
+        return std::make_shared<GtkComboBoxGadget>(x, y, width, height, style);
+    case TextAreaClass:
+        return std::make_shared<GtkTextAreaGadget>(x, y, width, height, style);
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+GtkGadgetDriver::GtkGadgetDriver() : desktop_(PrimaryMonitorSize()) {
+    LoadCompactControls();
+}
+
+std::shared_ptr<TGadget> GtkGadgetDriver::CreateGadget(int gadgetClass, const std::u16string& text,
+                                                       int x, int y, int width, int height,
+                                                       const std::shared_ptr<TGadget>& group,
+                                                       int style) {
+    if (gadgetClass == WindowClass) {
+        auto window = std::make_shared<GtkWindowGadget>(text, x, y, width, height, style);
+        window->Show();
+        return window;
+    }
+    auto control = MakeControl(gadgetClass, text, x, y, width, height, style);
+    if (control == nullptr) {
+        return std::make_shared<TGadget>(gadgetClass, x, y, width, height, style);
+    }
+    if (auto* window = dynamic_cast<GtkWindowGadget*>(group.get())) {
+        window->Place(control->Widget(), x, y, width, height);
+        gtk_widget_show_all(control->Widget());
+    }
+    return control;
+}
+
+} // namespace keyweave::x11

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/gadget_driver.h"
+
+namespace keyweave::x11 {
+
+// Realises the program's gadgets with GTK 3: windows, push buttons, labels, combo boxes and
+// text areas at their exact pixel positions and sizes. Other classes are plain gadgets whose
+// operations do nothing.
+class GtkGadgetDriver final : public GadgetDriver {
+public:
+    GtkGadgetDriver();
+
+    std::shared_ptr<TGadget> CreateGadget(int gadgetClass, const std::u16string& text, int x, int y,
+                                          int width, int height,
+                                          const std::shared_ptr<TGadget>& group,
+                                          int style) override;
+
+    // The primary monitor's size (the first monitor's when none is marked primary).
+    ScreenSize DesktopSize() override { return desktop_; }
+
+private:
+    ScreenSize desktop_;
+};
+
+} // namespace keyweave::x11

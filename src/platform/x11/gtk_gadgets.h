@@ -1,0 +1,97 @@
+#pragma once
+
+#include "runtime/gui/gadget.h"
+
+#include <string>
+#include <vector>
+
+typedef struct _GtkWidget GtkWidget;
+
+namespace keyweave::x11 {
+
+// A gadget realised as a GTK widget. Widgets live as long as their gadgets, which the program
+// keeps until it ends.
+class GtkGadget : public TGadget {
+public:
+    GtkGadget(int gadgetClass, int x, int y, int width, int height, int style, GtkWidget* widget);
+
+    GtkWidget* Widget() const { return widget_; }
+
+protected:
+    GtkWidget* widget_;
+};
+
+// A top-level window: a fixed-layout client area of the given size, and a status bar below it
+// with style bit 8. Its close box raises WindowClose and leaves the window open.
+class GtkWindowGadget final : public GtkGadget {
+public:
+    GtkWindowGadget(const std::u16string& title, int x, int y, int width, int height, int style);
+
+    // Puts a control at (x, y) of the client area with exactly this size.
+    void Place(GtkWidget* control, int x, int y, int width, int height);
+
+    void SetText(const std::u16string& text) override;
+    std::u16string GetText() override;
+    void SetStatus(const std::u16string& text) override;
+    void Show();
+
+private:
+    GtkWidget* client_;
+    GtkWidget* statusBar_ = nullptr;
+};
+
+// A push button: a click raises GadgetAction with data 0.
+class GtkButtonGadget final : public GtkGadget {
+public:
+    GtkButtonGadget(const std::u16string& text, int x, int y, int width, int height, int style);
+
+    void SetText(const std::u16string& text) override;
+    std::u16string GetText() override;
+};
+
+// A label, left-aligned, centred (style 16) or right-aligned (style 8); ampersands show as
+// they are.
+class GtkLabelGadget final : public GtkGadget {
+public:
+    GtkLabelGadget(const std::u16string& text, int x, int y, int width, int height, int style);
+
+    void SetText(const std::u16string& text) override;
+    std::u16string GetText() override;
+};
+
+// A drop-down list the user picks from. Picking an item other than the current one raises
+// GadgetAction with the item's index and extra object; changes made by the program raise
+// nothing.
+class GtkComboBoxGadget final : public GtkGadget {
+public:
+    GtkComboBoxGadget(int x, int y, int width, int height, int style);
+
+    // GTK has no prompt text for a combo box that cannot be edited: the text is kept, not
+    // shown.
+    void SetText(const std::u16string& text) override;
+    std::u16string GetText() override;
+
+    void Clear() override;
+    void InsertItem(int index, const std::u16string& text, const std::u16string& tip, int icon,
+                    ObjectRef extra, int flags) override;
+    int ItemCount() override;
+    std::u16string ItemText(int index) override;
+    ObjectRef ItemExtra(int index) override;
+    void SelectItem(int index, int op) override;
+    int SelectedItem() override;
+
+private:
+    struct Item {
+        std::u16string text;
+        ObjectRef extra;
+    };
+
+    void SetActive(int index);
+    static void OnChanged(GtkWidget* widget, GtkComboBoxGadget* self);
+
+    std::vector<Item> items_;
+    std::u16string prompt_;
+    int quiet_ = 0; // nesting of the program's own changes, during which nothing is raised
+};
+
+} // namespace keyweave::x11

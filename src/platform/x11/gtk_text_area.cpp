@@ -1,0 +1,132 @@
+#include "platform/x11/gtk_text_area.h"
+
+#include "platform/x11/text_ranges.h"
+#include "runtime/strings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <gtk/gtk.h>
+
+namespace keyweave::x11 {
+namespace {
+
+constexpr int kBold = 1;
+constexpr int kItalic = 2;
+constexpr int kUnderline = 4;
+constexpr int kStrikeThrough = 8;
+
+} // namespace
+
+GtkTextAreaGadget::GtkTextAreaGadget(int x, int y, int width, int height, int style)
+    : GtkGadget(TextAreaClass, x, y, width, height, style,
+                gtk_scrolled_window_new(nullptr, nullptr)),
+      view_(gtk_text_view_new()), buffer_(gtk_text_view_get_buffer(GTK_TEXT_VIEW(view_))) {
+    auto* view = GTK_TEXT_VIEW(view_);
+    bool readOnly = (style & TextAreaReadOnly) != 0;
+    gtk_text_view_set_editable(view, !readOnly);
+    gtk_text_view_set_cursor_visible(view, !readOnly);
+    gtk_text_view_set_wrap_mode(view, (style & TextAreaWordWrap) ? GTK_WRAP_WORD : GTK_WRAP_NONE);
+    gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(widget_), GTK_SHADOW_IN);
+    gtk_container_add(GTK_CONTAINER(widget_), view_);
+}
+
+void GtkTextAreaGadget::SetColor(Rgb colour) {
+    GtkStyleContext* context = gtk_widget_get_style_context(view_);
+    if (background_ == nullptr) {
+        background_ = GTK_STYLE_PROVIDER(gtk_css_provider_new());
+        gtk_style_context_add_provider(context, background_,
+                                       GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    }
+    char css[128];
+    std::snprintf(css, sizeof css, "textview, textview text { background-color: rgb(%d, %d, %d); }",
+                  colour.r, colour.g, colour.b);
+    gtk_css_provider_load_from_data(GTK_CSS_PROVIDER(background_), css, -1, nullptr);
+}
+
+int GtkTextAreaGadget::Offset(int units) const {
+    return surrogates_ ? CodePointsBefore(text_, units) : units;
+}
+
+void GtkTextAreaGadget::ReplaceText(int pos, int length, const std::u16string& text, int units) {
+    TextRange range = RangeOf(text_, pos, length, units == UnitLines);
+    std::u16string replacement = NormaliseLineBreaks(text);
+    std::string utf8 = ToUtf8(replacement);
+    if (range.begin == 0 && range.end == static_cast<int>(text_.size())) {
+        gtk_text_buffer_set_text(buffer_, utf8.c_str(), static_cast<int>(utf8.size()));
+    } else {
+        GtkTextIter begin;
+        GtkTextIter end;
+        gtk_text_buffer_get_iter_at_offset(buffer_, &begin, Offset(range.begin));
+        gtk_text_buffer_get_iter_at_offset(buffer_, &end, Offset(range.end));
+        gtk_text_buffer_delete(buffer_, &begin, &end);
+        gtk_text_buffer_insert(buffer_, &begin, utf8.c_str(), static_cast<int>(utf8.size()));
+    }
+    text_.replace(range.begin, range.end - range.begin, replacement);
+    surrogates_ = HasSurrogates(text_);
+}
+
+std::u16string GtkTextAreaGadget::AreaText(int pos, int length, int units) {
+    TextRange range = RangeOf(text_, pos, length, units == UnitLines);
+    return text_.substr(range.begin, range.end - range.begin);
+}
+
+int GtkTextAreaGadget::AreaLen(int units) {
+    if (units == UnitLines) {
+        return static_cast<int>(std::count(text_.begin(), text_.end(), u'\n')) + 1;
+    }
+    return static_cast<int>(text_.size());
+}
+
+void GtkTextAreaGadget::LockText() {
+    GtkTextIter insert;
+    GtkTextIter bound;
+    gtk_text_buffer_get_iter_at_mark(buffer_, &insert, gtk_text_buffer_get_insert(buffer_));
+    gtk_text_buffer_get_iter_at_mark(buffer_, &bound, gtk_text_buffer_get_selection_bound(buffer_));
+    locks_.push_back({gtk_text_iter_get_offset(&insert), gtk_text_iter_get_offset(&bound)});
+}
+
+void GtkTextAreaGadget::UnlockText() {
+    if (locks_.empty()) {
+        return;
+    }
+    Selection saved = locks_.back();
+    locks_.pop_back();
+    int size = gtk_text_buffer_get_char_count(buffer_);
+    GtkTextIter insert;
+    GtkTextIter bound;
+    gtk_text_buffer_get_iter_at_offset(buffer_, &insert, std::min(saved.insert, size));
+    gtk_text_buffer_get_iter_at_offset(buffer_, &bound, std::min(saved.bound, size));
+    gtk_text_buffer_select_range(buffer_, &insert, &bound);
+}
+
+GtkTextTag* GtkTextAreaGadget::TagFor(Rgb colour, int flags) {
+    char name[32];
+    std::snprintf(name, sizeof name, "#%02x%02x%02x/%d", colour.r & 0xFF, colour.g & 0xFF,
+                  colour.b & 0xFF, flags & 15);
+    GtkTextTag* tag = gtk_text_tag_table_lookup(gtk_text_buffer_get_tag_table(buffer_), name);
+    if (tag != nullptr) {
+        return tag;
+    }
+    std::string foreground(name, 7);
+    return gtk_text_buffer_create_tag(
+        buffer_, name, "foreground", foreground.c_str(), "weight",
+        (flags & kBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL, "style",
+        (flags & kItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL, "underline",
+        (flags & kUnderline) ? PANGO_UNDERLINE_SINGLE : PANGO_UNDERLINE_NONE, "strikethrough",
+        (flags & kStrikeThrough) ? TRUE : FALSE, nullptr);
+}
+
+void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int units) {
+    TextRange range = RangeOf(text_, pos, length, units == UnitLines);
+    if (range.begin >= range.end) {
+        return;
+    }
+    GtkTextIter begin;
+    GtkTextIter end;
+    gtk_text_buffer_get_iter_at_offset(buffer_, &begin, Offset(range.begin));
+    gtk_text_buffer_get_iter_at_offset(buffer_, &end, Offset(range.end));
+    gtk_text_buffer_remove_all_tags(buffer_, &begin, &end);
+    gtk_text_buffer_apply_tag(buffer_, TagFor(colour, flags), &begin, &end);
+}
+
+} // namespace keyweave::x11

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/x11/gtk_gadgets.h"
+
+#include <string>
+#include <vector>
+
+typedef struct _GtkTextBuffer GtkTextBuffer;
+typedef struct _GtkTextTag GtkTextTag;
+typedef struct _GtkStyleProvider GtkStyleProvider;
+
+namespace keyweave::x11 {
+
+// A scrolling text view, read-only with style 2 and wrapping words with style 1, with its
+// background colour and per-range text colours (text tags). Positions count UTF-16 code units
+// as the program does, a line break being one character; the gadget keeps its text as the
+// program set it, so that reading it back costs no conversion.
+class GtkTextAreaGadget final : public GtkGadget {
+public:
+    GtkTextAreaGadget(int x, int y, int width, int height, int style);
+
+    void SetColor(Rgb colour) override;
+    void ReplaceText(int pos, int length, const std::u16string& text, int units) override;
+    std::u16string AreaText(int pos, int length, int units) override;
+    int AreaLen(int units) override;
+    void LockText() override;
+    void UnlockText() override;
+    void SetStyle(Rgb colour, int flags, int pos, int length, int units) override;
+
+private:
+    struct Selection {
+        int insert;
+        int bound;
+    };
+
+    // The buffer's character offset of a position in `text_`.
+    int Offset(int units) const;
+    GtkTextTag* TagFor(Rgb colour, int flags);
+
+    GtkWidget* view_;
+    GtkTextBuffer* buffer_;
+    GtkStyleProvider* background_ = nullptr;
+    std::u16string text_;
+    bool surrogates_ = false;
+    std::vector<Selection> locks_;
+};
+
+} // namespace keyweave::x11

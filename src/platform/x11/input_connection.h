@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/x11/virtual_keys.h"
+
+#include <bitset>
+#include <string>
+
+typedef struct _XDisplay Display;
+
+namespace keyweave::x11 {
+
+// The program's own Xlib connection for keyboard and mouse input. It keeps which keycodes are
+// held from XInput 2 raw key events on the root window, which report every key press and
+// release of the server (XTest ones of any client included) whatever window has the focus,
+// without a round trip per poll. It is seeded once from XQueryKeymap. Without XInput 2.1 it
+// asks XQueryKeymap on every poll instead.
+class InputConnection {
+public:
+    // Opens the display; throws std::runtime_error when it cannot.
+    explicit InputConnection(const std::string& displayName);
+    ~InputConnection();
+    InputConnection(const InputConnection&) = delete;
+    InputConnection& operator=(const InputConnection&) = delete;
+
+    Display* Get() const { return display_; }
+    int Fd() const;
+
+    // Handles every event that has arrived, without waiting: raw key events update the held
+    // keycodes, a keyboard mapping change reloads the virtual-key map.
+    void Drain();
+
+    // The held keycodes, as of the last Drain.
+    const std::bitset<256>& KeycodesDown() const { return keycodesDown_; }
+    const VirtualKeyMap& Keys() const { return keys_; }
+
+    // Sends every request and waits until the server has handled them.
+    void Sync();
+
+private:
+    void SelectRawKeyEvents();
+    void LoadKeyboardMapping();
+    void QueryKeymap();
+
+    Display* display_ = nullptr;
+    int xinputOpcode_ = -1;
+    bool rawEvents_ = false;
+    std::bitset<256> keycodesDown_;
+    VirtualKeyMap keys_;
+};
+
+} // namespace keyweave::x11

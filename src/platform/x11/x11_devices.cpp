@@ -1,0 +1,67 @@
+#include "platform/x11/x11_devices.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+namespace keyweave::x11 {
+
+KeySet X11Keyboard::HeldKeys() {
+    input_.Drain();
+    return input_.Keys().HeldKeys(input_.KeycodesDown());
+}
+
+void X11Keyboard::SendKey(int code, bool down) {
+    input_.Drain();
+    int keycode = input_.Keys().KeycodeOf(code);
+    if (keycode == 0) {
+        return;
+    }
+    XTestFakeKeyEvent(input_.Get(), static_cast<unsigned>(keycode), down ? True : False,
+                      CurrentTime);
+    XFlush(input_.Get());
+}
+
+ScreenPoint X11Mouse::CursorPos() {
+    Display* display = input_.Get();
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int windowX = 0;
+    int windowY = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX,
+                       &windowY, &mask)) {
+        return {};
+    }
+    return {rootX, rootY};
+}
+
+void X11Mouse::MoveCursor(int x, int y) {
+    Display* display = input_.Get();
+    XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
+    XFlush(display);
+}
+
+void X11Mouse::SendButton(int button, bool down) {
+    int xButton = XButtonOf(button);
+    if (xButton == 0) {
+        return;
+    }
+    XTestFakeButtonEvent(input_.Get(), static_cast<unsigned>(xButton), down ? True : False,
+                         CurrentTime);
+    XFlush(input_.Get());
+}
+
+int XButtonOf(int button) {
+    switch (button) {
+    case 1:
+        return 1;
+    case 2:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+} // namespace keyweave::x11

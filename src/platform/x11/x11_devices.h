@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/keyboard_device.h"
+#include "platform/mouse_device.h"
+#include "platform/x11/input_connection.h"
+
+namespace keyweave::x11 {
+
+// The keyboard through XInput 2 key state and XTest injection.
+class X11Keyboard final : public KeyboardDevice {
+public:
+    explicit X11Keyboard(InputConnection& input) : input_(input) {}
+
+    KeySet HeldKeys() override;
+    void SendKey(int code, bool down) override;
+
+private:
+    InputConnection& input_;
+};
+
+// The pointer: its position on the root window, XTest moves to exact pixels and XTest clicks of
+// buttons 1 (left) and 3 (right).
+class X11Mouse final : public MouseDevice {
+public:
+    explicit X11Mouse(InputConnection& input) : input_(input) {}
+
+    ScreenPoint CursorPos() override;
+    void MoveCursor(int x, int y) override;
+    void SendButton(int button, bool down) override;
+
+private:
+    InputConnection& input_;
+};
+
+// The X button of the program's button 1 (left) or 2 (right); 0 for any other.
+int XButtonOf(int button);
+
+} // namespace keyweave::x11

@@ -1,0 +1,99 @@
+#include "platform/x11/x11_platform.h"
+
+#include "app/app.h"
+#include "platform/x11/program_folder.h"
+
+#include <X11/Xlib.h>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <glib-unix.h>
+#include <gtk/gtk.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace keyweave {
+namespace x11 {
+namespace {
+
+[[noreturn]] void EndForLostDisplay() {
+    std::fputs("keyweave: lost the connection to the X server; ending.\n", stderr);
+    _exit(1);
+}
+
+int OnIoError(Display*) {
+    EndForLostDisplay();
+}
+
+void OnDisplayClosed(GdkDisplay*, gboolean isError, gpointer) {
+    if (isError) {
+        EndForLostDisplay();
+    }
+}
+
+// SIGINT, SIGTERM and SIGHUP end the program as its close box does: GLib turns the signal into
+// an event of the main context, so TApp::Close runs on the main thread at its next pump.
+gboolean OnEndSignal(gpointer) {
+    TApp::Close();
+}
+
+gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
+    static_cast<InputConnection*>(input)->Drain();
+    return G_SOURCE_CONTINUE;
+}
+
+} // namespace
+
+X11Platform::X11Platform(const std::string& displayName)
+    : input_(displayName), keyboard_(input_), mouse_(input_),
+      system_([this] { FinishBeforeExit(); }) {
+    inputWatch_ = g_unix_fd_add(input_.Fd(), G_IO_IN, OnInputReadable, &input_);
+}
+
+X11Platform::~X11Platform() {
+    g_source_remove(inputWatch_);
+    timers_.Shutdown();
+}
+
+void X11Platform::FinishBeforeExit() {
+    timers_.Shutdown();
+    input_.Sync();
+    gdk_display_flush(gdk_display_get_default());
+}
+
+} // namespace x11
+
+std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
+    x11::EnterProgramFolder();
+
+    // Positions and sizes are device pixels everywhere (window, gadgets, cursor moves), as the
+    // program's geometry is given in pixels.
+    g_setenv("GDK_SCALE", "1", TRUE);
+    // The window must be on the X server that XTest injects into.
+    gdk_set_allowed_backends("x11");
+    g_set_prgname("keyweave");
+    if (!gtk_init_check(&argc, &argv)) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "keyweave: cannot open the X display \"%s\"\n",
+                     display != nullptr ? display : "");
+        std::exit(1);
+    }
+    gtk_window_set_default_icon_name("keyweave");
+
+    GdkDisplay* display = gdk_display_get_default();
+    std::unique_ptr<Platform> platform;
+    try {
+        platform = std::make_unique<x11::X11Platform>(gdk_display_get_name(display));
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "keyweave: %s\n", error.what());
+        std::exit(1);
+    }
+    XSetIOErrorHandler(x11::OnIoError);
+    g_signal_connect(display, "closed", G_CALLBACK(x11::OnDisplayClosed), nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        g_unix_signal_add(signal, x11::OnEndSignal, nullptr);
+    }
+    return platform;
+}
+
+} // namespace keyweave

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/x11/glib_system_driver.h"
+#include "platform/x11/gtk_gadget_driver.h"
+#include "platform/x11/input_connection.h"
+#include "platform/x11/timer_thread.h"
+#include "platform/x11/x11_devices.h"
+
+#include <string>
+
+namespace keyweave::x11 {
+
+// The Linux platform: XInput 2 and XTest on the program's own X connection, a timer thread,
+// GLib's main context for the pump and main-thread calls, and GTK 3 for the window. GTK must
+// have been initialised on the same display.
+class X11Platform final : public Platform {
+public:
+    explicit X11Platform(const std::string& displayName);
+    ~X11Platform() override;
+    X11Platform(const X11Platform&) = delete;
+    X11Platform& operator=(const X11Platform&) = delete;
+
+    KeyboardDevice& Keyboard() override { return keyboard_; }
+    MouseDevice& Mouse() override { return mouse_; }
+    TimerSource& Timers() override { return timers_; }
+    SystemDriver& System() override { return system_; }
+    GadgetDriver& Gadgets() override { return gadgets_; }
+
+private:
+    // Stops the timers and hands every pending request to the X server.
+    void FinishBeforeExit();
+
+    InputConnection input_;
+    X11Keyboard keyboard_;
+    X11Mouse mouse_;
+    TimerThread timers_;
+    GlibSystemDriver system_;
+    GtkGadgetDriver gadgets_;
+    unsigned inputWatch_ = 0;
+};
+
+} // namespace keyweave::x11

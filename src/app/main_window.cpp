@@ -96,11 +96,23 @@ std::u16string JoinLines(const std::vector<std::u16string>& lines) {
     return joined;
 }
 
+// A script that is dropped or left keeps its pending wait's timer otherwise, holding one of
+// the timer service's few slots until it is chosen again.
+void EndPendingWait(TScript& script) {
+    if (script.Timer) {
+        script.Timer->Stop();
+        script.Timer = nullptr;
+    }
+}
+
 void ChooseScript(const ObjectRef& chosen) {
     auto& program = Program();
     const auto script = std::dynamic_pointer_cast<TScript>(chosen);
     if (!script) {
         return;
+    }
+    if (program.CurrentScript) {
+        EndPendingWait(*program.CurrentScript);
     }
     program.CurrentScript = script;
     script->Reset();
@@ -117,21 +129,12 @@ void StartBinding() {
     program.BindList.clear();
 }
 
-// The scripts that the reload drops keep their pending waits' timers otherwise, and each
-// would hold one of the timer service's few slots for good.
-void StopPendingWaits() {
-    for (const auto& script : Program().ScriptList) {
-        if (script->Timer) {
-            script->Timer->Stop();
-            script->Timer = nullptr;
-        }
-    }
-}
-
 void ReloadScripts() {
     auto& program = Program();
     program.Running = 0;
-    StopPendingWaits();
+    for (const auto& script : program.ScriptList) {
+        EndPendingWait(*script);
+    }
     TScript::LoadScripts();
     TMainWindow::UpdateScriptList();
     TMainWindow::UpdateBindLabels();

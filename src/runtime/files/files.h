@@ -39,7 +39,8 @@ public:
     // Writes the low byte of each character, then CR LF; 1 when every byte was written.
     int WriteLine(const std::u16string& text);
 
-    // Flushes and closes; 0 when that failed. A second Close does nothing.
+    // Flushes and closes; 0 when that, or an earlier read or write of this stream, failed.
+    // A second Close closes nothing and gives the same answer.
     int Close();
 
 private:

@@ -6,6 +6,10 @@
 
 namespace keyweave {
 
+// Makes a row and appends it at the end of the table.
+KeyRef AppendKey(KeyList& table, const std::u16string& name, const std::u16string& scriptName,
+                 std::int32_t code);
+
 // The lookups that the keyboard table and the mouse table each offer over their own rows.
 // Names match case-insensitively by display name or script name; codes match exactly; the
 // first row in table order wins.

@@ -19,7 +19,8 @@ public:
     static std::shared_ptr<TCommand> Create(const std::u16string& command, std::int32_t value,
                                             std::int32_t value2);
 
-    // The one-line text of the script view: "KeyDown( KEY_A )", "Sleep( 100 )", ...
+    // The one-line text of the script view: "KeyDown( KEY_A )", "Sleep( 100 )", ...; "" for a
+    // name that is none of the eleven commands.
     std::u16string DisplayForm() const;
 };
 

@@ -53,16 +53,19 @@ public:
     // True once a header has been followed by another significant line.
     bool IsScript() const { return state_ == State::Statements; }
     bool SawHeader() const { return state_ != State::SeekHeader; }
+    // True when the line after the header started with "{" and so gave the name.
+    bool HasNameLine() const { return hasNameLine_; }
     const std::u16string& name() const { return name_; }
     const CommandList& commands() const { return commands_; }
 
 private:
     enum class State { SeekHeader, ExpectName, Statements };
+    void TakeNameLine(LineOutcome& outcome);
     void CompileStatement(LineOutcome& outcome);
-    void Append(const std::u16string& command, std::int32_t value, std::int32_t value2);
 
     State state_ = State::SeekHeader;
     std::u16string name_;
+    bool hasNameLine_ = false;
     CommandList commands_;
 };
 

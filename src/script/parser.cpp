@@ -1,0 +1,242 @@
+#include "script/parser.h"
+
+#include "input/keyboard.h"
+#include "input/mouse.h"
+#include "runtime/strings.h"
+
+#include <algorithm>
+
+namespace keyweave {
+
+namespace {
+
+constexpr std::int32_t kNone = -1;
+
+// How a statement turns its argument pieces into commands.
+enum class Shape {
+    Bare,      // one command without operands; the arguments are ignored
+    Number,    // one command whose value is piece 1 read as a number
+    Location,  // one command with pieces 1 and 2 as numbers
+    Code,      // one command whose value is the code of the key or button named by piece 1
+    Stroke,    // press, sleep for piece 2, release
+    KeyString, // a stroke for every character of piece 1 that has a key, sleeps in between
+};
+
+enum class Names { None, Keyboard, Mouse };
+
+struct StatementRow {
+    const char16_t* keyword;
+    Shape shape;
+    Names names;
+    const char16_t* command;
+    const char16_t* release;
+};
+
+// clang-format off
+constexpr StatementRow kStatements[] = {
+    {u"keystring",       Shape::KeyString, Names::Keyboard, u"KEYDOWN",         u"KEYUP"},
+    {u"keydown",         Shape::Code,      Names::Keyboard, u"KEYDOWN",         nullptr},
+    {u"keyup",           Shape::Code,      Names::Keyboard, u"KEYUP",           nullptr},
+    {u"keystroke",       Shape::Stroke,    Names::Keyboard, u"KEYDOWN",         u"KEYUP"},
+    {u"sleep",           Shape::Number,    Names::None,     u"SLEEP",           nullptr},
+    {u"lockmouse",       Shape::Bare,      Names::None,     u"LOCKMOUSE",       nullptr},
+    {u"unlockmouse",     Shape::Bare,      Names::None,     u"UNLOCKMOUSE",     nullptr},
+    {u"mouseloc",        Shape::Location,  Names::None,     u"MOUSELOC",        nullptr},
+    {u"restoremouseloc", Shape::Bare,      Names::None,     u"RESTOREMOUSELOC", nullptr},
+    {u"mousedown",       Shape::Code,      Names::Mouse,    u"MOUSEDOWN",       nullptr},
+    {u"mouseup",         Shape::Code,      Names::Mouse,    u"MOUSEUP",         nullptr},
+    {u"mousestroke",     Shape::Stroke,    Names::Mouse,    u"MOUSEDOWN",       u"MOUSEUP"},
+    {u"stop",            Shape::Bare,      Names::None,     u"STOP",            nullptr},
+    {u"pause",           Shape::Bare,      Names::None,     u"PAUSE",           nullptr},
+};
+// clang-format on
+
+const StatementRow* FindStatement(const std::u16string& keyword) {
+    for (const StatementRow& row : kStatements) {
+        if (keyword == row.keyword) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+int DigitValue(char16_t c) {
+    if (c >= u'0' && c <= u'9') {
+        return c - u'0';
+    }
+    if (c >= u'a' && c <= u'f') {
+        return c - u'a' + 10;
+    }
+    if (c >= u'A' && c <= u'F') {
+        return c - u'A' + 10;
+    }
+    return 16;
+}
+
+std::u16string Without(std::u16string text, char16_t removed) {
+    text.erase(std::remove(text.begin(), text.end(), removed), text.end());
+    return text;
+}
+
+// A statement with one argument has one piece; a missing second argument reads as empty,
+// which is the number 0.
+std::u16string Piece(const std::vector<std::u16string>& pieces, std::size_t index) {
+    return index < pieces.size() ? pieces[index] : u"";
+}
+
+std::int32_t Number(const std::vector<std::u16string>& pieces, std::size_t index) {
+    return ReadNumber(Piece(pieces, index)).value;
+}
+
+std::int32_t CodeOfName(Names names, const std::u16string& name) {
+    return names == Names::Mouse ? TMouse::ReturnIntFromString(name)
+                                 : TKeyboard::ReturnIntFromString(name);
+}
+
+void Append(CommandList& commands, const char16_t* command, std::int32_t value,
+            std::int32_t value2 = kNone) {
+    commands.push_back(TCommand::Create(command, value, value2));
+}
+
+void AppendStroke(CommandList& commands, const StatementRow& row, std::int32_t code,
+                  std::int32_t interval) {
+    Append(commands, row.command, code);
+    Append(commands, u"SLEEP", interval);
+    Append(commands, row.release, code);
+}
+
+// Characters are typed by their code unit: only those equal to some key's virtual-key code
+// find a key, so "p" (112) presses F1 and "a" (97) finds nothing.
+void AppendKeyString(CommandList& commands, const StatementRow& row, const std::u16string& text,
+                     std::int32_t interval) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        KeyRef key = TKeyboard::ReturnTKeyFromInt(text[i]);
+        if (!key) {
+            continue;
+        }
+        AppendStroke(commands, row, key->Key, interval);
+        if (i + 1 < text.size()) {
+            Append(commands, u"SLEEP", interval);
+        }
+    }
+}
+
+void Compile(CommandList& commands, const StatementRow& row,
+             const std::vector<std::u16string>& pieces) {
+    switch (row.shape) {
+    case Shape::Bare:
+        Append(commands, row.command, kNone);
+        break;
+    case Shape::Number:
+        Append(commands, row.command, Number(pieces, 0));
+        break;
+    case Shape::Location:
+        Append(commands, row.command, Number(pieces, 0), Number(pieces, 1));
+        break;
+    case Shape::Code:
+        Append(commands, row.command, CodeOfName(row.names, Piece(pieces, 0)));
+        break;
+    case Shape::Stroke:
+        AppendStroke(commands, row, CodeOfName(row.names, Piece(pieces, 0)), Number(pieces, 1));
+        break;
+    case Shape::KeyString:
+        AppendKeyString(commands, row, Piece(pieces, 0), Number(pieces, 1));
+        break;
+    }
+}
+
+} // namespace
+
+NumberReading ReadNumber(const std::u16string& text) {
+    NumberReading reading;
+    std::size_t i = 0;
+    while (i < text.size() && text[i] <= u' ') {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    std::uint32_t base = 10;
+    if (i < text.size() && (text[i] == u'%' || text[i] == u'$')) {
+        base = text[i] == u'%' ? 2 : 16;
+        ++i;
+    }
+    std::uint32_t value = 0;
+    for (; i < text.size() && static_cast<std::uint32_t>(DigitValue(text[i])) < base; ++i) {
+        value = value * base + static_cast<std::uint32_t>(DigitValue(text[i]));
+        reading.hasDigits = true;
+    }
+    reading.value = static_cast<std::int32_t>(negative ? 0u - value : value);
+    reading.consumed = i;
+    return reading;
+}
+
+std::vector<std::u16string> SplitArguments(const std::u16string& line) {
+    std::size_t open = line.find(u'(');
+    std::u16string text = open == std::u16string::npos ? u"" : line.substr(open);
+    text = Without(Trim(Without(Without(text, u'('), u')')), u' ');
+    std::vector<std::u16string> pieces;
+    std::size_t start = 0;
+    for (std::size_t comma = text.find(u','); comma != std::u16string::npos;
+         comma = text.find(u',', start)) {
+        pieces.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    pieces.push_back(text.substr(start));
+    return pieces;
+}
+
+LineOutcome ScriptParser::ProcessLine(const std::u16string& line) {
+    LineOutcome outcome;
+    outcome.trimmed = Trim(line);
+    const std::u16string& text = outcome.trimmed;
+    if (text.size() >= 2 && text[0] == u'\\' && text[1] == u'\\') {
+        outcome.kind = LineKind::Comment;
+    } else if (text.empty()) {
+        outcome.kind = LineKind::Empty;
+    } else if (state_ == State::SeekHeader) {
+        bool header = Lower(text) == u"?kweaver";
+        outcome.kind = header ? LineKind::Header : LineKind::BeforeHeader;
+        state_ = header ? State::ExpectName : State::SeekHeader;
+    } else if (state_ == State::ExpectName) {
+        TakeNameLine(outcome);
+    } else {
+        CompileStatement(outcome);
+    }
+    return outcome;
+}
+
+// The line after the header is always used up here, so a statement written there is lost.
+void ScriptParser::TakeNameLine(LineOutcome& outcome) {
+    state_ = State::Statements;
+    if (outcome.trimmed[0] != u'{') {
+        outcome.kind = LineKind::ConsumedAsName;
+        return;
+    }
+    outcome.kind = LineKind::NameLine;
+    name_ = Without(Trim(std::u16string_view(outcome.trimmed).substr(1)), u'\'');
+    hasNameLine_ = true;
+}
+
+void ScriptParser::CompileStatement(LineOutcome& outcome) {
+    std::size_t open = outcome.trimmed.find(u'(');
+    if (open == std::u16string::npos) {
+        outcome.kind = LineKind::NoParenthesis;
+        return;
+    }
+    outcome.keyword = Lower(Trim(std::u16string_view(outcome.trimmed).substr(0, open)));
+    outcome.pieces = SplitArguments(outcome.trimmed);
+    const StatementRow* row = FindStatement(outcome.keyword);
+    if (!row) {
+        outcome.kind = LineKind::UnknownKeyword;
+        return;
+    }
+    outcome.kind = LineKind::Statement;
+    outcome.firstCommand = commands_.size();
+    Compile(commands_, *row, outcome.pieces);
+    outcome.commandCount = commands_.size() - outcome.firstCommand;
+}
+
+} // namespace keyweave

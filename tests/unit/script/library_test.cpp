@@ -1,0 +1,127 @@
+#include "app/program_state.h"
+#include "script/script.h"
+#include "unit/files/temp_folder.h"
+#include "unit/script/script_test_support.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace keyweave {
+namespace {
+
+using testing::Described;
+using Names = std::vector<std::u16string>;
+
+class LibraryTest : public testing::KeyTableFixture {
+protected:
+    void SetUp() override {
+        KeyTableFixture::SetUp();
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder.path());
+    }
+    void TearDown() override { std::filesystem::current_path(previous); }
+
+    static Names SortedNames() {
+        Names names;
+        for (const ScriptRef& script : Program().ScriptList) {
+            names.push_back(script->Name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void MakeScriptsFolder() { std::filesystem::create_directory(folder.path() / "Scripts"); }
+
+    testing::TempFolder folder;
+    std::filesystem::path previous;
+};
+
+TEST_F(LibraryTest, LoadsTheScriptsOfTheScriptsFolder) {
+    MakeScriptsFolder();
+    folder.Write("Scripts/a.ini", "?kweaver\r\n{Alpha\r\nkeystroke(KEY_A, 10)\r\n");
+    folder.Write("Scripts/B.INI", "?kweaver\r\n{Capitals\r\nstop()\r\n");
+    folder.Write("Scripts/c.ini.txt", "?kweaver\r\n{Text file\r\nstop()\r\n");
+    folder.Write("Scripts/e.ini", "?kweaver\r\nkeydown(KEY_A)\r\nkeyup(KEY_A)\r\n");
+    folder.Write("Scripts/f.ini", "[Section]\r\nkey=value\r\n");
+    folder.Write("Scripts/g.ini", "\\\\ header last\r\n?kweaver\r\n\r\n");
+    folder.Write("Scripts/h.ini", "\xef\xbb\xbf?kweaver\r\n{Marked\r\nstop()\r\n");
+    folder.Write("Scripts/noext", "?kweaver\r\n{No extension\r\nstop()\r\n");
+    std::filesystem::create_directory(folder.path() / "Scripts" / "d.ini");
+    folder.Write("Scripts/d.ini/inner.ini", "?kweaver\r\n{Inner\r\nstop()\r\n");
+
+    EXPECT_EQ(TScript::LoadScripts(), 0);
+
+    EXPECT_EQ(SortedNames(), (Names{u"", u"Alpha", u"Capitals"}));
+    for (const ScriptRef& script : Program().ScriptList) {
+        EXPECT_EQ(script->Path, u"");
+        EXPECT_TRUE(script->WorkList.empty());
+        EXPECT_EQ(script->Timer, nullptr);
+        if (script->Name == u"Alpha") {
+            EXPECT_EQ(Described(script->DataList),
+                      (std::vector<std::string>{"KEYDOWN 65", "SLEEP 10", "KEYUP 65"}));
+        }
+        if (script->Name.empty()) {
+            EXPECT_EQ(Described(script->DataList), std::vector<std::string>{"KEYUP 65"});
+        }
+    }
+}
+
+TEST_F(LibraryTest, ReloadingStartsAFreshListWithNothingSelected) {
+    MakeScriptsFolder();
+    folder.Write("Scripts/one.ini", "?kweaver\r\n{One\r\nstop()\r\n");
+    TScript::LoadScripts();
+    ASSERT_EQ(Program().ScriptList.size(), 1u);
+    ScriptRef first = Program().ScriptList[0];
+    Program().CurrentScript = first;
+
+    folder.Write("Scripts/two.ini", "?kweaver\r\n{Two\r\nstop()\r\n");
+    TScript::LoadScripts();
+
+    EXPECT_EQ(Program().CurrentScript, nullptr);
+    EXPECT_EQ(SortedNames(), (Names{u"One", u"Two"}));
+    EXPECT_NE(Program().ScriptList[0], first);
+    EXPECT_NE(Program().ScriptList[1], first);
+}
+
+TEST_F(LibraryTest, NoScriptsFolderGivesNoScripts) {
+    Program().ScriptList.push_back(std::make_shared<TScript>());
+    TScript::LoadScripts();
+    EXPECT_TRUE(Program().ScriptList.empty());
+}
+
+TEST_F(LibraryTest, LoadAppendsOnlyScripts) {
+    folder.Write("yes.ini", "?kweaver\r\n{Yes\r\n");
+    folder.Write("no.ini", "just text\r\n");
+
+    EXPECT_EQ(TScript::Load(u"no.ini"), nullptr);
+    EXPECT_EQ(TScript::Load(u"missing.ini"), nullptr);
+    ScriptRef yes = TScript::Load(u"yes.ini");
+    ASSERT_NE(yes, nullptr);
+    EXPECT_EQ(yes->Name, u"Yes");
+    EXPECT_TRUE(yes->DataList.empty());
+    EXPECT_EQ(Program().ScriptList, std::vector<ScriptRef>{yes});
+}
+
+TEST_F(LibraryTest, ReadStartsOverAndKeepsTheNameWithoutANameLine) {
+    folder.Write("named.ini", "?kweaver\r\n{Named\r\nsleep(5)\r\n");
+    folder.Write("unnamed.ini", "?kweaver\r\nsleep(1)\r\nsleep(2)");
+    TScript script;
+
+    EXPECT_EQ(script.Read(u"named.ini"), 1);
+    EXPECT_EQ(script.Read(u"unnamed.ini"), 1);
+    EXPECT_EQ(script.Name, u"Named");
+    EXPECT_EQ(Described(script.DataList), std::vector<std::string>{"SLEEP 2"});
+
+    EXPECT_EQ(script.Read(u"missing.ini"), 0);
+    EXPECT_TRUE(script.DataList.empty());
+}
+
+TEST_F(LibraryTest, ReadingAFolderFailsQuietly) {
+    MakeScriptsFolder();
+    TScript script;
+    EXPECT_EQ(script.Read(u"Scripts"), 0);
+    EXPECT_TRUE(script.DataList.empty());
+}
+
+} // namespace
+} // namespace keyweave

@@ -1,0 +1,90 @@
+#include "platform/x11/call_queue.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace keyweave::x11 {
+namespace {
+
+TEST(CallQueue, RunsCallsInPostingOrder) {
+    CallQueue queue;
+    std::string order;
+    EXPECT_FALSE(queue.Pending());
+    for (char c : std::string("abc")) {
+        queue.Post([&order, c] { order += c; });
+    }
+    EXPECT_TRUE(queue.Pending());
+    queue.RunPending();
+    EXPECT_EQ(order, "abc");
+    EXPECT_FALSE(queue.Pending());
+}
+
+TEST(CallQueue, ACallPostedByARunningCallWaitsForTheNextRun) {
+    CallQueue queue;
+    std::string order;
+    queue.Post([&] {
+        order += '1';
+        queue.Post([&] { order += '3'; });
+    });
+    queue.Post([&] { order += '2'; });
+    queue.RunPending();
+    EXPECT_EQ(order, "12");
+    EXPECT_TRUE(queue.Pending());
+    queue.RunPending();
+    EXPECT_EQ(order, "123");
+}
+
+TEST(CallQueue, CallsNeverNest) {
+    CallQueue queue;
+    std::string order;
+    queue.Post([&] {
+        order += "outer(";
+        queue.RunPending(); // as a modal loop inside a call would
+        order += ")";
+    });
+    queue.Post([&] { order += "next"; });
+    queue.RunPending();
+    EXPECT_EQ(order, "outer()next");
+}
+
+TEST(CallQueue, EveryThreadsCallsArriveInTheirOrder) {
+    CallQueue queue;
+    constexpr int kThreads = 4;
+    constexpr int kCalls = 2000;
+    std::vector<std::vector<int>> seen(kThreads);
+    std::vector<std::thread> posters;
+    for (int t = 0; t < kThreads; ++t) {
+        posters.emplace_back([&queue, &seen, t] {
+            for (int i = 0; i < kCalls; ++i) {
+                queue.Post([&seen, t, i] { seen[t].push_back(i); });
+            }
+        });
+    }
+    int runs = 0;
+    auto allSeen = [&] {
+        std::size_t total = 0;
+        for (const auto& calls : seen) {
+            total += calls.size();
+        }
+        return total == kThreads * kCalls;
+    };
+    while (!allSeen() && runs < 1000000) {
+        queue.RunPending();
+        ++runs;
+    }
+    for (auto& poster : posters) {
+        poster.join();
+    }
+    queue.RunPending();
+    for (int t = 0; t < kThreads; ++t) {
+        ASSERT_EQ(seen[t].size(), static_cast<std::size_t>(kCalls));
+        for (int i = 0; i < kCalls; ++i) {
+            ASSERT_EQ(seen[t][i], i);
+        }
+    }
+}
+
+} // namespace
+} // namespace keyweave::x11

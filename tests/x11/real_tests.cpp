@@ -1,0 +1,412 @@
+// The real program on a private X server: what a user sees and what reaches other programs.
+
+#include "accessibility.h"
+#include "program_run.h"
+#include "recorder.h"
+
+#include <array>
+#include <csignal>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <memory>
+#include <set>
+#include <thread>
+
+namespace keyweave::x11test {
+namespace {
+
+const std::string kTimingScript = "?kweaver\r\n"
+                                  "{Timing\r\n"
+                                  "MouseLoc(20, 20)\r\n"
+                                  "KeyDown(KEY_A)\r\n"
+                                  "Sleep(100)\r\n"
+                                  "KeyUp(KEY_A)\r\n"
+                                  "MouseDown(MOUSE_LEFT)\r\n"
+                                  "Sleep(50)\r\n"
+                                  "MouseUp(MOUSE_LEFT)\r\n"
+                                  "KeyDown(KEY_B)\r\n"
+                                  "MouseDown(MOUSE_RIGHT)\r\n"
+                                  "Sleep(300)\r\n"
+                                  "MouseUp(MOUSE_RIGHT)\r\n"
+                                  "KeyUp(KEY_B)\r\n";
+
+// Holds a key and the right button until the program releases them.
+const std::string kHoldScript = "?kweaver\r\n"
+                                "{Hold\r\n"
+                                "MouseLoc(900, 700)\r\n"
+                                "KeyDown(KEY_B)\r\n"
+                                "MouseDown(MOUSE_RIGHT)\r\n"
+                                "Sleep(60000)\r\n";
+
+const std::string kMouseScript = "?kweaver\r\n"
+                                 "{Mouse\r\n"
+                                 "MouseLoc(123, 457)\r\n"
+                                 "Sleep(150)\r\n"
+                                 "MouseLoc(321, 203)\r\n"
+                                 "LockMouse()\r\n"
+                                 "Sleep(60000)\r\n";
+
+std::string Centre(int position, int size) {
+    return std::to_string(position + size / 2);
+}
+
+class RealProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SessionProblem().empty()) << SessionProblem();
+        x_ = std::make_unique<XClient>(Session().Display());
+        ASSERT_TRUE(x_->Ok());
+    }
+
+    // Starts the program and waits for its window at the centred position.
+    TopWindow StartProgram(ProgramRun& run) {
+        EXPECT_TRUE(run.Start());
+        auto window = run.WaitForMainWindow();
+        EXPECT_TRUE(window.has_value()) << run.Output();
+        return window.value_or(TopWindow{});
+    }
+
+    // Clicks at a point of the program's client area, as the user does.
+    static bool ClickAt(int x, int y) {
+        return Xdotool({"mousemove", std::to_string(x), std::to_string(y)}) &&
+               Xdotool({"click", "1"});
+    }
+
+    // Opens the script combo box and clicks the script's item in the list that drops down.
+    static void PickScript(ProgramRun& run, const TopWindow& window, const std::string& name) {
+        ASSERT_TRUE(ClickAt(window.x + 100, window.y + 35));
+        std::optional<UiElement> item;
+        auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (!item && std::chrono::steady_clock::now() < deadline) {
+            for (const UiElement& element : Accessibility::Elements(run.Pid())) {
+                if (element.role == "menu item" && element.name == name && element.showing &&
+                    element.width > 0) {
+                    item = element;
+                }
+            }
+        }
+        ASSERT_TRUE(item.has_value())
+            << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+        ASSERT_TRUE(ClickAt(item->x + item->width / 2, item->y + item->height / 2));
+        ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", name + " ready.", 5s))
+            << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    }
+
+    // Presses and releases a key as the user does, holding it long enough for a poll to see.
+    static void Tap(const std::string& key) {
+        ASSERT_TRUE(Xdotool({"keydown", key}));
+        std::this_thread::sleep_for(60ms);
+        ASSERT_TRUE(Xdotool({"keyup", key}));
+    }
+
+    // Starts the program bound to F12 with one script chosen.
+    TopWindow StartWithScript(ProgramRun& run, const std::string& script, const std::string& name) {
+        run.WriteSettings("KEY_F12\r\n");
+        run.AddScript(name + ".ini", script);
+        TopWindow window = StartProgram(run);
+        PickScript(run, window, name);
+        return window;
+    }
+
+    void ExpectNothingHeld() {
+        std::set<int> keys = x_->KeysDown();
+        EXPECT_EQ(keys.count(x_->Keycode("a")), 0u);
+        EXPECT_EQ(keys.count(x_->Keycode("b")), 0u);
+        EXPECT_TRUE(x_->ButtonsDown().empty());
+    }
+
+    std::unique_ptr<XClient> x_;
+};
+
+struct Step {
+    InputEvent::Kind kind;
+    const char* what; // a keysym name, or "1" / "3" for a button
+};
+
+TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleasesAll) {
+    ProgramRun run("start-stop");
+    StartWithScript(run, kTimingScript, "Timing");
+    Recorder recorder(Session().Display());
+    ASSERT_TRUE(recorder.Ok());
+    const int f12 = x_->Keycode("F12");
+    const int a = x_->Keycode("a");
+    const int b = x_->Keycode("b");
+
+    Tap("F12");
+    int started = recorder.WaitFor(InputEvent::KeyUp, f12, 0, 2s);
+    ASSERT_GE(started, 0);
+    // One pass and the start of the next.
+    ASSERT_GE(recorder.WaitFor(InputEvent::KeyDown, a, started + 9, 3s), 0);
+
+    const Step pass[] = {
+        {InputEvent::KeyDown, "a"},  {InputEvent::KeyUp, "a"},   {InputEvent::ButtonDown, "1"},
+        {InputEvent::ButtonUp, "1"}, {InputEvent::KeyDown, "b"}, {InputEvent::ButtonDown, "3"},
+        {InputEvent::ButtonUp, "3"}, {InputEvent::KeyUp, "b"},   {InputEvent::KeyDown, "a"},
+    };
+    std::vector<InputEvent> events = recorder.Events();
+    std::vector<InputEvent> played(events.begin() + started + 1, events.end());
+    ASSERT_GE(played.size(), std::size(pass));
+    for (std::size_t i = 0; i < std::size(pass); ++i) {
+        bool button =
+            pass[i].kind == InputEvent::ButtonDown || pass[i].kind == InputEvent::ButtonUp;
+        int detail = button ? std::stoi(pass[i].what) : x_->Keycode(pass[i].what);
+        EXPECT_EQ(played[i].kind, pass[i].kind) << "step " << i;
+        EXPECT_EQ(played[i].detail, detail) << "step " << i;
+    }
+
+    auto gap = [&](int from, int to) {
+        return std::chrono::duration<double, std::milli>(played[to].seen - played[from].seen)
+            .count();
+    };
+    // Commands without a wait follow each other one main-loop turn apart.
+    double turn = (gap(1, 2) + gap(3, 4) + gap(4, 5) + gap(6, 7)) / 4;
+    struct Wait {
+        int from;
+        int to;
+        double length;
+    };
+    const Wait waits[] = {{0, 1, 100}, {2, 3, 50}, {5, 6, 300}};
+    std::cout << "[ figures  ] one main-loop turn: " << turn << " ms\n";
+    for (const Wait& wait : waits) {
+        double measured = gap(wait.from, wait.to);
+        std::cout << "[ figures  ] Sleep(" << wait.length << "): " << measured
+                  << " ms from the command before it to the one after it ("
+                  << measured - wait.length - turn << " ms beyond one period and one turn)\n";
+        // The wait's timer starts one turn after the command before it; the tick is seen at
+        // the next pump, at most one more turn later. 1 ms is left for the scheduler.
+        EXPECT_GE(measured, wait.length + turn - 1.0);
+        EXPECT_LE(measured, wait.length + 2 * turn + 1.0);
+    }
+    double latency =
+        std::chrono::duration<double, std::milli>(played[0].seen - events[started].seen).count();
+    std::cout << "[ figures  ] start latency, F12 released to the first key of the script: "
+              << latency << " ms (the first command, MouseLoc, injects no key or button)\n";
+
+    // Stop while the script holds B and the right button: both are released at once.
+    std::size_t before = recorder.Events().size();
+    int holding = recorder.WaitFor(InputEvent::ButtonDown, 3, before, 2s);
+    ASSERT_GE(holding, 0);
+    Tap("F12");
+    EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, b, holding, 1s), 0);
+    EXPECT_GE(recorder.WaitFor(InputEvent::ButtonUp, 3, holding, 1s), 0);
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Timing stopped.", 2s));
+    std::size_t afterStop = recorder.Events().size();
+    std::this_thread::sleep_for(400ms);
+    EXPECT_EQ(recorder.Events().size(), afterStop) << "the script went on after the stop";
+    ExpectNothingHeld();
+}
+
+TEST_F(RealProgram, FirstStartWarnsThenHeldKeysBecomeTheStartStopBinding) {
+    ProgramRun run("first-start");
+    ASSERT_TRUE(run.Start());
+    auto box = run.WaitForWindow(
+        [](const TopWindow& window) {
+            return window.title == "Keyweave 1.0" && window.width != 600;
+        },
+        10s);
+    ASSERT_TRUE(box.has_value()) << run.Output();
+    auto alert =
+        Accessibility::WaitFor(run.Pid(), "label", "You need to bind the Start/Stop key!", 5s);
+    ASSERT_TRUE(alert.has_value()) << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    EXPECT_GE(alert->x, box->x);
+    EXPECT_LE(alert->x + alert->width, box->x + box->width);
+    EXPECT_EQ(run.Settings(), std::nullopt);
+
+    ASSERT_TRUE(Xdotool({"mousemove", Centre(box->x, box->width), Centre(box->y, box->height)}));
+    ASSERT_TRUE(Xdotool({"key", "Return"}));
+    ASSERT_TRUE(run.WaitForWindow([&](const TopWindow& w) { return w.id != box->id; }, 2s));
+    auto stillShown = [&] {
+        for (const TopWindow& window : x_->WindowsOf(run.Pid())) {
+            if (window.id == box->id) {
+                return true;
+            }
+        }
+        return false;
+    };
+    auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (stillShown() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_FALSE(stillShown()) << "the warning box is still open";
+
+    ASSERT_TRUE(Xdotool({"keydown", "F1", "keydown", "Control_L"}));
+    std::this_thread::sleep_for(3300ms);
+    ASSERT_TRUE(Xdotool({"keyup", "F1", "keyup", "Control_L"}));
+    deadline = std::chrono::steady_clock::now() + 3s;
+    while (run.Settings() != "KEY_F1 KEY_LCTRL\r\n" &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(run.Settings(), "KEY_F1 KEY_LCTRL\r\n");
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "label", "<F1> <Left Ctrl> ", 2s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+}
+
+class Ending : public RealProgram {
+protected:
+    // Starts the program with a running script that holds B and the right button.
+    TopWindow StartHolding(ProgramRun& run, Recorder& recorder) {
+        TopWindow window = StartWithScript(run, kHoldScript, "Hold");
+        Tap("F12");
+        EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, x_->Keycode("b"), 0, 2s), 0);
+        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonDown, 3, 0, 2s), 0);
+        return window;
+    }
+
+    void ExpectCleanEnd(ProgramRun& run, Recorder& recorder) {
+        EXPECT_EQ(run.WaitForExit(5s), std::optional<int>(0)) << run.Output();
+        EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("b"), 0, 1s), 0);
+        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonUp, 3, 0, 1s), 0);
+        ExpectNothingHeld();
+    }
+};
+
+TEST_F(Ending, TheCloseBoxEndsWithStatusZeroAndReleasesEverything) {
+    ProgramRun run("close-box");
+    Recorder recorder(Session().Display());
+    TopWindow window = StartHolding(run, recorder);
+    x_->SendDeleteWindow(window.id);
+    ExpectCleanEnd(run, recorder);
+}
+
+TEST_F(Ending, TheExitButtonEndsWithStatusZeroAndReleasesEverything) {
+    ProgramRun run("exit-button");
+    Recorder recorder(Session().Display());
+    TopWindow window = StartHolding(run, recorder);
+    ASSERT_TRUE(ClickAt(window.x + 100, window.y + 382));
+    ExpectCleanEnd(run, recorder);
+}
+
+class EndingSignal : public Ending, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EndingSignal, EndsWithStatusZeroAndReleasesEverything) {
+    ProgramRun run("signal-" + std::to_string(GetParam()));
+    Recorder recorder(Session().Display());
+    StartHolding(run, recorder);
+    ASSERT_EQ(kill(run.Pid(), GetParam()), 0);
+    ExpectCleanEnd(run, recorder);
+}
+
+INSTANTIATE_TEST_SUITE_P(TermIntHup, EndingSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+TEST_F(RealProgram, MouseLocLandsOnTheExactPixelAndTheLockPullsTheCursorBack) {
+    ProgramRun run("mouse");
+    StartWithScript(run, kMouseScript, "Mouse");
+    auto waitForPointer = [&](Point wanted, std::chrono::milliseconds limit) {
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!(x_->Pointer() == wanted) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(1ms);
+        }
+        return x_->Pointer() == wanted;
+    };
+    Tap("F12");
+    EXPECT_TRUE(waitForPointer({123, 457}, 1s));
+    ASSERT_TRUE(waitForPointer({321, 203}, 1s));
+
+    // Another client moves the cursor: the lock puts it back within a main-loop turn or two.
+    ASSERT_TRUE(Xdotool({"mousemove", "700", "600"}));
+    EXPECT_TRUE(waitForPointer({321, 203}, 500ms));
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(x_->Pointer(), (Point{321, 203}));
+
+    // Stopping the script unlocks the cursor.
+    Tap("F12");
+    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Mouse stopped.", 2s));
+    ASSERT_TRUE(Xdotool({"mousemove", "700", "600"}));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(x_->Pointer(), (Point{700, 600}));
+}
+
+// A screenshot in the binary PPM form that `import -depth 8` writes.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    bool Load(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        std::string magic;
+        int maximum = 0;
+        file >> magic >> width >> height >> maximum;
+        file.get();
+        rgb.resize(static_cast<std::size_t>(width) * height * 3);
+        file.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
+        return magic == "P6" && maximum == 255 && file.good();
+    }
+    std::array<int, 3> At(int x, int y) const {
+        std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+        return {rgb[i], rgb[i + 1], rgb[i + 2]};
+    }
+    bool IsBackground(int x, int y) const { return At(x, y) == std::array<int, 3>{0, 0, 0}; }
+};
+
+TEST_F(RealProgram, ScreenshotShowsTheCentredWindowAndTheScriptViewColour) {
+    ProgramRun run("screenshot");
+    TopWindow window = StartWithScript(run, kTimingScript, "Timing");
+    EXPECT_EQ(window.x, kWindowX);
+    EXPECT_EQ(window.y, kWindowY);
+    EXPECT_EQ(window.width, 600);
+    EXPECT_GT(window.height, 400) << "the status bar lies below the 400 pixel client area";
+    std::this_thread::sleep_for(300ms); // the chosen item's list has closed and been redrawn
+
+    const std::string png = std::string(KEYWEAVE_TEST_OUTPUT) + "/keyweave-window.png";
+    const std::string ppm = run.Folder() + "/screen.ppm";
+    std::string import = FindProgram("import");
+    ASSERT_FALSE(import.empty()) << "ImageMagick's import is missing (Debian package imagemagick)";
+    SpawnOptions options;
+    options.environment = Session().ClientEnvironment();
+    ASSERT_EQ(RunToEnd({import, "-window", "root", png}, options, 20s), 0);
+    ASSERT_EQ(RunToEnd({import, "-window", "root", "-depth", "8", ppm}, options, 20s), 0);
+    std::cout << "[ figures  ] screenshot: " << png << "\n";
+
+    Picture screen;
+    ASSERT_TRUE(screen.Load(ppm));
+    ASSERT_EQ(screen.width, XSession::kScreenWidth);
+    ASSERT_EQ(screen.height, XSession::kScreenHeight);
+    const int left = window.x;
+    const int top = window.y;
+    const int right = window.x + window.width - 1;
+    const int bottom = window.y + window.height - 1;
+    const int middleY = top + 200;
+    const int middleX = left + 100;
+    EXPECT_TRUE(screen.IsBackground(left - 1, middleY));
+    EXPECT_FALSE(screen.IsBackground(left, middleY));
+    EXPECT_FALSE(screen.IsBackground(right, middleY));
+    EXPECT_TRUE(screen.IsBackground(right + 1, middleY));
+    EXPECT_TRUE(screen.IsBackground(middleX, top - 1));
+    EXPECT_FALSE(screen.IsBackground(middleX, top));
+    EXPECT_FALSE(screen.IsBackground(middleX, bottom));
+    EXPECT_TRUE(screen.IsBackground(middleX, bottom + 1));
+
+    // Below the listing the script view shows its bare background.
+    for (auto [x, y] : {std::pair{left + 400, top + 300}, std::pair{left + 590, top + 390},
+                        std::pair{left + 210, top + 380}}) {
+        auto colour = screen.At(x, y);
+        EXPECT_NEAR(colour[0], 51, 2) << x << "," << y;
+        EXPECT_NEAR(colour[1], 68, 2) << x << "," << y;
+        EXPECT_NEAR(colour[2], 85, 2) << x << "," << y;
+    }
+    // Left of the script view lies the window's own background, not the view's.
+    auto outside = screen.At(left + 197, top + 300);
+    EXPECT_GT(outside[0], 150);
+}
+
+TEST_F(RealProgram, IdleCpuIsMeasured) {
+    ProgramRun run("idle");
+    run.WriteSettings("KEY_F12\r\n");
+    StartProgram(run);
+    std::this_thread::sleep_for(1s);
+    auto before = CpuTime(run.Pid());
+    auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(10s);
+    auto used = CpuTime(run.Pid()) - before;
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    double percent = 100.0 * std::chrono::duration<double>(used).count() /
+                     std::chrono::duration<double>(elapsed).count();
+    std::cout << "[ figures  ] idle CPU over 10 s: " << used.count() << " ms, " << percent
+              << " % of one core\n";
+}
+
+} // namespace
+} // namespace keyweave::x11test

@@ -1,0 +1,127 @@
+#include "x_client.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace keyweave::x11test {
+
+XClient::XClient(const std::string& display) : display_(XOpenDisplay(display.c_str())) {}
+
+XClient::~XClient() {
+    if (display_ != nullptr) {
+        XCloseDisplay(display_);
+    }
+}
+
+std::vector<TopWindow> XClient::WindowsOf(pid_t pid) {
+    std::vector<TopWindow> windows;
+    Window root = DefaultRootWindow(display_);
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display_, root, &root, &parent, &children, &count)) {
+        return windows;
+    }
+    Atom pidAtom = XInternAtom(display_, "_NET_WM_PID", False);
+    for (unsigned i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display_, children[i], &attributes) ||
+            attributes.map_state != IsViewable) {
+            continue;
+        }
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        bool ours = false;
+        if (XGetWindowProperty(display_, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type,
+                               &format, &items, &after, &data) == Success &&
+            data != nullptr) {
+            ours = items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid;
+            XFree(data);
+        }
+        if (!ours) {
+            continue;
+        }
+        TopWindow window;
+        window.id = children[i];
+        char* name = nullptr;
+        if (XFetchName(display_, children[i], &name) && name != nullptr) {
+            window.title = name;
+            XFree(name);
+        }
+        Window child = 0;
+        XTranslateCoordinates(display_, children[i], root, 0, 0, &window.x, &window.y, &child);
+        window.width = attributes.width;
+        window.height = attributes.height;
+        windows.push_back(window);
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return windows;
+}
+
+std::set<int> XClient::KeysDown() {
+    char keys[32] = {};
+    XQueryKeymap(display_, keys);
+    std::set<int> down;
+    for (int keycode = 0; keycode < 256; ++keycode) {
+        if ((keys[keycode / 8] >> (keycode % 8)) & 1) {
+            down.insert(keycode);
+        }
+    }
+    return down;
+}
+
+std::set<int> XClient::ButtonsDown() {
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &x, &y,
+                  &mask);
+    std::set<int> down;
+    const unsigned masks[] = {Button1Mask, Button2Mask, Button3Mask, Button4Mask, Button5Mask};
+    for (int button = 1; button <= 5; ++button) {
+        if (mask & masks[button - 1]) {
+            down.insert(button);
+        }
+    }
+    return down;
+}
+
+Point XClient::Pointer() {
+    Window root = 0;
+    Window child = 0;
+    Point point;
+    int x = 0;
+    int y = 0;
+    unsigned mask = 0;
+    XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &point.x, &point.y, &x, &y,
+                  &mask);
+    return point;
+}
+
+int XClient::Keycode(const char* keysymName) {
+    return XKeysymToKeycode(display_, XStringToKeysym(keysymName));
+}
+
+void XClient::SendDeleteWindow(unsigned long window) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display_, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display_, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display_, window, False, NoEventMask, &event);
+    XSync(display_, False);
+}
+
+} // namespace keyweave::x11test

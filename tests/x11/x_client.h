@@ -1,0 +1,55 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+typedef struct _XDisplay Display;
+
+namespace keyweave::x11test {
+
+struct TopWindow {
+    unsigned long id = 0;
+    std::string title;
+    int x = 0; // position of the window's content on the screen
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+
+// What the tests ask the X server directly: windows, key and button state, the pointer.
+class XClient {
+public:
+    explicit XClient(const std::string& display);
+    ~XClient();
+    XClient(const XClient&) = delete;
+    XClient& operator=(const XClient&) = delete;
+
+    bool Ok() const { return display_ != nullptr; }
+
+    // The mapped top-level windows of a process (by _NET_WM_PID).
+    std::vector<TopWindow> WindowsOf(pid_t pid);
+
+    // The keycodes held now, as XQueryKeymap reports them.
+    std::set<int> KeysDown();
+    // The buttons held now (1 left, 2 middle, 3 right, ...).
+    std::set<int> ButtonsDown();
+    Point Pointer();
+
+    int Keycode(const char* keysymName);
+
+    // Asks a window to close as a window manager does: a WM_DELETE_WINDOW client message.
+    void SendDeleteWindow(unsigned long window);
+
+private:
+    Display* display_ = nullptr;
+};
+
+} // namespace keyweave::x11test

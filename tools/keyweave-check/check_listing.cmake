@@ -1,0 +1,15 @@
+# Runs keyweave-check --list on one script and fails unless the listing has bare line feeds.
+# Arguments: -DCHECK=<the program, after its emulator if any> -DSCRIPT=<file> -DOUTPUT=<file>
+execute_process(COMMAND ${CHECK} --list ${SCRIPT} OUTPUT_FILE ${OUTPUT} RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "keyweave-check --list ended with ${status}")
+endif()
+file(READ ${OUTPUT} bytes HEX)
+if(bytes STREQUAL "" OR NOT bytes MATCHES "0a$")
+    message(FATAL_ERROR "the listing does not end with a line feed: ${bytes}")
+endif()
+string(REGEX MATCHALL ".." pairs "${bytes}")
+list(FIND pairs "0d" carriageReturn)
+if(NOT carriageReturn EQUAL -1)
+    message(FATAL_ERROR "the listing has a carriage return at byte ${carriageReturn}")
+endif()

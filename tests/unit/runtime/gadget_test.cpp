@@ -43,17 +43,6 @@ TEST_F(GadgetTest, CentringTruncatesTowardZeroAndUsesTheGroupWhenGiven) {
     EXPECT_EQ(placed->GetYPos(), 9);
 }
 
-TEST_F(GadgetTest, ConveniencesCreateTheirClasses) {
-    const GadgetRef window = CreateWindowGadget(u"w", 0, 0, 10, 10, nullptr, 0);
-    EXPECT_EQ(CreateButtonGadget(u"Exit", 1, 2, 3, 4, window, 0)->gadgetClass, ButtonClass);
-    EXPECT_EQ(CreateTextAreaGadget(1, 2, 3, 4, window, 0)->gadgetClass, TextAreaClass);
-    EXPECT_EQ(CreateComboBoxGadget(1, 2, 3, 4, window, 0)->gadgetClass, ComboBoxClass);
-    const GadgetRef label = CreateLabelGadget(u"Keys", 1, 2, 3, 4, window, LabelCentred);
-    EXPECT_EQ(label->gadgetClass, LabelClass);
-    EXPECT_EQ(label->GetText(), u"Keys");
-    EXPECT_EQ(sim.GadgetsCreated().size(), 5u);
-}
-
 TEST_F(GadgetTest, AddItemAppends) {
     const GadgetRef combo = CreateComboBoxGadget(0, 0, 10, 10, nullptr, 0);
     const ObjectRef extra = std::make_shared<TText>(u"script");
@@ -77,14 +66,6 @@ TEST_F(GadgetTest, UserActionsArriveAsEventsWithTheGadgetAsSource) {
     EXPECT_EQ(CurrentEventExtra(), nullptr);
     EXPECT_EQ(EventQueueWait(), WindowClose);
     EXPECT_EQ(CurrentEventSource(), window);
-}
-
-TEST_F(GadgetTest, ApplicationTitleIsEmptyAtStartAndKeepsWhatIsSet) {
-    EXPECT_EQ(ApplicationTitle(), u"");
-    SetApplicationTitle(u"Keyweave");
-    EXPECT_EQ(ApplicationTitle(), u"Keyweave");
-    StartRuntime(sim);
-    EXPECT_EQ(ApplicationTitle(), u"");
 }
 
 } // namespace

@@ -66,9 +66,5 @@ TEST_F(SystemTest, EndProcessEndsThroughThePlatform) {
     }
 }
 
-TEST_F(SystemTest, CurrentPlatformIsTheOneStarted) {
-    EXPECT_EQ(&CurrentPlatform(), &sim);
-}
-
 } // namespace
 } // namespace keyweave

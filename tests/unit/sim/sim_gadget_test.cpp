@@ -184,14 +184,6 @@ TEST_F(SimGadgetTest, OperationsThatDoNotFitAGadgetHaveNoEffect) {
     EXPECT_EQ(window.status, u"Select a script.");
 }
 
-TEST_F(SimGadgetTest, SetColorSetsTheBackground) {
-    SimGadget& area = Make(TextAreaClass);
-    EXPECT_FALSE(area.backgroundSet);
-    area.SetColor({1, 2, 3});
-    EXPECT_TRUE(area.backgroundSet);
-    EXPECT_EQ(area.background, (Rgb{1, 2, 3}));
-}
-
 TEST_F(SimGadgetTest, GadgetsAreRecordedAndTheDesktopIsNoSimGadget) {
     SimGadget& button = Make(ButtonClass, 0, u"Exit");
     ASSERT_EQ(sim.GadgetsCreated().size(), 1u);

@@ -82,14 +82,5 @@ TEST_F(SimSystemTest, AMessageBoxIsDismissedAtOnceByDefault) {
     EXPECT_FALSE(ran);
 }
 
-TEST_F(SimSystemTest, ExitProcessThrowsTheStatus) {
-    try {
-        system.ExitProcess(0);
-        FAIL() << "ExitProcess returned";
-    } catch (const ProcessExit& exit) {
-        EXPECT_EQ(exit.status, 0);
-    }
-}
-
 } // namespace
 } // namespace keyweave::sim

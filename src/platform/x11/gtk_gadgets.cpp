@@ -22,14 +22,18 @@ void OnClicked(GtkButton*, TGadget* button) {
 }
 
 // GTK's cell padding makes a combo box taller than a Windows one; without it the theme's
-// compact combo box fits 20 pixels.
-void RemoveVerticalCellPadding(GtkWidget* combo) {
+// compact combo box fits 20 pixels. A long item is cut short, so that it cannot widen the combo
+// box over its neighbours.
+void FitItemsIntoTheBox(GtkWidget* combo) {
     GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(combo));
     for (GList* cell = cells; cell != nullptr; cell = cell->next) {
         auto* renderer = GTK_CELL_RENDERER(cell->data);
         int xpad = 0;
         gtk_cell_renderer_get_padding(renderer, &xpad, nullptr);
         gtk_cell_renderer_set_padding(renderer, xpad, 0);
+        if (GTK_IS_CELL_RENDERER_TEXT(renderer)) {
+            g_object_set(renderer, "ellipsize", PANGO_ELLIPSIZE_END, nullptr);
+        }
     }
     g_list_free(cells);
 }
@@ -131,7 +135,7 @@ std::u16string GtkLabelGadget::GetText() {
 
 GtkComboBoxGadget::GtkComboBoxGadget(int x, int y, int width, int height, int style)
     : GtkGadget(ComboBoxClass, x, y, width, height, style, gtk_combo_box_text_new()) {
-    RemoveVerticalCellPadding(widget_);
+    FitItemsIntoTheBox(widget_);
     g_signal_connect(widget_, "changed", G_CALLBACK(OnChanged), this);
 }
 

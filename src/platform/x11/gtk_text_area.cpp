@@ -108,12 +108,14 @@ GtkTextTag* GtkTextAreaGadget::TagFor(Rgb colour, int flags) {
         return tag;
     }
     std::string foreground(name, 7);
-    return gtk_text_buffer_create_tag(
+    tag = gtk_text_buffer_create_tag(
         buffer_, name, "foreground", foreground.c_str(), "weight",
         (flags & kBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL, "style",
         (flags & kItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL, "underline",
         (flags & kUnderline) ? PANGO_UNDERLINE_SINGLE : PANGO_UNDERLINE_NONE, "strikethrough",
         (flags & kStrikeThrough) ? TRUE : FALSE, nullptr);
+    tags_.push_back(tag);
+    return tag;
 }
 
 void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int units) {
@@ -125,7 +127,11 @@ void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int
     GtkTextIter end;
     gtk_text_buffer_get_iter_at_offset(buffer_, &begin, Offset(range.begin));
     gtk_text_buffer_get_iter_at_offset(buffer_, &end, Offset(range.end));
-    gtk_text_buffer_remove_all_tags(buffer_, &begin, &end);
+    // Each tag on its own: removing all tags at once looks for toggles up to the end of the
+    // text, which makes colouring a long text line by line quadratic.
+    for (GtkTextTag* tag : tags_) {
+        gtk_text_buffer_remove_tag(buffer_, tag, &begin, &end);
+    }
     gtk_text_buffer_apply_tag(buffer_, TagFor(colour, flags), &begin, &end);
 }
 

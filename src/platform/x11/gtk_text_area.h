@@ -14,7 +14,9 @@ namespace keyweave::x11 {
 // A scrolling text view, read-only with style 2 and wrapping words with style 1, with its
 // background colour and per-range text colours (text tags). Positions count UTF-16 code units
 // as the program does, a line break being one character; the gadget keeps its text as the
-// program set it, so that reading it back costs no conversion.
+// program set it, so that reading it back costs no conversion. Locks are counted; each unlock
+// restores the caret and selection of its lock. GTK lays out and draws only between main-loop
+// iterations, so a batch of changes is shown once without more ado.
 class GtkTextAreaGadget final : public GtkGadget {
 public:
     GtkTextAreaGadget(int x, int y, int width, int height, int style);
@@ -43,6 +45,7 @@ private:
     std::u16string text_;
     bool surrogates_ = false;
     std::vector<Selection> locks_;
+    std::vector<GtkTextTag*> tags_; // every colour tag made so far
 };
 
 } // namespace keyweave::x11

@@ -1,10 +1,32 @@
 #include "platform/x11/input_connection.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <stdexcept>
 
 namespace keyweave::x11 {
+namespace {
+
+// A key press or release of XInput 2's raw events updates the held keycodes.
+void ApplyRawKeyEvent(Display* display, int xinputOpcode, XGenericEventCookie& cookie,
+                      std::bitset<256>& keycodesDown) {
+    if (cookie.type != GenericEvent || cookie.extension != xinputOpcode ||
+        !XGetEventData(display, &cookie)) {
+        return;
+    }
+    const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
+    if (raw->detail >= 0 && raw->detail < 256) {
+        if (cookie.evtype == XI_RawKeyPress) {
+            keycodesDown.set(raw->detail);
+        } else if (cookie.evtype == XI_RawKeyRelease) {
+            keycodesDown.reset(raw->detail);
+        }
+    }
+    XFreeEventData(display, &cookie);
+}
+
+} // namespace
 
 InputConnection::InputConnection(const std::string& displayName) {
     display_ = XOpenDisplay(displayName.c_str());
@@ -12,6 +34,7 @@ InputConnection::InputConnection(const std::string& displayName) {
         throw std::runtime_error("cannot open the X display \"" + displayName + "\"");
     }
     SelectRawKeyEvents();
+    SelectMappingEvents();
     LoadKeyboardMapping();
     QueryKeymap();
 }
@@ -45,6 +68,20 @@ void InputConnection::SelectRawKeyEvents() {
     rawEvents_ = true;
 }
 
+void InputConnection::SelectMappingEvents() {
+    int opcode = 0;
+    int error = 0;
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    if (!XkbQueryExtension(display_, &opcode, &xkbEventBase_, &error, &major, &minor)) {
+        return;
+    }
+    // Under XKB the server tells only clients that ask for it that the keyboard mapping
+    // changed.
+    const unsigned mask = XkbMapNotifyMask | XkbNewKeyboardNotifyMask;
+    XkbSelectEvents(display_, XkbUseCoreKbd, mask, mask);
+}
+
 void InputConnection::LoadKeyboardMapping() {
     int minKeycode = 0;
     int maxKeycode = 0;
@@ -71,30 +108,23 @@ void InputConnection::QueryKeymap() {
 }
 
 void InputConnection::Drain() {
+    bool remapped = false;
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
         if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&event.xmapping);
-            if (event.xmapping.request == MappingKeyboard) {
-                LoadKeyboardMapping();
-            }
+            remapped = remapped || event.xmapping.request == MappingKeyboard;
             continue;
         }
-        XGenericEventCookie* cookie = &event.xcookie;
-        if (cookie->type != GenericEvent || cookie->extension != xinputOpcode_ ||
-            !XGetEventData(display_, cookie)) {
+        if (event.type == xkbEventBase_) {
+            remapped = true;
             continue;
         }
-        const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
-        if (raw->detail >= 0 && raw->detail < 256) {
-            if (cookie->evtype == XI_RawKeyPress) {
-                keycodesDown_.set(raw->detail);
-            } else if (cookie->evtype == XI_RawKeyRelease) {
-                keycodesDown_.reset(raw->detail);
-            }
-        }
-        XFreeEventData(display_, cookie);
+        ApplyRawKeyEvent(display_, xinputOpcode_, event.xcookie, keycodesDown_);
+    }
+    if (remapped) {
+        LoadKeyboardMapping();
     }
     if (!rawEvents_) {
         QueryKeymap();

@@ -13,7 +13,8 @@ namespace keyweave::x11 {
 // held from XInput 2 raw key events on the root window, which report every key press and
 // release of the server (XTest ones of any client included) whatever window has the focus,
 // without a round trip per poll. It is seeded once from XQueryKeymap. Without XInput 2.1 it
-// asks XQueryKeymap on every poll instead.
+// asks XQueryKeymap on every poll instead. The virtual-key map follows changes of the keyboard
+// mapping (XKB map notifications, or core MappingNotify without XKB).
 class InputConnection {
 public:
     // Opens the display; throws std::runtime_error when it cannot.
@@ -38,11 +39,13 @@ public:
 
 private:
     void SelectRawKeyEvents();
+    void SelectMappingEvents();
     void LoadKeyboardMapping();
     void QueryKeymap();
 
     Display* display_ = nullptr;
     int xinputOpcode_ = -1;
+    int xkbEventBase_ = -1;
     bool rawEvents_ = false;
     std::bitset<256> keycodesDown_;
     VirtualKeyMap keys_;

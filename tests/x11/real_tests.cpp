@@ -173,10 +173,11 @@ TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleases
         std::cout << "[ figures  ] Sleep(" << wait.length << "): " << measured
                   << " ms from the command before it to the one after it ("
                   << measured - wait.length - turn << " ms beyond one period and one turn)\n";
-        // The wait's timer starts one turn after the command before it; the tick is seen at
-        // the next pump, at most one more turn later. 1 ms is left for the scheduler.
+        // The wait's timer starts one turn after the command before it, and its tick is seen
+        // at the pump after the loop's pause, up to one more turn later; 2 ms are left for the
+        // scheduler of a busy machine.
         EXPECT_GE(measured, wait.length + turn - 1.0);
-        EXPECT_LE(measured, wait.length + 2 * turn + 1.0);
+        EXPECT_LE(measured, wait.length + 2 * turn + 2.0);
     }
     double latency =
         std::chrono::duration<double, std::milli>(played[0].seen - events[started].seen).count();

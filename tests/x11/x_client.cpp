@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 namespace keyweave::x11test {
 
@@ -110,6 +111,37 @@ Point XClient::Pointer() {
 
 int XClient::Keycode(const char* keysymName) {
     return XKeysymToKeycode(display_, XStringToKeysym(keysymName));
+}
+
+void XClient::PressKeycode(int keycode, bool down) {
+    XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), down ? True : False, CurrentTime);
+    XSync(display_, False);
+}
+
+int XClient::UnusedKeycode() {
+    int minKeycode = 0;
+    int maxKeycode = 0;
+    XDisplayKeycodes(display_, &minKeycode, &maxKeycode);
+    for (int keycode = maxKeycode; keycode >= minKeycode; --keycode) {
+        int perKeycode = 0;
+        KeySym* keysyms =
+            XGetKeyboardMapping(display_, static_cast<KeyCode>(keycode), 1, &perKeycode);
+        bool unused = true;
+        for (int i = 0; i < perKeycode; ++i) {
+            unused = unused && keysyms[i] == NoSymbol;
+        }
+        XFree(keysyms);
+        if (unused) {
+            return keycode;
+        }
+    }
+    return 0;
+}
+
+void XClient::MapKeycode(int keycode, const char* keysymName) {
+    KeySym keysym = *keysymName != '\0' ? XStringToKeysym(keysymName) : NoSymbol;
+    XChangeKeyboardMapping(display_, keycode, 1, &keysym, 1);
+    XSync(display_, False);
 }
 
 void XClient::SendDeleteWindow(unsigned long window) {

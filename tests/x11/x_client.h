@@ -45,6 +45,14 @@ public:
 
     int Keycode(const char* keysymName);
 
+    // Presses or releases a key through XTest, as the user's keyboard does.
+    void PressKeycode(int keycode, bool down);
+
+    // A keycode without any keysym; 0 when every keycode has one.
+    int UnusedKeycode();
+    // Gives a keycode this one keysym ("" for none), changing the server's keyboard mapping.
+    void MapKeycode(int keycode, const char* keysymName);
+
     // Asks a window to close as a window manager does: a WM_DELETE_WINDOW client message.
     void SendDeleteWindow(unsigned long window);
 

@@ -127,9 +127,12 @@ bool XSession::Fail(const std::string& problem) {
     return false;
 }
 
-bool XSession::Start(const std::string& scratchFolder) {
+bool XSession::Start(const std::string& scratchFolder, bool accessibility) {
     scratch_ = scratchFolder;
-    return StartServer() && StartSessionBus() && StartAccessibility();
+    if (!StartServer()) {
+        return false;
+    }
+    return !accessibility || (StartSessionBus() && StartAccessibility());
 }
 
 bool XSession::StartServer() {
@@ -156,6 +159,9 @@ bool XSession::StartServer() {
     }
     display_ = ":" + number;
     environment_["DISPLAY"] = display_;
+    // Programs on this session keep their settings in memory and use no desktop services.
+    environment_["GSETTINGS_BACKEND"] = "memory";
+    environment_["GIO_USE_VFS"] = "local";
     return true;
 }
 
@@ -219,9 +225,6 @@ bool XSession::StartAccessibility() {
         !WaitUntil([&] { return NameHasOwner(address, "org.a11y.atspi.Registry"); }, kStartLimit)) {
         return Fail("the accessibility registry did not start; see " + options.outputFile);
     }
-    // Programs on this session keep their settings in memory and use no desktop services.
-    environment_["GSETTINGS_BACKEND"] = "memory";
-    environment_["GIO_USE_VFS"] = "local";
     return true;
 }
 

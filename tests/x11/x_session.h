@@ -17,8 +17,9 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    // Starts everything; false with Problem() set when a tool is missing or does not start.
-    bool Start(const std::string& scratchFolder);
+    // Starts the server, and the buses unless `accessibility` is false; false with Problem()
+    // set when a tool is missing or does not start.
+    bool Start(const std::string& scratchFolder, bool accessibility = true);
     void Stop();
 
     const std::string& Problem() const { return problem_; }

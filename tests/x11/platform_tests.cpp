@@ -1,0 +1,529 @@
+// The platform layer itself on a private X server, in this process: devices, gadgets, pump.
+
+// GoogleTest before the X headers, whose macros (None) clash with its names.
+#include "platform/x11/gtk_gadgets.h"
+#include "platform/x11/gtk_text_area.h"
+#include "platform/x11/x11_platform.h"
+#include "runtime/events/event_queue.h"
+#include "runtime/gui/gadget.h"
+#include "runtime/runtime.h"
+#include "runtime/system/system.h"
+#include "x_client.h"
+#include "x_session.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <iostream>
+#include <thread>
+
+namespace keyweave::x11test {
+namespace {
+
+using namespace std::chrono_literals;
+
+XSession session;
+std::string problem;
+std::string scratch;
+std::unique_ptr<x11::X11Platform> platform;
+
+class PlatformEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        char pattern[] = "/tmp/keyweave-x11-platform-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            problem = "cannot make a scratch folder";
+            return;
+        }
+        scratch = pattern;
+        if (!session.Start(scratch, false)) {
+            problem = session.Problem();
+            return;
+        }
+        for (const auto& [name, value] : session.ClientEnvironment()) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
+        setenv("NO_AT_BRIDGE", "1", 1);
+        gdk_set_allowed_backends("x11");
+        if (!gtk_init_check(nullptr, nullptr)) {
+            problem = "GTK cannot open " + session.Display();
+            return;
+        }
+        platform = std::make_unique<x11::X11Platform>(session.Display());
+    }
+
+    void TearDown() override {
+        platform.reset();
+        session.Stop();
+        if (!scratch.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratch, ignored);
+        }
+    }
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new PlatformEnvironment);
+
+template <typename Predicate> bool Within(std::chrono::milliseconds limit, Predicate done) {
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        platform->System().Poll();
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+void PumpFor(std::chrono::milliseconds duration) {
+    Within(duration, [] { return false; });
+}
+
+// What the program learns of an event it takes.
+struct Taken {
+    std::int32_t id;
+    ObjectRef source;
+    std::int32_t data;
+    ObjectRef extra;
+};
+
+class Platform : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(problem.empty()) << problem;
+        StartRuntime(*platform);
+        x_ = std::make_unique<XClient>(session.Display());
+        ASSERT_TRUE(x_->Ok());
+    }
+
+    // The events the program would take now, after pumping until nothing is pending.
+    std::vector<Taken> TakeEvents() {
+        platform->System().Poll();
+        std::vector<Taken> events;
+        while (EventQueueCount() > 0) {
+            EventQueuePoll();
+            events.push_back(
+                {CurrentEventId(), CurrentEventSource(), CurrentEventData(), CurrentEventExtra()});
+        }
+        return events;
+    }
+
+    bool Held(int code) {
+        return Within(200ms, [&] { return platform->Keyboard().HeldKeys().test(code); });
+    }
+    bool Released(int code) {
+        return Within(200ms, [&] { return !platform->Keyboard().HeldKeys().test(code); });
+    }
+
+    std::unique_ptr<XClient> x_;
+};
+
+TEST_F(Platform, HeldKeysSeeKeysOfOtherClientsWithoutTheFocus) {
+    int a = x_->Keycode("a");
+    int rightCtrl = x_->Keycode("Control_R");
+    x_->PressKeycode(a, true);
+    x_->PressKeycode(rightCtrl, true);
+    EXPECT_TRUE(Held(65));
+    EXPECT_TRUE(Held(163));
+    EXPECT_FALSE(platform->Keyboard().HeldKeys()[162]) << "the left Ctrl is not held";
+    x_->PressKeycode(a, false);
+    x_->PressKeycode(rightCtrl, false);
+    EXPECT_TRUE(Released(65));
+    EXPECT_TRUE(Released(163));
+    // Return is held, but codes below 32 are never reported.
+    int enter = x_->Keycode("Return");
+    x_->PressKeycode(enter, true);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(platform->Keyboard().HeldKeys()[13]);
+    x_->PressKeycode(enter, false);
+}
+
+TEST_F(Platform, SentKeysReachTheServerAndThePollSeesThem) {
+    platform->Keyboard().SendKey(66, true);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().count(x_->Keycode("b")) == 1; }));
+    EXPECT_TRUE(Held(66));
+    platform->Keyboard().SendKey(66, false);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().empty(); }));
+    EXPECT_TRUE(Released(66));
+
+    platform->Keyboard().SendKey(161, true);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().count(x_->Keycode("Shift_R")) == 1; }));
+    platform->Keyboard().SendKey(161, false);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().empty(); }));
+}
+
+TEST_F(Platform, ACodeThatNoKeyHasSendsNothing) {
+    for (int code : {0, 7, 255}) {
+        platform->Keyboard().SendKey(code, true);
+    }
+    std::this_thread::sleep_for(30ms);
+    EXPECT_TRUE(x_->KeysDown().empty());
+}
+
+TEST_F(Platform, AKeyboardMappingChangeIsFollowed) {
+    int spare = x_->UnusedKeycode();
+    ASSERT_NE(spare, 0) << "the server's keyboard has no unused keycode";
+    x_->MapKeycode(spare, "F13");
+
+    x_->PressKeycode(spare, true);
+    EXPECT_TRUE(Held(124)) << "F13 on its new key is seen";
+    x_->PressKeycode(spare, false);
+    EXPECT_TRUE(Released(124));
+    platform->Keyboard().SendKey(124, true);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().count(spare) == 1; }));
+    platform->Keyboard().SendKey(124, false);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().empty(); }));
+
+    x_->MapKeycode(spare, "");
+}
+
+TEST_F(Platform, TheCursorMovesToTheExactPixelAndButtonsAreLeftAndRight) {
+    platform->Mouse().MoveCursor(17, 33);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->Pointer() == Point{17, 33}; }));
+    ScreenPoint cursor = platform->Mouse().CursorPos();
+    EXPECT_EQ(cursor.x, 17);
+    EXPECT_EQ(cursor.y, 33);
+    platform->Mouse().MoveCursor(-40, 5000);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->Pointer() == Point{0, 767}; }));
+
+    platform->Mouse().MoveCursor(1000, 20);
+    platform->Mouse().SendButton(1, true);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->ButtonsDown() == std::set<int>{1}; }));
+    platform->Mouse().SendButton(1, false);
+    platform->Mouse().SendButton(2, true);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->ButtonsDown() == std::set<int>{3}; }));
+    platform->Mouse().SendButton(2, false);
+    platform->Mouse().SendButton(3, true);
+    EXPECT_TRUE(Within(200ms, [&] { return x_->ButtonsDown().empty(); }));
+}
+
+TEST_F(Platform, TheDesktopIsThePrimaryMonitor) {
+    ScreenSize desktop = platform->Gadgets().DesktopSize();
+    EXPECT_EQ(desktop.width, XSession::kScreenWidth);
+    EXPECT_EQ(desktop.height, XSession::kScreenHeight);
+    EXPECT_EQ(DesktopGadget()->ClientWidth(), XSession::kScreenWidth);
+}
+
+TEST_F(Platform, MainThreadCallsRunInPostingOrderAtThePumpAndInsideAMessageBox) {
+    std::string order;
+    std::thread poster([&] {
+        for (char c : std::string("xyz")) {
+            PostMainThreadCall([&order, c] { order += c; });
+        }
+    });
+    poster.join();
+    EXPECT_EQ(order, "");
+    PumpMessages();
+    EXPECT_EQ(order, "xyz");
+
+    // A call posted while the box is open runs in its loop, and here dismisses it.
+    std::thread dismisser([] {
+        std::this_thread::sleep_for(100ms);
+        PostMainThreadCall([] {
+            GList* windows = gtk_window_list_toplevels();
+            for (GList* item = windows; item != nullptr; item = item->next) {
+                if (GTK_IS_DIALOG(item->data)) {
+                    gtk_dialog_response(GTK_DIALOG(item->data), GTK_RESPONSE_OK);
+                }
+            }
+            g_list_free(windows);
+        });
+    });
+    auto start = std::chrono::steady_clock::now();
+    platform->System().Notify(u"Keyweave 1.0", u"Dismissed by a main-thread call.", true);
+    dismisser.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+TEST_F(Platform, SleepLastsTheRequestedMilliseconds) {
+    constexpr int kTurns = 200;
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kTurns; ++i) {
+        platform->System().Sleep(2);
+    }
+    double mean =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count() /
+        kTurns;
+    std::cout << "[ figures  ] Sleep(2) lasts " << mean << " ms on average\n";
+    EXPECT_GE(mean, 2.0);
+}
+
+GadgetRef MakeWindow() {
+    return CreateWindowGadget(u"Keyweave 1.0", 0, 0, 600, 400, nullptr, 553);
+}
+
+GtkWidget* WidgetOf(const GadgetRef& gadget) {
+    return dynamic_cast<x11::GtkGadget&>(*gadget).Widget();
+}
+
+TEST_F(Platform, GadgetsLieAtTheirExactPositionsAndSizes) {
+    GadgetRef window = MakeWindow();
+    struct Placed {
+        GadgetRef gadget;
+        int x, y, width, height;
+    };
+    std::vector<Placed> placed = {
+        {CreateLabelGadget(u"Current Script", 0, 5, 200, 20, window, 16), 0, 5, 200, 20},
+        {CreateComboBoxGadget(5, 25, 190, 20, window, 0), 5, 25, 190, 20},
+        {CreateButtonGadget(u"Exit", 5, 370, 190, 25, window, 8), 5, 370, 190, 25},
+        {CreateTextAreaGadget(200, 5, 395, 390, window, 2), 200, 5, 395, 390},
+        {CreateButtonGadget(u"Bind Start/Stop key.", 5, 55, 190, 25, window, 8), 5, 55, 190, 25},
+        {CreateLabelGadget(u"Hold key(s) down for 3 seconds.", 5, 85, 190, 20, window, 16), 5, 85,
+         190, 20},
+    };
+    AddItem(placed[1].gadget, u"A script with a rather long name", 0, -1, u"", nullptr);
+    ASSERT_TRUE(Within(2s, [&] { return gtk_widget_get_mapped(WidgetOf(placed[0].gadget)); }));
+    PumpFor(100ms);
+
+    GtkWidget* toplevel = WidgetOf(window);
+    int x = 0;
+    int y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(toplevel), &x, &y);
+    EXPECT_EQ(x, (XSession::kScreenWidth - 600) / 2);
+    EXPECT_EQ(y, (XSession::kScreenHeight - 400) / 2);
+    EXPECT_FALSE(gtk_window_get_resizable(GTK_WINDOW(toplevel)));
+    for (const Placed& item : placed) {
+        GtkAllocation allocation{};
+        gtk_widget_get_allocation(WidgetOf(item.gadget), &allocation);
+        EXPECT_EQ(allocation.x, item.x) << G_OBJECT_TYPE_NAME(WidgetOf(item.gadget));
+        EXPECT_EQ(allocation.y, item.y) << G_OBJECT_TYPE_NAME(WidgetOf(item.gadget));
+        EXPECT_EQ(allocation.width, item.width) << G_OBJECT_TYPE_NAME(WidgetOf(item.gadget));
+        EXPECT_EQ(allocation.height, item.height) << G_OBJECT_TYPE_NAME(WidgetOf(item.gadget));
+    }
+    int width = 0;
+    int height = 0;
+    gtk_window_get_size(GTK_WINDOW(toplevel), &width, &height);
+    EXPECT_EQ(width, 600);
+    EXPECT_GT(height, 400) << "the status bar lies below the client area";
+    gtk_widget_destroy(toplevel);
+}
+
+TEST_F(Platform, TheComboBoxRaisesOnlyTheUsersPicksOfAnotherItem) {
+    GadgetRef window = MakeWindow();
+    GadgetRef combo = CreateComboBoxGadget(5, 25, 190, 20, window, 0);
+    auto first = std::make_shared<TText>(u"first");
+    auto second = std::make_shared<TText>(u"second");
+    AddItem(combo, u"One", 0, -1, u"", first);
+    AddItem(combo, u"Two", 0, -1, u"", second);
+    EXPECT_EQ(combo->ItemCount(), 2);
+    EXPECT_EQ(combo->ItemText(1), u"Two");
+    EXPECT_EQ(combo->SelectedItem(), -1);
+    TakeEvents();
+
+    combo->SelectItem(1, 1); // the program's own choice raises nothing
+    EXPECT_EQ(combo->SelectedItem(), 1);
+    EXPECT_TRUE(TakeEvents().empty());
+
+    auto* box = GTK_COMBO_BOX(WidgetOf(combo));
+    gtk_combo_box_set_active(box, 1); // the user picks the current item again
+    EXPECT_TRUE(TakeEvents().empty());
+    gtk_combo_box_set_active(box, 0); // and then another
+    auto events = TakeEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].id, GadgetAction);
+    EXPECT_EQ(events[0].source, combo);
+    EXPECT_EQ(events[0].data, 0);
+    EXPECT_EQ(events[0].extra, first);
+
+    combo->SelectItem(-1, 0); // clears the choice: nothing shown, nothing raised
+    EXPECT_EQ(gtk_combo_box_get_active(box), -1);
+    EXPECT_TRUE(TakeEvents().empty());
+    gtk_combo_box_set_active(box, 0); // picking the formerly current item is a change now
+    events = TakeEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].extra, first);
+
+    combo->SelectItem(1, 2); // toggles the second item on
+    EXPECT_EQ(combo->SelectedItem(), 1);
+    combo->Clear();
+    EXPECT_EQ(combo->ItemCount(), 0);
+    EXPECT_EQ(combo->SelectedItem(), -1);
+    EXPECT_TRUE(TakeEvents().empty());
+    gtk_widget_destroy(WidgetOf(window));
+}
+
+TEST_F(Platform, ButtonsAndTheCloseBoxRaiseTheirEventsAndTheWindowStays) {
+    GadgetRef window = MakeWindow();
+    GadgetRef button = CreateButtonGadget(u"Exit", 5, 370, 190, 25, window, 8);
+    TakeEvents();
+    gtk_button_clicked(GTK_BUTTON(WidgetOf(button)));
+    auto events = TakeEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].id, GadgetAction);
+    EXPECT_EQ(events[0].source, button);
+    EXPECT_EQ(events[0].data, 0);
+
+    gtk_window_close(GTK_WINDOW(WidgetOf(window)));
+    events = TakeEvents();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].id, WindowClose);
+    EXPECT_EQ(events[0].source, window);
+    EXPECT_TRUE(gtk_widget_get_visible(WidgetOf(window)));
+
+    window->SetStatus(u"Select a script.");
+    window->SetText(u"Another title");
+    EXPECT_EQ(window->GetText(), u"Another title");
+    button->SetText(u"Quit");
+    EXPECT_EQ(button->GetText(), u"Quit");
+    gtk_widget_destroy(WidgetOf(window));
+}
+
+// The colour of the character at a buffer offset, or "" when it has none of its own.
+std::string ColourAt(GtkTextView* view, int offset) {
+    GtkTextIter at;
+    gtk_text_buffer_get_iter_at_offset(gtk_text_view_get_buffer(view), &at, offset);
+    std::string colour;
+    GSList* tags = gtk_text_iter_get_tags(&at);
+    for (GSList* tag = tags; tag != nullptr; tag = tag->next) {
+        gchar* name = nullptr;
+        g_object_get(tag->data, "name", &name, nullptr);
+        colour = std::string(name).substr(0, 7);
+        g_free(name);
+    }
+    g_slist_free(tags);
+    return colour;
+}
+
+GtkTextView* ViewOf(const GadgetRef& area) {
+    return GTK_TEXT_VIEW(gtk_bin_get_child(GTK_BIN(WidgetOf(area))));
+}
+
+std::string BufferText(GtkTextView* view) {
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(view);
+    GtkTextIter begin;
+    GtkTextIter end;
+    gtk_text_buffer_get_bounds(buffer, &begin, &end);
+    gchar* text = gtk_text_buffer_get_text(buffer, &begin, &end, FALSE);
+    std::string result = text;
+    g_free(text);
+    return result;
+}
+
+TEST_F(Platform, TheTextAreaCountsCharactersWithOneCharacterLineBreaks) {
+    GadgetRef window = MakeWindow();
+    GadgetRef area = CreateTextAreaGadget(200, 5, 395, 390, window, 2);
+    GtkTextView* view = ViewOf(area);
+    EXPECT_FALSE(gtk_text_view_get_editable(view));
+    EXPECT_EQ(gtk_text_view_get_wrap_mode(view), GTK_WRAP_NONE);
+
+    area->ReplaceText(0, -1, u"KeyDown( KEY_A )\r\nSleep( 5 )\n", UnitCharacters);
+    EXPECT_EQ(area->AreaText(0, -1, UnitCharacters), u"KeyDown( KEY_A )\nSleep( 5 )\n");
+    EXPECT_EQ(BufferText(view), "KeyDown( KEY_A )\nSleep( 5 )\n");
+    EXPECT_EQ(area->AreaLen(UnitCharacters), 28);
+    EXPECT_EQ(area->AreaLen(UnitLines), 3);
+    EXPECT_EQ(area->AreaText(17, 5, UnitCharacters), u"Sleep");
+    EXPECT_EQ(area->AreaText(1, 1, UnitLines), u"Sleep( 5 )\n");
+
+    area->ReplaceText(17, 5, u"Pause", UnitCharacters);
+    EXPECT_EQ(BufferText(view), "KeyDown( KEY_A )\nPause( 5 )\n");
+    area->ReplaceText(0, -1, u"", UnitCharacters);
+    EXPECT_EQ(area->AreaLen(UnitCharacters), 0);
+    EXPECT_EQ(BufferText(view), "");
+    gtk_widget_destroy(WidgetOf(window));
+}
+
+TEST_F(Platform, TheTextAreaColoursRangesAndTheLatestColourWins) {
+    GadgetRef window = MakeWindow();
+    GadgetRef area = CreateTextAreaGadget(200, 5, 395, 390, window, 2);
+    GtkTextView* view = ViewOf(area);
+    area->ReplaceText(0, -1, u"KeyDown( KEY_A )\n", UnitCharacters);
+    area->SetStyle({255, 255, 0}, 0, 0, 7, UnitCharacters);
+    area->SetStyle({147, 255, 255}, 0, 8, 7, UnitCharacters);
+    area->SetStyle({255, 255, 255}, 0, 7, 1, UnitCharacters);
+    area->SetStyle({255, 255, 255}, 0, 15, 1, UnitCharacters);
+    area->SetStyle({1, 2, 3}, 0, 3, 0, UnitCharacters); // an empty range changes nothing
+    EXPECT_EQ(ColourAt(view, 0), "#ffff00");
+    EXPECT_EQ(ColourAt(view, 6), "#ffff00");
+    EXPECT_EQ(ColourAt(view, 3), "#ffff00");
+    EXPECT_EQ(ColourAt(view, 7), "#ffffff");
+    EXPECT_EQ(ColourAt(view, 8), "#93ffff");
+    EXPECT_EQ(ColourAt(view, 14), "#93ffff");
+    EXPECT_EQ(ColourAt(view, 15), "#ffffff");
+    EXPECT_EQ(ColourAt(view, 16), "");
+
+    area->SetStyle({255, 100, 100}, 1, 2, 3, UnitCharacters);
+    EXPECT_EQ(ColourAt(view, 1), "#ffff00");
+    EXPECT_EQ(ColourAt(view, 2), "#ff6464");
+    EXPECT_EQ(ColourAt(view, 4), "#ff6464");
+    EXPECT_EQ(ColourAt(view, 5), "#ffff00");
+    gtk_widget_destroy(WidgetOf(window));
+}
+
+TEST_F(Platform, TextPositionsCountUtf16UnitsAsTheProgramDoes) {
+    GadgetRef window = MakeWindow();
+    GadgetRef area = CreateTextAreaGadget(200, 5, 395, 390, window, 2);
+    GtkTextView* view = ViewOf(area);
+    area->ReplaceText(0, -1, u"\U0001F600ab", UnitCharacters);
+    EXPECT_EQ(area->AreaLen(UnitCharacters), 4);
+    area->SetStyle({0, 255, 102}, 0, 2, 1, UnitCharacters); // the "a"
+    EXPECT_EQ(ColourAt(view, 1), "#00ff66");
+    EXPECT_EQ(ColourAt(view, 2), "");
+    area->ReplaceText(3, 1, u"c", UnitCharacters);
+    EXPECT_EQ(BufferText(view), "\xF0\x9F\x98\x80"
+                                "ac");
+    gtk_widget_destroy(WidgetOf(window));
+}
+
+TEST_F(Platform, UnlockingRestoresTheSelectionOfTheMatchingLock) {
+    GadgetRef window = MakeWindow();
+    GadgetRef area = CreateTextAreaGadget(200, 5, 395, 390, window, 2);
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(ViewOf(area));
+    area->ReplaceText(0, -1, u"one\ntwo\nthree\n", UnitCharacters);
+    GtkTextIter from;
+    GtkTextIter to;
+    gtk_text_buffer_get_iter_at_offset(buffer, &from, 4);
+    gtk_text_buffer_get_iter_at_offset(buffer, &to, 7);
+    gtk_text_buffer_select_range(buffer, &from, &to);
+
+    area->LockText();
+    area->LockText();
+    area->ReplaceText(0, -1, u"", UnitCharacters);
+    area->ReplaceText(0, -1, u"one\ntwo\nthree\n", UnitCharacters);
+    area->UnlockText();
+    area->UnlockText();
+    area->UnlockText(); // one unlock too many does nothing
+    ASSERT_TRUE(gtk_text_buffer_get_selection_bounds(buffer, &from, &to));
+    EXPECT_EQ(gtk_text_iter_get_offset(&from), 4);
+    EXPECT_EQ(gtk_text_iter_get_offset(&to), 7);
+    gtk_widget_destroy(WidgetOf(window));
+}
+
+TEST_F(Platform, ALongListingIsBuiltAndColouredQuickly) {
+    GadgetRef window = MakeWindow();
+    GadgetRef area = CreateTextAreaGadget(200, 5, 395, 390, window, 2);
+    constexpr int kLines = 20000;
+    std::u16string listing;
+    for (int i = 0; i < kLines; ++i) {
+        listing += i % 2 ? u"\tSleep( 100 )\n" : u"KeyDown( KEY_A )\n";
+    }
+    PumpFor(200ms);
+    auto start = std::chrono::steady_clock::now();
+    area->LockText();
+    area->ReplaceText(0, -1, listing, UnitCharacters);
+    int position = 0;
+    for (int i = 0; i < kLines; ++i) {
+        int length = i % 2 ? 13 : 17;
+        int word = i % 2 ? 6 : 7;
+        area->SetStyle({255, 255, 0}, 0, position, word, UnitCharacters);
+        area->SetStyle({255, 255, 255}, 0, position + word, 1, UnitCharacters);
+        area->SetStyle({147, 255, 255}, 0, position + word + 1, length - word - 3, UnitCharacters);
+        area->SetStyle({255, 255, 255}, 0, position + length - 2, 1, UnitCharacters);
+        position += length;
+    }
+    area->UnlockText();
+    auto built = std::chrono::steady_clock::now();
+    platform->System().Poll();
+    auto shown = std::chrono::steady_clock::now();
+    auto ms = [](auto duration) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
+    };
+    std::cout << "[ figures  ] a " << kLines << "-line listing: built and coloured in "
+              << ms(built - start) << " ms, then one pump in " << ms(shown - built) << " ms\n";
+    EXPECT_LT(built - start, 10s);
+    gtk_widget_destroy(WidgetOf(window));
+}
+
+} // namespace
+} // namespace keyweave::x11test

@@ -23,7 +23,7 @@ void Add(Diagnostics& out, int line, Severity severity, std::u16string text) {
     out.push_back({line, severity, std::move(text)});
 }
 
-// Lines that look like a header but are not one, and why.
+// A line before the header that looks like one, and why it is not.
 struct HeaderNote {
     int line = 0;
     std::u16string text;
@@ -43,7 +43,7 @@ std::u16string WhyNotTheHeader(const std::u16string& trimmed, int line, Encoding
 
 class FileInspection {
 public:
-    FileInspection(const std::string& bytes)
+    explicit FileInspection(const std::string& bytes)
         : rawLines_(CutLikeReadLine(bytes)), encoding_(DetectEncoding(bytes)) {}
 
     void Take(const std::u16string& text) {

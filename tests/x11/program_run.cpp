@@ -75,7 +75,7 @@ bool Xdotool(const std::vector<std::string>& arguments) {
     return RunToEnd(command, options, 10s) == 0;
 }
 
-ProgramRun::ProgramRun(const std::string& name) {
+ProgramRun::ProgramRun(const std::string& name, XSession& on) : session_(on) {
     folder_ = scratch + "/" + name;
     fs::create_directories(folder_ + "/Scripts");
     fs::copy_file(KEYWEAVE_PROGRAM, folder_ + "/keyweave", fs::copy_options::overwrite_existing);
@@ -107,7 +107,7 @@ std::optional<std::string> ProgramRun::Settings() const {
 
 bool ProgramRun::Start() {
     SpawnOptions options;
-    options.environment = session.ClientEnvironment();
+    options.environment = session_.ClientEnvironment();
     options.workingFolder = scratch;
     options.outputFile = folder_ + "/output.log";
     pid_ = Spawn({folder_ + "/keyweave"}, options);
@@ -124,7 +124,7 @@ std::string ProgramRun::Output() const {
 std::optional<TopWindow>
 ProgramRun::WaitForWindow(const std::function<bool(const TopWindow&)>& wanted,
                           std::chrono::milliseconds limit) {
-    XClient x(session.Display());
+    XClient x(session_.Display());
     auto deadline = std::chrono::steady_clock::now() + limit;
     do {
         for (const TopWindow& window : x.WindowsOf(pid_)) {

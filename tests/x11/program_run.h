@@ -31,7 +31,7 @@ inline constexpr int kWindowY = (XSession::kScreenHeight - 400) / 2;
 // test sees another's files; the program is started from another working folder.
 class ProgramRun {
 public:
-    explicit ProgramRun(const std::string& name);
+    explicit ProgramRun(const std::string& name, XSession& on = Session());
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -55,6 +55,7 @@ public:
     std::optional<int> WaitForExit(std::chrono::milliseconds limit);
 
 private:
+    XSession& session_;
     std::string folder_;
     pid_t pid_ = -1;
     bool exited_ = false;

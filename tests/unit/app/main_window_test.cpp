@@ -91,26 +91,6 @@ TEST_F(MainWindowTest, ScriptListOffersEveryScriptWithNoneChosen) {
     EXPECT_EQ(combo.current, -1);
 }
 
-TEST_F(MainWindowTest, ScriptViewShowsIndentedCommandsInColour) {
-    Show({TCommand::Create(u"KEYDOWN", 65, -1), TCommand::Create(u"SLEEP", 100, -1),
-          TCommand::Create(u"KEYUP", 65, -1), TCommand::Create(u"PAUSE", -1, -1)});
-    EXPECT_EQ(View().area, u"KeyDown( KEY_A )\n\tSleep( 100 )\nKeyUp( KEY_A )\nPause()\n");
-    EXPECT_EQ(View().ColourRuns(), (std::vector<ColourRun>{{0, 7, kYellow},
-                                                           {7, 1, kWhite},
-                                                           {8, 7, kCyan},
-                                                           {15, 1, kWhite},
-                                                           {17, 6, kGreen},
-                                                           {23, 1, kWhite},
-                                                           {24, 5, kCyan},
-                                                           {29, 1, kWhite},
-                                                           {31, 5, kYellow},
-                                                           {36, 1, kWhite},
-                                                           {37, 7, kCyan},
-                                                           {44, 1, kWhite},
-                                                           {46, 5, kRed},
-                                                           {51, 2, kWhite}}));
-}
-
 TEST_F(MainWindowTest, ScriptViewIsEmptyWithoutCommandsAndRedrawnOnce) {
     Show({TCommand::Create(u"STOP", -1, -1)});
     const int redraws = View().redraws;

@@ -53,16 +53,6 @@ protected:
 
 using Times = std::vector<std::int64_t>;
 
-TEST_F(PlayerTest, RepeatsWithOneTurnPerCommandAndTimedSleeps) {
-    Select({Command(u"KEYDOWN", kA), Command(u"SLEEP", 100), Command(u"KEYUP", kA)});
-    TurnsUntil(300);
-    // Down; the sleep's timer starts a turn later and its tick is seen the turn after it; up;
-    // one turn to start over.
-    EXPECT_EQ(KeyTimes(Kind::KeyDown), (Times{0, 106, 212}));
-    EXPECT_EQ(KeyTimes(Kind::KeyUp), (Times{102, 208}));
-    EXPECT_EQ(RunningTimerCount(), 1);
-}
-
 TEST_F(PlayerTest, SleepPeriodsAreTakenInSinglePrecision) {
     Select({Command(u"SLEEP", 7), Command(u"KEYDOWN", kA), Command(u"SLEEP", 8),
             Command(u"KEYUP", kA)});
@@ -105,17 +95,6 @@ TEST_F(PlayerTest, StopRewindsAndKeepsInputHeld) {
     sim.ClearLog();
     Turns(1);
     EXPECT_EQ(Actions(), (std::vector{Key(Kind::KeyDown, kA)}));
-}
-
-TEST_F(PlayerTest, PauseKeepsThePlaceAndInputHeld) {
-    Select({Command(u"KEYDOWN", kA), Command(u"PAUSE"), Command(u"KEYUP", kA)});
-    Turns(2);
-    EXPECT_EQ(Program().Running, 0);
-    EXPECT_EQ(Gadget(Program().Window).status, u"Farm paused.");
-    EXPECT_TRUE(sim.IsKeyDown(kA));
-    sim.ClearLog();
-    Turns(1);
-    EXPECT_EQ(Actions(), (std::vector{Key(Kind::KeyUp, kA)}));
 }
 
 TEST_F(PlayerTest, StatusNamesTheSelectedScript) {

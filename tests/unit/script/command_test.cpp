@@ -16,14 +16,6 @@ protected:
     }
 };
 
-TEST_F(CommandTest, CreateSetsTheThreeFields) {
-    CommandRef command = TCommand::Create(u"MOUSELOC", -3, 7);
-    EXPECT_EQ(command->Command, u"MOUSELOC");
-    EXPECT_EQ(command->Value, -3);
-    EXPECT_EQ(command->Value2, 7);
-    EXPECT_NE(TCommand::Create(u"STOP", -1, -1), TCommand::Create(u"STOP", -1, -1));
-}
-
 TEST_F(CommandTest, DisplayFormsNameKeysByTheirTableNames) {
     EXPECT_EQ(Make(u"KEYDOWN", 65)->DisplayForm(), u"KeyDown( KEY_A )");
     EXPECT_EQ(Make(u"KEYUP", 160)->DisplayForm(), u"KeyUp( KEY_LSHIFT )");

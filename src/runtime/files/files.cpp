@@ -57,6 +57,7 @@ fs::path NativePath(const std::u16string& path) {
 StreamRef Open(const std::u16string& path, std::ios::openmode openMode, int mode) {
     fs::path nativePath = NativePath(path);
     std::error_code error;
+    // Some systems open a folder for reading like a file; it never is one here.
     if (fs::is_directory(nativePath, error)) {
         return nullptr;
     }

@@ -1,5 +1,5 @@
 # Thin entry points; CMake presets do the work. See README.md.
-.PHONY: all linux windows test run deps clean
+.PHONY: all linux windows sanitize test run deps clean
 
 all: linux
 
@@ -14,12 +14,22 @@ windows: deps
 	@test -f build/windows/build.ninja || cmake --preset windows
 	cmake --build --preset windows
 
-test: linux windows
+sanitize: deps
+	@test -f build/sanitize/build.ninja || cmake --preset sanitize
+	cmake --build --preset sanitize
+
+test: linux windows sanitize
 	ctest --preset linux
 	ctest --preset windows
+	ctest --preset sanitize
 
 run: linux
-	./build/linux/keyweave-check Scripts/*.ini
+	@if [ -z "$$DISPLAY" ]; then \
+	    echo "Keyweave needs an X11 session: DISPLAY is not set." >&2; \
+	    echo "Start it from a desktop session, or give it a display: DISPLAY=:0 make run" >&2; \
+	    exit 1; \
+	fi
+	./build/linux/keyweave
 
 clean:
 	rm -rf build

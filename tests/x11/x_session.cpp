@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
+#include <signal.h>
 #include <thread>
 #include <unistd.h>
 
@@ -232,11 +233,12 @@ void XSession::Stop() {
     EndChild(registry_);
     registry_ = -1;
     if (busLauncher_ > 0) {
-        std::vector<pid_t> buses = ChildrenOf(busLauncher_);
-        EndChild(busLauncher_);
-        for (pid_t bus : buses) {
+        // The launcher's own bus goes first, so that the launcher reaps it.
+        for (pid_t bus : ChildrenOf(busLauncher_)) {
             EndProcess(bus);
+            WaitUntil([bus] { return kill(bus, 0) != 0; }, 1s);
         }
+        EndChild(busLauncher_);
         busLauncher_ = -1;
     }
     EndChild(sessionBus_);

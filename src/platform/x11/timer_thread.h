@@ -20,8 +20,9 @@ TimerClock::time_point NextDeadline(TimerClock::time_point deadline,
 inline constexpr std::chrono::milliseconds kMaxCatchUp{1000};
 
 // Every periodic timer of the process, served by one thread against absolute deadlines on the
-// monotonic clock. Tick callbacks run on that thread; once Kill returns, the timer's callback
-// is not running and will not run again.
+// monotonic clock. Tick callbacks run on that thread, one at a time, and must not start or stop
+// timers themselves; once Kill returns, the timer's callback is not running and will not run
+// again.
 class TimerThread final : public TimerSource {
 public:
     TimerThread();

@@ -4,6 +4,21 @@
 #include <X11/extensions/XTest.h>
 
 namespace keyweave::x11 {
+namespace {
+
+// The X button of the program's button 1 (left) or 2 (right); 0 for any other.
+int XButtonOf(int button) {
+    switch (button) {
+    case 1:
+        return 1;
+    case 2:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
 
 KeySet X11Keyboard::HeldKeys() {
     input_.Drain();
@@ -51,17 +66,6 @@ void X11Mouse::SendButton(int button, bool down) {
     XTestFakeButtonEvent(input_.Get(), static_cast<unsigned>(xButton), down ? True : False,
                          CurrentTime);
     XFlush(input_.Get());
-}
-
-int XButtonOf(int button) {
-    switch (button) {
-    case 1:
-        return 1;
-    case 2:
-        return 3;
-    default:
-        return 0;
-    }
 }
 
 } // namespace keyweave::x11

@@ -32,7 +32,4 @@ private:
     InputConnection& input_;
 };
 
-// The X button of the program's button 1 (left) or 2 (right); 0 for any other.
-int XButtonOf(int button);
-
 } // namespace keyweave::x11

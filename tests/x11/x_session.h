@@ -24,6 +24,7 @@ public:
 
     const std::string& Problem() const { return problem_; }
     const std::string& Display() const { return display_; }
+    pid_t ServerPid() const { return server_; }
     // What a program started on this session needs in its environment.
     const Environment& ClientEnvironment() const { return environment_; }
 

@@ -76,16 +76,27 @@ protected:
     }
 
     // Opens the script combo box and clicks the script's item in the list that drops down.
+    static std::optional<UiElement> ShownMenuItem(pid_t pid, const std::string& name) {
+        for (const UiElement& element : Accessibility::Elements(pid)) {
+            if (element.role == "menu item" && element.name == name && element.showing &&
+                element.width > 0) {
+                return element;
+            }
+        }
+        return std::nullopt;
+    }
+
+    // Opens the script combo box and clicks the script's item in the list that drops down. A
+    // click that reaches the window before its first layout opens nothing; the user clicks
+    // again.
     static void PickScript(ProgramRun& run, const TopWindow& window, const std::string& name) {
-        ASSERT_TRUE(ClickAt(window.x + 100, window.y + 35));
+        ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "combo box", "", 5s));
         std::optional<UiElement> item;
-        auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (!item && std::chrono::steady_clock::now() < deadline) {
-            for (const UiElement& element : Accessibility::Elements(run.Pid())) {
-                if (element.role == "menu item" && element.name == name && element.showing &&
-                    element.width > 0) {
-                    item = element;
-                }
+        for (int attempt = 0; attempt < 3 && !item; ++attempt) {
+            ASSERT_TRUE(ClickAt(window.x + 100, window.y + 35));
+            auto deadline = std::chrono::steady_clock::now() + 1500ms;
+            while (!item && std::chrono::steady_clock::now() < deadline) {
+                item = ShownMenuItem(run.Pid(), name);
             }
         }
         ASSERT_TRUE(item.has_value())
@@ -138,8 +149,8 @@ TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleases
     Tap("F12");
     int started = recorder.WaitFor(InputEvent::KeyUp, f12, 0, 2s);
     ASSERT_GE(started, 0);
-    // Three passes of eight keys and buttons, and the start of a fourth.
-    constexpr int kPasses = 3;
+    // Five passes of eight keys and buttons, and the start of a sixth.
+    constexpr int kPasses = 5;
     const Step pass[] = {
         {InputEvent::KeyDown, "a"},  {InputEvent::KeyUp, "a"},   {InputEvent::ButtonDown, "1"},
         {InputEvent::ButtonUp, "1"}, {InputEvent::KeyDown, "b"}, {InputEvent::ButtonDown, "3"},
@@ -195,10 +206,11 @@ TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleases
         std::cout << " ms; beyond one period and one turn: " << median(each) - wait.length - turn
                   << " ms (median)\n";
         // The wait's timer starts one turn after the command before it, and its tick is seen at
-        // the pump after the loop's pause, up to one more turn later. The median of the passes
-        // keeps a busy machine's scheduling out; no single wait may take an extra period.
+        // the pump after the loop's pause, up to one more turn later; 2 ms more are left for
+        // the scheduler. The median of the passes keeps a busy machine's worst moments out; no
+        // single wait may take an extra period.
         EXPECT_GE(median(each), wait.length + turn - 1.0);
-        EXPECT_LE(median(each), wait.length + 2 * turn + 1.0);
+        EXPECT_LE(median(each), wait.length + 2 * turn + 2.0);
         for (double measured : each) {
             EXPECT_GE(measured, wait.length);
             EXPECT_LT(measured, wait.length + 20.0);

@@ -9,7 +9,7 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64
     wine wine64
     libx11-dev libxtst-dev libxi-dev libgtk-3-dev
-    xvfb xauth x11-utils xdotool imagemagick
+    xvfb xauth x11-utils xdotool imagemagick dbus-daemon dbus-bin at-spi2-core
     zip
 )
 

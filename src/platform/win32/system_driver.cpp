@@ -1,0 +1,193 @@
+#include "platform/win32/system_driver.h"
+
+#include "platform/win32/callback_guard.h"
+#include "platform/win32/wide_text.h"
+#include "runtime/events/event.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+
+namespace keyweave::win32 {
+
+namespace {
+
+using MainThreadCall = std::function<void()>;
+
+// Written once, before any other thread exists; read by the threads that post calls.
+std::atomic<DWORD> mainThreadId{0};
+HHOOK getMessageHook = nullptr;
+
+// Sees every message that the main thread takes from its queue, in any message loop (the
+// pump, a message box's modal loop). A removed main-thread call runs here; the message is
+// then turned into WM_NULL so that whoever took it ignores it.
+LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE && message->hwnd == nullptr &&
+        message->message == kMainThreadCallMessage) {
+        std::unique_ptr<MainThreadCall> call(reinterpret_cast<MainThreadCall*>(message->lParam));
+        message->message = WM_NULL;
+        message->lParam = 0;
+        RunGuarded(*call);
+    }
+    return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+bool IsKeyMessage(UINT message) {
+    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN ||
+           message == WM_SYSKEYUP;
+}
+
+bool IsModifierKey(WPARAM key) {
+    return key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU || key == VK_LWIN ||
+           key == VK_RWIN;
+}
+
+bool IsDown(int key) {
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+int CurrentModifiers() {
+    int state = 0;
+    if (IsDown(VK_SHIFT)) {
+        state |= 1;
+    }
+    if (IsDown(VK_CONTROL)) {
+        state |= 2;
+    }
+    if (IsDown(VK_MENU)) {
+        state |= 4;
+    }
+    if (IsDown(VK_LWIN) || IsDown(VK_RWIN)) {
+        state |= 8;
+    }
+    return state;
+}
+
+bool IsTabStopChild(HWND window) {
+    constexpr LONG kBoth = WS_CHILD | WS_TABSTOP;
+    return (GetWindowLongW(window, GWL_STYLE) & kBoth) == kBoth;
+}
+
+// The window that moves the keyboard between the controls of a message's window: its first
+// ancestor that is not itself a tab-stop child. None for other windows.
+HWND DialogAncestor(HWND window) {
+    if (window == nullptr || !IsTabStopChild(window)) {
+        return nullptr;
+    }
+    HWND ancestor = GetParent(window);
+    while (ancestor != nullptr && IsTabStopChild(ancestor)) {
+        ancestor = GetParent(ancestor);
+    }
+    return ancestor;
+}
+
+} // namespace
+
+UINT NotifyBoxType(bool serious) {
+    return MB_OK | MB_TOPMOST | (serious ? MB_ICONWARNING : MB_ICONINFORMATION);
+}
+
+Win32SystemDriver::Win32SystemDriver() {
+    if (getMessageHook == nullptr) {
+        mainThreadId = GetCurrentThreadId();
+        getMessageHook =
+            SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+    }
+    // Other threads can post to this thread only once it has a message queue.
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+}
+
+void Win32SystemDriver::Poll() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (IsKeyMessage(message.message) && IsModifierKey(message.wParam)) {
+            modifierState_ = CurrentModifiers();
+        }
+        HWND dialog = DialogAncestor(message.hwnd);
+        if (dialog != nullptr && IsDialogMessageW(dialog, &message)) {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    RaiseKeptFailure();
+}
+
+void Win32SystemDriver::Wait() {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+    Poll();
+}
+
+void Win32SystemDriver::PostMainThreadCall(std::function<void()> call) {
+    auto record = std::make_unique<MainThreadCall>(std::move(call));
+    if (PostThreadMessageW(mainThreadId, kMainThreadCallMessage, 0,
+                           reinterpret_cast<LPARAM>(record.get()))) {
+        record.release();
+    }
+}
+
+void Win32SystemDriver::Sleep(int ms) {
+    ::Sleep(static_cast<DWORD>(ms < 0 ? 0 : ms));
+}
+
+void Win32SystemDriver::Notify(const std::u16string& title, const std::u16string& text,
+                               bool serious) {
+    HWND focus = GetFocus();
+    MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(title).c_str(), NotifyBoxType(serious));
+    if (focus != nullptr && IsWindow(focus)) {
+        SetFocus(focus);
+    }
+    RaiseKeptFailure();
+}
+
+void Win32SystemDriver::ExitProcess(int status) {
+    std::exit(status);
+}
+
+void Win32SystemDriver::TranslateRawInput(const RawWindow& window, UINT message, WPARAM wParam,
+                                          LPARAM lParam) {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const RawMessage raw{message, static_cast<std::uint64_t>(wParam),
+                         static_cast<std::int64_t>(lParam)};
+    for (const RawAction& action : translator_.Translate(window, raw, cursor.x, cursor.y, true)) {
+        Perform(action);
+    }
+}
+
+void Win32SystemDriver::Perform(const RawAction& action) {
+    HWND window = reinterpret_cast<HWND>(action.window);
+    switch (action.kind) {
+    case RawAction::Emit: {
+        POINT position{action.x, action.y};
+        if (action.screenPosition) {
+            ScreenToClient(window, &position);
+        }
+        TEvent::Create(action.id, action.source, action.data, modifierState_, position.x,
+                       position.y, nullptr)
+            ->Emit();
+        break;
+    }
+    case RawAction::SetCapture:
+        SetCapture(window);
+        break;
+    case RawAction::ReleaseCapture:
+        ReleaseCapture();
+        break;
+    case RawAction::ShowCursor:
+        ::ShowCursor(TRUE);
+        break;
+    case RawAction::HideCursor:
+        ::ShowCursor(FALSE);
+        break;
+    case RawAction::TrackLeave: {
+        TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, window, 0};
+        TrackMouseEvent(&track);
+        break;
+    }
+    }
+}
+
+} // namespace keyweave::win32

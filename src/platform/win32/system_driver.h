@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/system_driver.h"
+#include "platform/win32/raw_input.h"
+
+#include <windows.h>
+
+namespace keyweave::win32 {
+
+// The thread message that carries a main-thread call; lParam points at the call.
+inline constexpr UINT kMainThreadCallMessage = 0x7001;
+
+// The message pump of the main thread, main-thread calls, the loop's pause, message boxes and
+// the raw-input translation of windows that ask for it.
+class Win32SystemDriver final : public SystemDriver {
+public:
+    // The calling thread becomes the main thread: it gets a message queue and the get-message
+    // hook that runs main-thread calls (once per process).
+    Win32SystemDriver();
+
+    void Poll() override;
+    void Wait() override;
+    void PostMainThreadCall(std::function<void()> call) override;
+    void Sleep(int ms) override;
+    void Notify(const std::u16string& title, const std::u16string& text, bool serious) override;
+    [[noreturn]] void ExitProcess(int status) override;
+
+    // Modifier bits of the latest modifier key message: 1 shift, 2 control, 4 alt, 8 Windows.
+    int ModifierState() const { return modifierState_; }
+
+    // Emits the events of a raw keyboard or mouse message of `window` (whose gadget is
+    // window.source) and carries out what the translation asks of the system.
+    void TranslateRawInput(const RawWindow& window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void Perform(const RawAction& action);
+
+    int modifierState_ = 0;
+    RawInputTranslator translator_;
+};
+
+// The message box type of Notify: OK, always on top, a warning or an information icon.
+UINT NotifyBoxType(bool serious);
+
+} // namespace keyweave::win32

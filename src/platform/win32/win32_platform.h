@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/win32/gadget_driver.h"
+#include "platform/win32/input_devices.h"
+#include "platform/win32/system_driver.h"
+#include "platform/win32/timer_source.h"
+
+namespace keyweave::win32 {
+
+// Process-wide set-up, once, before the platform is made: the program's folder becomes the
+// current directory, positions are physical pixels on scaled displays (per-monitor DPI
+// awareness), the 1 ms timer resolution is requested for the life of the process and kept
+// while the windows are hidden or minimised, and the common controls are registered.
+void PrepareProcess();
+
+// The size of the primary screen in physical pixels.
+ScreenSize PrimaryScreenSize();
+
+class Win32Platform final : public Platform {
+public:
+    Win32Platform();
+
+    KeyboardDevice& Keyboard() override { return keyboard_; }
+    MouseDevice& Mouse() override { return mouse_; }
+    TimerSource& Timers() override { return timers_; }
+    SystemDriver& System() override { return system_; }
+    GadgetDriver& Gadgets() override { return gadgets_; }
+
+    Win32SystemDriver& Win32System() { return system_; }
+
+private:
+    Win32SystemDriver system_;
+    ScreenSize desktop_;
+    Win32Keyboard keyboard_;
+    Win32Mouse mouse_;
+    Win32TimerSource timers_;
+    Win32GadgetDriver gadgets_;
+};
+
+} // namespace keyweave::win32

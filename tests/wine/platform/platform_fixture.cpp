@@ -1,0 +1,49 @@
+#include "platform_fixture.h"
+
+namespace keyweave::win32::test {
+
+Win32Platform& ThePlatform() {
+    static Win32Platform* platform = [] {
+        PrepareProcess();
+        return new Win32Platform();
+    }();
+    return *platform;
+}
+
+double NowMs() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+FocusWindow::FocusWindow() {
+    static const bool registered = [] {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KeyweaveFocusWindow";
+        return RegisterClassW(&windowClass) != 0;
+    }();
+    static_cast<void>(registered);
+    handle_ =
+        CreateWindowExW(0, L"KeyweaveFocusWindow", L"Focus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20,
+                        20, 200, 150, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetForegroundWindow(handle_);
+    SetFocus(handle_);
+    PumpUntil([this] { return GetForegroundWindow() == handle_; }, 2000);
+    // Wine releases the keys it pressed when one of its windows gains the X focus, which
+    // comes a little after the window is in front.
+    PumpFor(200);
+}
+
+FocusWindow::~FocusWindow() {
+    DestroyWindow(handle_);
+}
+
+bool WaitForKeyState(int key, bool down) {
+    return PumpUntil([&] { return ((GetAsyncKeyState(key) & 0x8000) != 0) == down; }, 500);
+}
+
+} // namespace keyweave::win32::test

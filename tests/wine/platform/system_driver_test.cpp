@@ -1,0 +1,156 @@
+#include "platform_fixture.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <vector>
+
+namespace keyweave::win32::test {
+namespace {
+
+SystemDriver& Driver() {
+    return ThePlatform().System();
+}
+
+DWORD WINAPI PostNumbers(LPVOID data) {
+    auto* numbers = static_cast<std::vector<int>*>(data);
+    for (int n = 0; n < 100; ++n) {
+        Driver().PostMainThreadCall([numbers, n] { numbers->push_back(n); });
+    }
+    return 0;
+}
+
+TEST(MainThreadCallTest, CallsFromAnotherThreadRunAtTheNextPumpInPostingOrder) {
+    std::vector<int> numbers;
+    HANDLE thread = CreateThread(nullptr, 0, PostNumbers, &numbers, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    Sleep(30);
+    EXPECT_TRUE(numbers.empty());
+    Driver().Poll();
+    ASSERT_EQ(numbers.size(), 100u);
+    for (int n = 0; n < 100; ++n) {
+        EXPECT_EQ(numbers[static_cast<std::size_t>(n)], n);
+    }
+}
+
+TEST(MainThreadCallTest, WaitReturnsOnceACallIsPosted) {
+    bool ran = false;
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](LPVOID flag) -> DWORD {
+            Sleep(50);
+            Driver().PostMainThreadCall([flag] { *static_cast<bool*>(flag) = true; });
+            return 0;
+        },
+        &ran, 0, nullptr);
+    const double start = NowMs();
+    Driver().Wait();
+    const double waited = NowMs() - start;
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    EXPECT_TRUE(ran);
+    EXPECT_GE(waited, 40.0);
+    EXPECT_LT(waited, 1000.0);
+}
+
+TEST(MainThreadCallTest, AFailureInACallComesOutOfThePumpOnTheMainThread) {
+    Driver().PostMainThreadCall([] { throw std::runtime_error("call failed"); });
+    bool later = false;
+    Driver().PostMainThreadCall([&later] { later = true; });
+    EXPECT_THROW(Driver().Poll(), std::runtime_error);
+    EXPECT_TRUE(later);
+    EXPECT_NO_THROW(Driver().Poll());
+}
+
+struct BoxWatch {
+    int ticks = 0;
+    bool topmost = false;
+    bool warningIcon = false;
+    std::wstring text;
+};
+
+HWND FindBox(const wchar_t* caption) {
+    return FindWindowW(L"#32770", caption);
+}
+
+void CloseBoxAfterFiveTicks(std::uint32_t, std::uintptr_t user) {
+    auto* watch = reinterpret_cast<BoxWatch*>(user);
+    Driver().PostMainThreadCall([watch] {
+        HWND box = FindBox(L"Keyweave box test");
+        if (box == nullptr) {
+            return;
+        }
+        if (++watch->ticks == 5) {
+            watch->topmost = (GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            wchar_t text[256] = {};
+            GetDlgItemTextW(box, 0xFFFF, text, 256);
+            watch->text = text;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    });
+}
+
+TEST(NotifyTest, CallsRunInsideTheMessageBoxsModalLoop) {
+    FocusWindow window;
+    HWND button =
+        CreateWindowExW(0, L"BUTTON", L"Focused", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 5, 5, 100, 25,
+                        window.Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetFocus(button);
+    BoxWatch watch;
+    TimerSource& timers = ThePlatform().Timers();
+    const std::uint32_t timer =
+        timers.StartPeriodic(20, CloseBoxAfterFiveTicks, reinterpret_cast<std::uintptr_t>(&watch));
+    ASSERT_NE(timer, 0u);
+    Driver().Notify(u"Keyweave box test", u"You need to bind the Start/Stop key!", true);
+    timers.Kill(timer);
+    PumpFor(50);
+    EXPECT_EQ(watch.ticks, 5);
+    // Windows puts a box of type MB_TOPMOST above every other window; Wine 8 does not.
+    std::printf("figure: the message box is%s always on top\n", watch.topmost ? "" : " not");
+    EXPECT_EQ(watch.text, L"You need to bind the Start/Stop key!");
+    EXPECT_EQ(GetFocus(), button);
+}
+
+TEST(PumpTest, ModifierStateFollowsTheModifierKeysOfTheMessages) {
+    FocusWindow window;
+    auto& driver = ThePlatform().Win32System();
+    KeyboardDevice& keyboard = ThePlatform().Keyboard();
+    keyboard.SendKey(VK_LCONTROL, true);
+    EXPECT_TRUE(PumpUntil([&] { return driver.ModifierState() == 2; }, 1000));
+    keyboard.SendKey(VK_LSHIFT, true);
+    EXPECT_TRUE(PumpUntil([&] { return driver.ModifierState() == 3; }, 1000));
+    keyboard.SendKey(VK_LSHIFT, false);
+    keyboard.SendKey(VK_LCONTROL, false);
+    EXPECT_TRUE(PumpUntil([&] { return driver.ModifierState() == 0; }, 1000));
+}
+
+TEST(PumpTest, TabMovesTheFocusBetweenTheControlsOfAWindow) {
+    FocusWindow window;
+    auto button = [&](int y) {
+        return CreateWindowExW(0, L"BUTTON", L"B", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 5, y, 80, 25,
+                               window.Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    };
+    HWND first = button(5);
+    HWND second = button(40);
+    SetFocus(first);
+    KeyboardDevice& keyboard = ThePlatform().Keyboard();
+    keyboard.SendKey(VK_TAB, true);
+    keyboard.SendKey(VK_TAB, false);
+    EXPECT_TRUE(PumpUntil([&] { return GetFocus() == second; }, 1000));
+}
+
+TEST(PumpTest, FigureTheLoopPause) {
+    constexpr int kPauses = 200;
+    const double start = NowMs();
+    for (int pause = 0; pause < kPauses; ++pause) {
+        Driver().Sleep(2);
+    }
+    const double mean = (NowMs() - start) / kPauses;
+    std::printf("figure: Sleep(2) lasts %.2f ms on average\n", mean);
+    EXPECT_GE(mean, 1.9);
+}
+
+} // namespace
+} // namespace keyweave::win32::test

@@ -1,0 +1,365 @@
+#!/usr/bin/env python3
+"""The Windows build under Wine on a private Xvfb.
+
+    wine_tests.py CASE --root DIR --work DIR --keyweave EXE --scripts DIR --probe EXE
+                  --user EXE --target EXE --platform-tests EXE
+
+Cases: platform (the platform layer's tests on the real system), start_stop, first_start,
+close_box, exit_button, window (keyweave.exe driven as a user would). Each case runs in its own
+session (X server, Wine prefix, program folder) and fails, never skips, when Wine or Xvfb is
+missing. Figures measured on the way are printed, not asserted.
+"""
+
+import argparse
+import shutil
+import sys
+import time
+from pathlib import Path
+
+from wine_session import SCREEN_HEIGHT, SCREEN_WIDTH, SessionError, WineSession, wait_until
+
+TITLE = "Keyweave 1.0"
+TARGET_TITLE = "Keyweave Target"
+
+VK_SHIFT = 16
+VK_LBUTTON = 1
+VK_F1 = 112
+VK_F12 = 123
+VK_LSHIFT = 160
+VK_LCONTROL = 162
+
+# The start/stop script: keys and a click with waits between them, and at its end a long wait
+# with Left Shift and C held, during which the test stops it.
+START_STOP_SCRIPT = """?kweaver
+{Tastatur-Übung
+KeyStroke(KEY_A, 100)
+KeyDown(KEY_B)
+Sleep(50)
+KeyUp(KEY_B)
+MouseStroke(MOUSE_LEFT, 30)
+KeyDown(KEY_LSHIFT)
+KeyDown(KEY_C)
+Sleep(20000)
+KeyUp(KEY_C)
+KeyUp(KEY_LSHIFT)
+"""
+
+HOLDING_SCRIPT = """?kweaver
+{Holder
+KeyDown(KEY_D)
+MouseDown(MOUSE_LEFT)
+Sleep(20000)
+"""
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+class ProgramTest:
+    """keyweave.exe in a folder of its own (with a non-ASCII name), beside the test programs."""
+
+    def __init__(self, args, session):
+        self.args = args
+        self.session = session
+        self.folder = session.dir / "Program Ω"
+        (self.folder / "Scripts").mkdir(parents=True)
+        self.keyweave = self.folder / "keyweave.exe"
+        shutil.copy2(args.keyweave, self.keyweave)
+        self.program = None
+
+    def add_script(self, file_name, text):
+        # Scripts are read one byte per character (ISO 8859-1).
+        (self.folder / "Scripts" / file_name).write_bytes(text.encode("latin-1"))
+
+    def bind(self, line):
+        (self.folder / "settings.ini").write_bytes(line.encode("ascii") + b"\r\n")
+
+    def start(self):
+        # Started from another folder: the program makes its own folder the current one.
+        self.program = self.session.start(self.keyweave, cwd=self.session.dir)
+
+    def probe(self, *args, timeout=30):
+        status, output = self.session.run(self.args.probe, *args, timeout=timeout)
+        check(status == 0, f"probe {' '.join(map(str, args))} failed ({status}): {output}")
+        return output.rstrip("\n")
+
+    def wait_for_window(self, title=TITLE):
+        def shown():
+            status, output = self.session.run(self.args.probe, "window", title)
+            return output.split() if status == 0 else None
+        return wait_until(shown, 30, 0.2, f"the window {title!r}")
+
+    def status_text(self):
+        return self.probe("status", TITLE)
+
+    def wait_for_status(self, text, timeout=10):
+        return wait_until(lambda: self.status_text() == text, timeout, 0.1,
+                          f"the status text {text!r} (now {self.status_text()!r})")
+
+    def press(self, hold_ms, *keys):
+        """The user presses keys, holds them and lets go; returns the send times by key."""
+        output = self.probe_user(hold_ms, *keys)
+        times = {}
+        for line in output.splitlines():
+            kind, key, when = line.split()
+            times[(kind, int(key))] = float(when)
+        return times
+
+    def probe_user(self, hold_ms, *keys):
+        status, output = self.session.run(self.args.user, hold_ms, *keys, timeout=60)
+        check(status == 0, "the user program failed")
+        return output
+
+    def held_keys(self):
+        return [int(code) for code in self.probe("held").split()]
+
+    def start_target(self, log):
+        target = self.session.start(self.args.target, log, 20, 560)
+        wait_until(lambda: log.exists() and "ready" in log.read_text(), 30, 0.1,
+                   "the target window")
+        self.wait_for_window(TARGET_TITLE)
+        self.probe("focus", TARGET_TITLE)
+        check(self.probe("foreground") == TARGET_TITLE, "the target window is not in front")
+        return target
+
+    def wait_exit(self, timeout=15):
+        try:
+            return self.program.wait(timeout=timeout)
+        except Exception as error:
+            raise Failure(f"keyweave.exe did not end: {error}")
+
+
+def read_log(log):
+    entries = []
+    for line in log.read_text().splitlines():
+        when, kind, value = line.split()
+        if kind != "ready":
+            entries.append((float(when), kind, int(value)))
+    return entries
+
+
+def pick_script(test, index, name):
+    test.probe("pick", TITLE, index)
+    test.wait_for_status(f"{name} ready.")
+
+
+def case_platform(args, session):
+    status, output = session.run(args.platform_tests, timeout=240)
+    print(output)
+    check(status == 0, "the platform tests failed")
+
+
+def case_start_stop(args, session):
+    test = ProgramTest(args, session)
+    test.add_script("Übung ключ.ini", START_STOP_SCRIPT)
+    test.bind("KEY_F12")
+    test.start()
+    test.wait_for_window()
+    test.wait_for_status("Select a script.")
+    combo = test.probe("combo", TITLE).splitlines()
+    check(combo == ["current -1", "Tastatur-Übung"], f"the script list reads {combo}")
+    pick_script(test, 0, "Tastatur-Übung")
+
+    log = session.dir / "target.log"
+    test.start_target(log)
+    # The script's click lands in the target; the pointer is put there before anything is
+    # pressed, because Wine releases its keys when the pointer moves onto a window.
+    test.probe("cursor", 110, 640)
+
+    started = test.press(100, VK_F12)
+    released_at = started[("up", VK_F12)]
+    expected_run = [("keydown", 65), ("keyup", 65), ("keydown", 66), ("keyup", 66),
+                    ("buttondown", 1), ("buttonup", 1), ("keydown", VK_SHIFT), ("keydown", 67)]
+
+    def played():
+        entries = [e for e in read_log(log) if e[2] != VK_F12]
+        return entries if len(entries) >= len(expected_run) else None
+
+    entries = wait_until(played, 10, 0.05, "the script's keys in the target")
+    check([(kind, value) for _, kind, value in entries] == expected_run,
+          f"the target received {entries}")
+    check(test.status_text() == "Tastatur-Übung ready.", "the status changed while running")
+    held = test.held_keys()
+    check(65 not in held and 66 not in held and {VK_LSHIFT, 67} <= set(held),
+          f"keys held while the script waits: {held}")
+
+    stopped = test.press(100, VK_F12)
+    test.wait_for_status("Tastatur-Übung stopped.")
+
+    def released():
+        entries = [e for e in read_log(log) if e[2] != VK_F12]
+        return entries if len(entries) >= len(expected_run) + 2 else None
+
+    entries = wait_until(released, 10, 0.05, "the releases in the target")
+    check([(kind, value) for _, kind, value in entries[len(expected_run):]] ==
+          [("keyup", VK_SHIFT), ("keyup", 67)], f"the stop released {entries[8:]}")
+    time.sleep(0.2)
+    held = test.held_keys()
+    check(not held, f"keys or buttons still held after the stop: {held}")
+
+    times = {(kind, value): when for when, kind, value in entries}
+    a_down = entries[0][0]
+    print(f"figure: key round trip (F12 released by another process until the script's first "
+          f"key reached the target): {a_down - released_at:.2f} ms")
+    print(f"figure: KeyStroke(KEY_A, 100): A held {entries[1][0] - a_down:.2f} ms in the target")
+    print(f"figure: Sleep(50) between B down and B up: {entries[3][0] - entries[2][0]:.2f} ms")
+    print(f"figure: MouseStroke(MOUSE_LEFT, 30): {entries[5][0] - entries[4][0]:.2f} ms")
+    print(f"figure: stop (second F12 released until Left Shift released): "
+          f"{times[('keyup', VK_SHIFT)] - stopped[('up', VK_F12)]:.2f} ms")
+    test.probe("close", TITLE)
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+
+
+def case_first_start(args, session):
+    test = ProgramTest(args, session)
+    test.start()
+    box = dict(line.split(" ", 1) for line in test.probe("msgbox", TITLE, 30000).splitlines())
+    check(box["text"] == "You need to bind the Start/Stop key!", f"the box reads {box}")
+    # Windows keeps a box of type MB_TOPMOST above every window; Wine 8 does not.
+    print(f"figure: the warning box is always on top: {box['topmost']}")
+    check(box["owner"] == TITLE, f"the warning box belongs to {box['owner']!r}")
+    check(box["buttons"] == "1", "the warning box has more than its OK button")
+    check(box["dismissed"] == "yes", "the warning box did not close")
+    test.wait_for_window()
+    settings = test.folder / "settings.ini"
+
+    test.press(3600, VK_F1, VK_LCONTROL)
+    wait_until(lambda: settings.exists() and settings.read_bytes() == b"KEY_F1 KEY_LCTRL\r\n", 10,
+               0.1, "settings.ini to hold the new binding")
+    texts = test.probe("texts", TITLE).splitlines()
+    check("Static\t<F1> <Left Ctrl> " in texts, f"the bind label is missing: {texts}")
+    check(test.status_text() == "Select a script.", "the status text after the capture")
+    test.probe("close", TITLE)
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+
+
+def run_until_holding(args, session):
+    """keyweave.exe running a script that holds D and the left button, in front of the target."""
+    test = ProgramTest(args, session)
+    test.add_script("holder.ini", HOLDING_SCRIPT)
+    test.bind("KEY_F12")
+    test.start()
+    test.wait_for_window()
+    pick_script(test, 0, "Holder")
+    log = session.dir / "target.log"
+    test.start_target(log)
+    test.probe("cursor", 110, 640)
+    test.press(100, VK_F12)
+    wait_until(lambda: {("keydown", 68), ("buttondown", 1)} <=
+               {(kind, value) for _, kind, value in read_log(log)}, 10, 0.05,
+               "the script to hold D and the left button")
+    held = test.held_keys()
+    check(68 in held and VK_LBUTTON in held, f"D and the left button are not held: {held}")
+    return test, log
+
+
+def check_released_on_exit(test, log):
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    events = {(kind, value) for _, kind, value in read_log(log)}
+    check({("keyup", 68), ("buttonup", 1)} <= events, f"the target saw no release: {events}")
+    time.sleep(0.2)
+    held = test.held_keys()
+    check(not held, f"still held after the program ended: {held}")
+
+
+def case_close_box(args, session):
+    test, log = run_until_holding(args, session)
+    test.probe("close", TITLE)
+    check_released_on_exit(test, log)
+
+
+def case_exit_button(args, session):
+    test, log = run_until_holding(args, session)
+    test.probe("click", TITLE, "Exit")
+    check_released_on_exit(test, log)
+
+
+def pixel_matches(pixel, colour, tolerance=0):
+    return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
+
+
+def case_window(args, session):
+    test = ProgramTest(args, session)
+    test.add_script("view.ini", "?kweaver\n{View\nKeyStroke(KEY_A, 100)\nSleep(250)\nPause()\n")
+    test.bind("KEY_F12")
+    test.start()
+    x, y, width, height, status_height, frame = test.wait_for_window()
+    x, y, width, height, status_height = map(int, (x, y, width, height, status_height))
+    check((x, y) == ((SCREEN_WIDTH - 600) // 2, (SCREEN_HEIGHT - 400) // 2),
+          f"the client area is at {x}, {y}")
+    check((width, height - status_height) == (600, 400),
+          f"the client area is {width} x {height} with a {status_height} px status bar")
+    check(frame == "fixed", "the window can be resized")
+    pick_script(test, 0, "View")
+    time.sleep(0.5)
+    shot_path = Path(args.work) / "keyweave-window.png"
+    shot = session.screenshot(shot_path)
+    print(f"screenshot: {shot_path}")
+
+    background = (51, 68, 85)
+    view_left, view_top = x + 200, y + 5
+    check(pixel_matches(shot[view_top + 300][view_left + 200], background),
+          f"the script view's background is {shot[view_top + 300][view_left + 200]}")
+    # The view begins at client x 200 and y 5: a pixel inside its frame against one outside.
+    face = shot[y + 200][x + 100]
+    check(pixel_matches(shot[view_top + 200][view_left - 1], face),
+          "the script view starts left of client x 200")
+    check(pixel_matches(shot[view_top - 1][view_left + 100], face),
+          "the script view starts above client y 5")
+    check(pixel_matches(shot[view_top + 200][view_left + 6], background),
+          "the script view's inside does not start near client x 200")
+
+    def count(colour, left, top, right, bottom):
+        return sum(1 for row in shot[top:bottom] for pixel in row[left:right]
+                   if pixel_matches(pixel, colour))
+
+    view = (view_left, view_top, view_left + 395, view_top + 390)
+    check(count((255, 255, 0), *view) > 20, "no yellow command words in the script view")
+    check(count((0, 255, 102), *view) > 20, "no green Sleep words in the script view")
+    check(count((255, 100, 100), *view) > 10, "no red Pause word in the script view")
+    check(count((147, 255, 255), *view) > 20, "no cyan arguments in the script view")
+    bar_top = y + 400
+    bar_face = shot[bar_top + status_height // 2][x + 590]
+    text_pixels = sum(1 for row in shot[bar_top + 2:bar_top + status_height - 2]
+                      for pixel in row[x + 2:x + 150] if not pixel_matches(pixel, bar_face, 40))
+    check(text_pixels > 30, "no status text is visible in the status bar")
+    test.probe("close", TITLE)
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+
+
+CASES = {
+    "platform": case_platform,
+    "start_stop": case_start_stop,
+    "first_start": case_first_start,
+    "close_box": case_close_box,
+    "exit_button": case_exit_button,
+    "window": case_window,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("case", choices=sorted(CASES))
+    for option in ("root", "work", "keyweave", "scripts", "probe", "user", "target",
+                   "platform-tests"):
+        parser.add_argument(f"--{option}", required=True)
+    args = parser.parse_args()
+    Path(args.work).mkdir(parents=True, exist_ok=True)
+    try:
+        with WineSession(args.root, args.work, args.case) as session:
+            CASES[args.case](args, session)
+    except (Failure, SessionError) as error:
+        print(f"FAILED: {args.case}: {error}")
+        return 1
+    print(f"passed: {args.case}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

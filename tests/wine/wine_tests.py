@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """The Windows build under Wine on a private Xvfb.
 
-    wine_tests.py CASE --root DIR --work DIR --keyweave EXE --scripts DIR --probe EXE
-                  --user EXE --target EXE --platform-tests EXE
+    wine_tests.py CASE --root DIR --work DIR --keyweave EXE --probe EXE --user EXE
+                  --target EXE --platform-tests EXE
 
 Cases: platform (the platform layer's tests on the real system), start_stop, first_start,
 close_box, exit_button, window (keyweave.exe driven as a user would). Each case runs in its own
@@ -346,8 +346,7 @@ CASES = {
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
-    for option in ("root", "work", "keyweave", "scripts", "probe", "user", "target",
-                   "platform-tests"):
+    for option in ("root", "work", "keyweave", "probe", "user", "target", "platform-tests"):
         parser.add_argument(f"--{option}", required=True)
     args = parser.parse_args()
     Path(args.work).mkdir(parents=True, exist_ok=True)

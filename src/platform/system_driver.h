@@ -22,7 +22,11 @@ public:
     // or modal loop (a message box), after every call posted before it, never nested.
     virtual void PostMainThreadCall(std::function<void()> call) = 0;
 
-    // The main loop's pause.
+    // The main loop's pause: it lasts `ms`, or ends as soon as a main-thread call (a timer
+    // tick) that was posted since the previous pause ended is waiting to run, so that a wait
+    // ends when its timer ticks rather than up to a whole pause later. A call posted before the
+    // previous pause ended, or already run, does not shorten it: a turn without a new tick
+    // still pauses the full `ms`. Nothing for `ms` <= 0.
     virtual void Sleep(int ms) = 0;
 
     // A modal message box with an OK button: a warning icon when serious, else an

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_system.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace keyweave::sim {
@@ -25,10 +26,21 @@ void SimSystemDriver::Wait() {
 
 void SimSystemDriver::PostMainThreadCall(std::function<void()> call) {
     calls_.push_back(std::move(call));
+    ++postCount_;
+}
+
+bool SimSystemDriver::NewCallPending() const {
+    return !calls_.empty() && postCount_ != seenCount_;
 }
 
 void SimSystemDriver::Sleep(int ms) {
-    clock_.Advance(ms);
+    const std::int64_t end = clock_.Now() + ms;
+    while (clock_.Now() < end && !NewCallPending()) {
+        const auto deadline = clock_.NextDeadline();
+        const std::int64_t until = deadline && *deadline < end ? *deadline : end;
+        clock_.Advance(std::max<std::int64_t>(until - clock_.Now(), 1));
+    }
+    seenCount_ = postCount_;
 }
 
 void SimSystemDriver::Notify(const std::u16string& title, const std::u16string& text,

@@ -4,6 +4,7 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/system_driver.h"
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <vector>
@@ -24,6 +25,10 @@ public:
     void Wait() override;
 
     void PostMainThreadCall(std::function<void()> call) override;
+
+    // Advances the clock by `ms`, but stops at the first timer deadline whose tick posts a
+    // main-thread call, or does not advance at all when a call posted since the previous
+    // pause is still pending.
     void Sleep(int ms) override;
 
     // Records the box, lets the handler see it, then lets the modal time pass, running
@@ -41,8 +46,12 @@ public:
     static constexpr int kMaxCallsPerPoll = 10000;
 
 private:
+    bool NewCallPending() const;
+
     SimClock& clock_;
     std::deque<std::function<void()>> calls_;
+    std::uint64_t postCount_ = 0;
+    std::uint64_t seenCount_ = 0;
     std::vector<MessageBoxRecord> boxes_;
     std::function<void(const MessageBoxRecord&)> boxHandler_;
     std::int64_t modalMs_ = 0;

@@ -3,8 +3,12 @@
 namespace keyweave::x11 {
 
 void CallQueue::Post(std::function<void()> call) {
-    std::lock_guard lock(mutex_);
-    calls_.push_back(std::move(call));
+    {
+        std::lock_guard lock(mutex_);
+        calls_.push_back(std::move(call));
+        ++postCount_;
+    }
+    posted_.notify_one();
 }
 
 bool CallQueue::Pending() const {
@@ -26,6 +30,17 @@ void CallQueue::RunPending() {
         call();
     }
     running_ = false;
+}
+
+bool CallQueue::NewCallPending() const {
+    return !calls_.empty() && postCount_ != seenCount_;
+}
+
+bool CallQueue::WaitForNewCall(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(mutex_);
+    const bool woken = posted_.wait_until(lock, deadline, [this] { return NewCallPending(); });
+    seenCount_ = postCount_;
+    return woken;
 }
 
 } // namespace keyweave::x11

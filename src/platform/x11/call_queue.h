@@ -1,5 +1,8 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -17,9 +20,18 @@ public:
     // the next run. A run started from inside a call returns at once, so calls never nest.
     void RunPending();
 
+    // Blocks until a call posted since the previous WaitForNewCall returned is pending, or
+    // until `deadline`; true when such a call is pending. Main thread only.
+    bool WaitForNewCall(std::chrono::steady_clock::time_point deadline);
+
 private:
+    bool NewCallPending() const;
+
     mutable std::mutex mutex_;
+    std::condition_variable posted_;
     std::deque<std::function<void()>> calls_;
+    std::uint64_t postCount_ = 0;
+    std::uint64_t seenCount_ = 0;
     bool running_ = false; // main thread only
 };
 

@@ -1,11 +1,11 @@
 #include "platform/x11/glib_system_driver.h"
 
 #include "platform/x11/message_box.h"
+#include "platform/x11/timer_slack.h"
 #include "runtime/strings.h"
 
-#include <cerrno>
+#include <chrono>
 #include <cstdlib>
-#include <ctime>
 #include <glib.h>
 
 namespace keyweave::x11 {
@@ -41,6 +41,7 @@ GSourceFuncs kCallSourceFuncs = {PrepareCalls, CheckCalls, DispatchCalls,
 
 GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit)
     : beforeExit_(std::move(beforeExit)) {
+    KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
     reinterpret_cast<CallSource*>(source_)->queue = &calls_;
     g_source_set_name(source_, "keyweave main-thread calls");
@@ -71,16 +72,7 @@ void GlibSystemDriver::Sleep(int ms) {
     if (ms <= 0) {
         return;
     }
-    timespec deadline{};
-    clock_gettime(CLOCK_MONOTONIC, &deadline);
-    deadline.tv_sec += ms / 1000;
-    deadline.tv_nsec += static_cast<long>(ms % 1000) * 1000000L;
-    if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000L;
-    }
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-    }
+    calls_.WaitForNewCall(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
 }
 
 void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string& text,

@@ -1,5 +1,7 @@
 #include "platform/x11/timer_thread.h"
 
+#include "platform/x11/timer_slack.h"
+
 #include <algorithm>
 
 namespace keyweave::x11 {
@@ -67,6 +69,7 @@ std::uint32_t TimerThread::FreeId() {
 }
 
 void TimerThread::Run() {
+    KeepTimersExact();
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         if (timers_.empty()) {

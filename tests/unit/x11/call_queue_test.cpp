@@ -1,5 +1,6 @@
 #include "platform/x11/call_queue.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -47,6 +48,37 @@ TEST(CallQueue, CallsNeverNest) {
     queue.Post([&] { order += "next"; });
     queue.RunPending();
     EXPECT_EQ(order, "outer()next");
+}
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+TEST(CallQueue, AWaitEndsWhenAnotherThreadPosts) {
+    CallQueue queue;
+    const auto start = Clock::now();
+    std::thread poster([&queue] {
+        std::this_thread::sleep_for(20ms);
+        queue.Post([] {});
+    });
+    EXPECT_TRUE(queue.WaitForNewCall(start + 5s));
+    const auto waited = Clock::now() - start;
+    poster.join();
+    EXPECT_GE(waited, 20ms);
+    EXPECT_LT(waited, 2s);
+}
+
+TEST(CallQueue, AWaitLastsToItsDeadlineUnlessACallIsNew) {
+    CallQueue queue;
+    auto start = Clock::now();
+    EXPECT_FALSE(queue.WaitForNewCall(start + 20ms));
+    EXPECT_GE(Clock::now() - start, 20ms);
+
+    queue.Post([] {});
+    EXPECT_TRUE(queue.WaitForNewCall(Clock::now() + 5s)) << "posted before the wait began";
+    start = Clock::now();
+    EXPECT_FALSE(queue.WaitForNewCall(start + 20ms)) << "still pending, but already seen";
+    EXPECT_GE(Clock::now() - start, 20ms);
+    EXPECT_TRUE(queue.Pending());
 }
 
 TEST(CallQueue, EveryThreadsCallsArriveInTheirOrder) {

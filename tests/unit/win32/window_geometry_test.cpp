@@ -1,5 +1,4 @@
 #include "platform/win32/window_geometry.h"
-#include "runtime/gui/gadget.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -43,17 +42,6 @@ TEST(WindowStylesTest, TheMainWindowHasATitleBarAndCannotBeResized) {
               DWORD{WS_CLIPCHILDREN | WS_CLIPSIBLINGS});
     EXPECT_EQ(styles.style & WS_VISIBLE, 0u);
     EXPECT_EQ(styles.exStyle, 0u);
-}
-
-TEST(WindowStylesTest, StyleBitsChooseTheFrameAndTheExtendedStyles) {
-    EXPECT_NE(WindowStylesFor(WindowTitleBar | WindowResizable).style & WS_MAXIMIZEBOX, 0u);
-    EXPECT_NE(WindowStylesFor(WindowTitleBar | WindowResizable).style & WS_THICKFRAME, 0u);
-    // Without a title bar the window is a borderless pop-up, resizable or not.
-    EXPECT_NE(WindowStylesFor(0).style & WS_POPUP, 0u);
-    EXPECT_EQ(WindowStylesFor(0).style & WS_CAPTION, 0u);
-    EXPECT_EQ(WindowStylesFor(WindowResizable).style & WS_MAXIMIZEBOX, 0u);
-    EXPECT_NE(WindowStylesFor(WindowTitleBar | WindowTool).exStyle & WS_EX_TOOLWINDOW, 0u);
-    EXPECT_NE(WindowStylesFor(WindowTitleBar | WindowAcceptFiles).exStyle & WS_EX_ACCEPTFILES, 0u);
 }
 
 } // namespace

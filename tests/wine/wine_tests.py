@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """The Windows build under Wine on a private Xvfb.
 
-    wine_tests.py CASE --root DIR --work DIR --keyweave EXE --probe EXE --user EXE
-                  --target EXE --platform-tests EXE
+    wine_tests.py CASE --root DIR --work DIR --keyweave EXE --package ZIP --probe EXE
+                  --user EXE --target EXE --platform-tests EXE
 
-Cases: platform (the platform layer's tests on the real system), start_stop, first_start,
-close_box, exit_button, window (keyweave.exe driven as a user would). Each case runs in its own
+Cases: platform (the platform layer's tests on the real system), start_stop, first_start (the
+portable package unpacked and started for the first time), close_box, exit_button, window
+(keyweave.exe driven as a user would). Each case runs in its own
 session (X server, Wine prefix, program folder) and fails, never skips, when Wine or Xvfb is
 missing. Figures measured on the way are printed, not asserted.
 """
@@ -14,6 +15,7 @@ import argparse
 import shutil
 import sys
 import time
+import zipfile
 from pathlib import Path
 
 from wine_session import SCREEN_HEIGHT, SCREEN_WIDTH, SessionError, WineSession, wait_until
@@ -62,15 +64,20 @@ def check(condition, message):
 
 
 class ProgramTest:
-    """keyweave.exe in a folder of its own (with a non-ASCII name), beside the test programs."""
+    """keyweave.exe in a folder of its own (with a non-ASCII name), beside the test programs:
+    the built program with the test's scripts, or the portable package unpacked."""
 
-    def __init__(self, args, session):
+    def __init__(self, args, session, unpack=False):
         self.args = args
         self.session = session
         self.folder = session.dir / "Program Ω"
-        (self.folder / "Scripts").mkdir(parents=True)
         self.keyweave = self.folder / "keyweave.exe"
-        shutil.copy2(args.keyweave, self.keyweave)
+        if unpack:
+            with zipfile.ZipFile(args.package) as package:
+                package.extractall(self.folder)
+        else:
+            (self.folder / "Scripts").mkdir(parents=True)
+            shutil.copy2(args.keyweave, self.keyweave)
         self.program = None
 
     def add_script(self, file_name, text):
@@ -217,7 +224,7 @@ def case_start_stop(args, session):
 
 
 def case_first_start(args, session):
-    test = ProgramTest(args, session)
+    test = ProgramTest(args, session, unpack=True)
     test.start()
     box = dict(line.split(" ", 1) for line in test.probe("msgbox", TITLE, 30000).splitlines())
     check(box["text"] == "You need to bind the Start/Stop key!", f"the box reads {box}")
@@ -227,6 +234,10 @@ def case_first_start(args, session):
     check(box["buttons"] == "1", "the warning box has more than its OK button")
     check(box["dismissed"] == "yes", "the warning box did not close")
     test.wait_for_window()
+    shipped = sorted((test.folder / "Scripts").glob("*.ini"))
+    listed = test.probe("combo", TITLE).splitlines()[1:]
+    check(shipped and len(listed) == len(shipped),
+          f"the script list {listed} does not show the {len(shipped)} shipped scripts")
     settings = test.folder / "settings.ini"
 
     test.press(3600, VK_F1, VK_LCONTROL)
@@ -346,7 +357,8 @@ CASES = {
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("case", choices=sorted(CASES))
-    for option in ("root", "work", "keyweave", "probe", "user", "target", "platform-tests"):
+    for option in ("root", "work", "keyweave", "package", "probe", "user", "target",
+                   "platform-tests"):
         parser.add_argument(f"--{option}", required=True)
     args = parser.parse_args()
     Path(args.work).mkdir(parents=True, exist_ok=True)

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace keyweave::bench {
+
+struct CoreTimings {
+    double loadScriptsMs = 0; // 1,000 script files read and listed in the combo box
+    double buildViewMs = 0;   // the script view of 20,000 commands filled, coloured and drawn
+};
+
+inline constexpr int kLoadedScripts = 1000;
+inline constexpr int kViewCommands = 20000;
+
+// Runs the program's own code for both on the real Linux platform, in this process, on the X
+// display `display`, with `scratchFolder` as the program's folder.
+CoreTimings MeasureCoreTimings(const std::string& display, const std::string& scratchFolder);
+
+} // namespace keyweave::bench

@@ -1,0 +1,424 @@
+// Measures the real Linux build on a private Xvfb, beside xdotool in the same run, and prints
+// one table. Figures are printed, never judged: the machine is shared and noisy.
+
+#include "accessibility.h"
+#include "core_timings.h"
+#include "process.h"
+#include "program_under_test.h"
+#include "recorder.h"
+#include "sleeper.h"
+#include "statistics.h"
+#include "x_client.h"
+#include "x_session.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace keyweave::bench {
+namespace {
+
+using namespace std::chrono_literals;
+using x11test::InputEvent;
+
+constexpr int kWaitPairs10 = 100;
+constexpr int kWaitPairs100 = 40;
+constexpr int kLatencySamples = 40;
+constexpr auto kCpuSpan = 10s;
+
+// A script that presses and releases A with a wait of `ms` between every two events, then
+// stops itself: every gap between two consecutive events holds one wait.
+std::string WaitScript(const std::string& name, int ms, int pairs) {
+    std::string text = "?kweaver\r\n{" + name + "\r\n";
+    const std::string wait = "Sleep(" + std::to_string(ms) + ")\r\n";
+    for (int i = 0; i < pairs; ++i) {
+        text += "KeyDown(KEY_A)\r\n" + wait + "KeyUp(KEY_A)\r\n";
+        if (i + 1 < pairs) {
+            text += wait;
+        }
+    }
+    return text + "Stop()\r\n";
+}
+
+const std::string kLatencyScript = "?kweaver\r\n{Latency\r\nKeyDown(KEY_B)\r\nKeyUp(KEY_B)\r\n"
+                                   "Stop()\r\n";
+const std::string kBusyScript = "?kweaver\r\n{Busy\r\nKeyStroke(KEY_C, 30)\r\nSleep(20)\r\n"
+                                "MouseLoc(300, 300)\r\nSleep(20)\r\nMouseLoc(310, 310)\r\n"
+                                "Sleep(20)\r\n";
+
+struct Row {
+    std::string measure;
+    std::string program;
+    Summary figures;
+    Summary sleeper;
+    std::string note;
+};
+
+double Ms(x11test::Clock::duration duration) {
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+// The gaps between consecutive events of one key since `from`, either presses only or every
+// press and release.
+std::vector<double> Gaps(const std::vector<InputEvent>& events, std::size_t from, int keycode,
+                         bool pressesOnly) {
+    std::vector<double> gaps;
+    const InputEvent* previous = nullptr;
+    for (std::size_t i = from; i < events.size(); ++i) {
+        const InputEvent& event = events[i];
+        const bool key = event.kind == InputEvent::KeyDown || event.kind == InputEvent::KeyUp;
+        if (!key || event.detail != keycode || (pressesOnly && event.kind != InputEvent::KeyDown)) {
+            continue;
+        }
+        if (previous != nullptr) {
+            gaps.push_back(Ms(event.seen - previous->seen));
+        }
+        previous = &event;
+    }
+    return gaps;
+}
+
+// The mean of gap - expected, as a note: whether the errors are lateness.
+std::string MeanLate(const std::vector<double>& gaps, double expected) {
+    double sum = 0;
+    for (double gap : gaps) {
+        sum += gap - expected;
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "mean late %+.3f", gaps.empty() ? 0.0 : sum / gaps.size());
+    return text;
+}
+
+std::vector<double> AbsoluteErrors(const std::vector<double>& gaps, double expected) {
+    std::vector<double> errors;
+    for (double gap : gaps) {
+        errors.push_back(std::fabs(gap - expected));
+    }
+    return errors;
+}
+
+std::size_t CountOf(const x11test::Recorder& recorder, std::size_t from, int keycode) {
+    std::size_t count = 0;
+    const auto events = recorder.Events();
+    for (std::size_t i = from; i < events.size(); ++i) {
+        count += events[i].detail == keycode &&
+                 (events[i].kind == InputEvent::KeyDown || events[i].kind == InputEvent::KeyUp);
+    }
+    return count;
+}
+
+bool WaitForCount(const x11test::Recorder& recorder, std::size_t from, int keycode,
+                  std::size_t count, std::chrono::milliseconds limit) {
+    const auto deadline = x11test::Clock::now() + limit;
+    while (CountOf(recorder, from, keycode) < count) {
+        if (x11test::Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+class Benchmark {
+public:
+    Benchmark(x11test::XSession& session, const std::string& program, const std::string& scratch)
+        : session_(session), x_(session.Display()), recorder_(session.Display()),
+          run_(session, program, scratch) {}
+
+    bool Run(std::vector<Row>& rows, std::string& problem) {
+        if (!x_.Ok() || !recorder_.Ok()) {
+            problem = "cannot watch the X server";
+            return false;
+        }
+        run_.WriteSettings("KEY_F12\r\n");
+        run_.AddScript("wait10.ini", WaitScript("Wait10", 10, kWaitPairs10));
+        run_.AddScript("wait100.ini", WaitScript("Wait100", 100, kWaitPairs100));
+        run_.AddScript("latency.ini", kLatencyScript);
+        run_.AddScript("busy.ini", kBusyScript);
+        if (!run_.Start(problem)) {
+            return false;
+        }
+        a_ = x_.Keycode("a");
+        b_ = x_.Keycode("b");
+        f12_ = x_.Keycode("F12");
+        return MeasureIdle(rows) && MeasureWaits(rows, problem) && MeasureLatency(rows, problem) &&
+               MeasureBusy(rows, problem) && MeasureMemory(rows);
+    }
+
+private:
+    Summary SleeperNow() { return sleeper_.TakeLateness(); }
+
+    bool MeasureIdle(std::vector<Row>& rows) {
+        std::this_thread::sleep_for(1s);
+        MeasureCpu(rows, "CPU, armed and idle, % of a core");
+        return true;
+    }
+
+    void MeasureCpu(std::vector<Row>& rows, const std::string& measure) {
+        const auto program = x11test::CpuTime(run_.Pid());
+        const auto server = x11test::CpuTime(session_.ServerPid());
+        const auto start = x11test::Clock::now();
+        SleeperNow();
+        std::this_thread::sleep_for(kCpuSpan);
+        const double seconds = Ms(x11test::Clock::now() - start) / 1000.0;
+        auto percent = [seconds](std::chrono::milliseconds used) {
+            Summary share;
+            share.count = 1;
+            share.mean = 100.0 * std::chrono::duration<double>(used).count() / seconds;
+            return share;
+        };
+        const Summary lateness = SleeperNow();
+        rows.push_back({measure, "keyweave", percent(x11test::CpuTime(run_.Pid()) - program),
+                        lateness, "over " + std::to_string(static_cast<int>(seconds)) + " s"});
+        rows.push_back({measure, "Xvfb", percent(x11test::CpuTime(session_.ServerPid()) - server),
+                        lateness, "the X server, same span"});
+    }
+
+    bool Start(const std::string& script, std::string& problem) {
+        if (!run_.PickScript(script, problem)) {
+            return false;
+        }
+        std::this_thread::sleep_for(300ms);
+        return TapStartStop();
+    }
+
+    bool TapStartStop() {
+        return run_.Xdotool({"keydown", "F12"}) && Pause(60ms) && run_.Xdotool({"keyup", "F12"});
+    }
+
+    static bool Pause(std::chrono::milliseconds length) {
+        std::this_thread::sleep_for(length);
+        return true;
+    }
+
+    bool MeasureWaits(std::vector<Row>& rows, std::string& problem) {
+        for (auto [ms, pairs] : {std::pair{10, kWaitPairs10}, std::pair{100, kWaitPairs100}}) {
+            const std::string wait = "wait " + std::to_string(ms) + " ms, |error|";
+            const std::size_t from = recorder_.Events().size();
+            SleeperNow();
+            if (!Start("Wait" + std::to_string(ms), problem)) {
+                return false;
+            }
+            if (!WaitForCount(recorder_, from, a_, 2 * pairs, 60s)) {
+                problem = "the wait script did not play to its end";
+                return false;
+            }
+            const Summary lateness = SleeperNow();
+            const auto gaps = Gaps(recorder_.Events(), from, a_, false);
+            rows.push_back({wait, "keyweave", Summarize(AbsoluteErrors(gaps, ms + 2.0)), lateness,
+                            "gap vs " + std::to_string(ms) + " + 2 (the SLEEP command's turn), " +
+                                MeanLate(gaps, ms + 2.0)});
+
+            const std::size_t xfrom = recorder_.Events().size();
+            std::vector<std::string> stroke{"key", "--delay", std::to_string(ms)};
+            for (int i = 0; i < 2 * pairs; ++i) {
+                stroke.push_back("a");
+            }
+            SleeperNow();
+            if (!run_.Xdotool(stroke)) {
+                problem = "xdotool key failed";
+                return false;
+            }
+            const Summary xlateness = SleeperNow();
+            const auto xgaps = Gaps(recorder_.Events(), xfrom, a_, true);
+            rows.push_back(
+                {wait, "xdotool", Summarize(AbsoluteErrors(xgaps, ms)), xlateness,
+                 "press to press vs " + std::to_string(ms) + ", " + MeanLate(xgaps, ms)});
+        }
+        return true;
+    }
+
+    bool MeasureLatency(std::vector<Row>& rows, std::string& problem) {
+        if (!run_.PickScript("Latency", problem)) {
+            return false;
+        }
+        std::vector<double> latencies;
+        std::vector<double> turns;
+        SleeperNow();
+        for (int i = 0; i < kLatencySamples; ++i) {
+            const std::size_t from = recorder_.Events().size();
+            if (!TapStartStop()) {
+                problem = "xdotool failed";
+                return false;
+            }
+            const int release = recorder_.WaitFor(InputEvent::KeyUp, f12_, from, 2s);
+            const int first = release < 0
+                                  ? -1
+                                  : recorder_.WaitFor(InputEvent::KeyDown, b_,
+                                                      static_cast<std::size_t>(release), 2s);
+            const int up = first < 0 ? -1 : recorder_.WaitFor(InputEvent::KeyUp, b_, first, 2s);
+            if (up < 0) {
+                problem = "the Start/Stop key did not start the script";
+                return false;
+            }
+            const auto events = recorder_.Events();
+            latencies.push_back(Ms(events[first].seen - events[release].seen));
+            turns.push_back(Ms(events[up].seen - events[first].seen));
+            // Releases land anywhere within the loop's 2 ms turn.
+            std::this_thread::sleep_for(std::chrono::microseconds(20000 + 1700 * (i % 7)));
+        }
+        const Summary lateness = SleeperNow();
+        rows.push_back({"start latency", "keyweave", Summarize(latencies), lateness,
+                        "F12 release to the first key of the script"});
+        rows.push_back({"one main-loop turn", "keyweave", Summarize(turns), lateness,
+                        "KeyDown to the KeyUp after it, no wait between"});
+        return true;
+    }
+
+    bool MeasureBusy(std::vector<Row>& rows, std::string& problem) {
+        if (!Start("Busy", problem)) {
+            return false;
+        }
+        std::this_thread::sleep_for(500ms);
+        MeasureCpu(rows, "CPU, script running, % of a core");
+        return TapStartStop();
+    }
+
+    bool MeasureMemory(std::vector<Row>& rows) {
+        Summary peak;
+        peak.count = 1;
+        peak.mean = run_.PeakResidentMiB();
+        rows.push_back({"peak RSS (VmHWM), MiB", "keyweave", peak, SleeperNow(), ""});
+        return true;
+    }
+
+    x11test::XSession& session_;
+    x11test::XClient x_;
+    x11test::Recorder recorder_;
+    Sleeper sleeper_;
+    ProgramUnderTest run_;
+    int a_ = 0;
+    int b_ = 0;
+    int f12_ = 0;
+};
+
+void PrintFigures(const Summary& s) {
+    if (s.count == 1) {
+        std::printf(" %5d | %8.2f | %7s | %7s | %7s | %7s |", 1, s.mean, "", "", "", "");
+    } else {
+        std::printf(" %5d | %8.3f | %7.3f | %7.3f | %7.3f | %7.3f |", s.count, s.mean, s.p50, s.p95,
+                    s.p99, s.max);
+    }
+}
+
+void PrintTable(const std::vector<Row>& rows, const std::string& display) {
+    std::printf("\nKeyweave benchmark: build/linux/keyweave and xdotool on Xvfb %s; times in ms.\n"
+                "Errors and latencies are timed by a recorder of the X server's raw events. The\n"
+                "last column is how late a bare 2 ms sleeper woke during the same measurement.\n\n",
+                display.c_str());
+    std::printf("%-34s | %-8s | %5s | %8s | %7s | %7s | %7s | %7s | %-27s | %s\n", "measure",
+                "program", "n", "mean", "p50", "p95", "p99", "max",
+                "2 ms sleeper late p50/p95/p99/max", "note");
+    std::printf("%s\n", std::string(150, '-').c_str());
+    for (const Row& row : rows) {
+        std::printf("%-34s | %-8s |", row.measure.c_str(), row.program.c_str());
+        PrintFigures(row.figures);
+        if (row.sleeper.count > 0) {
+            std::printf(" %5.2f/%5.2f/%5.2f/%6.2f           |", row.sleeper.p50, row.sleeper.p95,
+                        row.sleeper.p99, row.sleeper.max);
+        } else {
+            std::printf(" %-33s |", "");
+        }
+        std::printf(" %s\n", row.note.c_str());
+    }
+}
+
+} // namespace
+} // namespace keyweave::bench
+
+namespace keyweave::bench {
+namespace {
+
+// The program's own code runs in a child process: the platform it starts keeps connections to
+// the X server that must not outlive the benchmark's session.
+bool MeasureInChild(const std::string& self, const std::string& display, const std::string& scratch,
+                    CoreTimings& timings) {
+    const std::string output = scratch + "/core-timings.txt";
+    x11test::SpawnOptions options;
+    options.outputFile = output;
+    const int status = x11test::RunToEnd({self, "--core-timings", display, scratch}, options, 120s);
+    std::ifstream figures(output);
+    return status == 0 && (figures >> timings.loadScriptsMs >> timings.buildViewMs);
+}
+
+Summary Once(double value) {
+    Summary figure;
+    figure.count = 1;
+    figure.mean = value;
+    return figure;
+}
+
+int RunBenchmark(const std::string& self, const std::string& program) {
+    char pattern[] = "/tmp/keyweave-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        std::fputs("keyweave_bench: cannot make a scratch folder\n", stderr);
+        return 1;
+    }
+    const std::string scratch = pattern;
+    std::vector<Row> rows;
+    std::string problem;
+    std::string display;
+    {
+        x11test::XSession session;
+        if (!session.Start(scratch)) {
+            std::fprintf(stderr, "keyweave_bench: %s\n", session.Problem().c_str());
+            return 1;
+        }
+        display = session.Display();
+        for (const auto& [name, value] : session.ClientEnvironment()) {
+            setenv(name.c_str(), value.c_str(), 1);
+        }
+        bool done = false;
+        {
+            Benchmark benchmark(session, program, scratch);
+            done = benchmark.Run(rows, problem);
+        }
+        CoreTimings core;
+        Sleeper sleeper;
+        if (done && MeasureInChild(self, display, scratch, core)) {
+            const Summary lateness = sleeper.TakeLateness();
+            rows.push_back({"load 1,000 scripts, ms", "keyweave", Once(core.loadScriptsMs),
+                            lateness, "read, compiled, listed in the combo box"});
+            rows.push_back({"view of 20,000 commands, ms", "keyweave", Once(core.buildViewMs),
+                            lateness, "filled, coloured, one pump"});
+        } else if (done) {
+            problem = "the load and view timings failed";
+        }
+        x11test::Accessibility::Disconnect();
+        session.Stop();
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch, ignored);
+    PrintTable(rows, display);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "keyweave_bench: stopped early: %s\n", problem.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// Prints both timings and ends without tearing down the platform.
+[[noreturn]] void RunCoreTimings(const std::string& display, const std::string& scratch) {
+    const CoreTimings timings = MeasureCoreTimings(display, scratch);
+    std::printf("%.3f %.3f\n", timings.loadScriptsMs, timings.buildViewMs);
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
+} // namespace
+} // namespace keyweave::bench
+
+// keyweave_bench [program]: the benchmark, on build/linux/keyweave unless a program is given.
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 3 && arguments[0] == "--core-timings") {
+        keyweave::bench::RunCoreTimings(arguments[1], arguments[2]);
+    }
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    return keyweave::bench::RunBenchmark(self, arguments.empty() ? KEYWEAVE_PROGRAM : arguments[0]);
+}

@@ -1,5 +1,5 @@
 # Thin entry points; CMake presets do the work. See README.md.
-.PHONY: all linux windows sanitize test run deps clean
+.PHONY: all linux windows sanitize test bench run deps clean
 
 all: linux
 
@@ -22,6 +22,10 @@ test: linux windows sanitize
 	ctest --preset linux
 	ctest --preset windows
 	ctest --preset sanitize
+
+# Figures of the Linux build beside xdotool on a private Xvfb; printed, never judged.
+bench: linux
+	./build/linux/bench/keyweave_bench build/linux/keyweave
 
 run: linux
 	@if [ -z "$$DISPLAY" ]; then \

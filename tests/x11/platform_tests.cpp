@@ -250,6 +250,27 @@ TEST_F(Platform, SleepLastsTheRequestedMilliseconds) {
     EXPECT_GE(mean, 2.0);
 }
 
+void PostEmptyCall(std::uint32_t, std::uintptr_t) {
+    platform->System().PostMainThreadCall([] {});
+}
+
+TEST_F(Platform, ATimerTickEndsThePauseAtOnce) {
+    const std::uint32_t id = platform->Timers().StartPeriodic(30, PostEmptyCall, 0);
+    ASSERT_NE(id, 0u);
+    auto start = std::chrono::steady_clock::now();
+    platform->System().Sleep(500);
+    const auto woken = std::chrono::steady_clock::now() - start;
+    platform->Timers().Kill(id);
+    EXPECT_GE(woken, 29ms);
+    EXPECT_LT(woken, 200ms);
+
+    // The tick's call is still pending but no longer new: the next pause lasts its length.
+    start = std::chrono::steady_clock::now();
+    platform->System().Sleep(20);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 20ms);
+    platform->System().Poll();
+}
+
 GadgetRef MakeWindow() {
     return CreateWindowGadget(u"Keyweave 1.0", 0, 0, 600, 400, nullptr, 553);
 }

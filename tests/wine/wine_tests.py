@@ -127,12 +127,18 @@ class ProgramTest:
         return [int(code) for code in self.probe("held").split()]
 
     def start_target(self, log):
+        """The application to play into, in front, with the pointer over it: the script's
+        clicks land there. Wine releases the keys it pressed when one of its windows gains the
+        X focus or the pointer, and it does so when the X event arrives, a little later: the
+        test lets that pass before anything is pressed."""
         target = self.session.start(self.args.target, log, 20, 560)
         wait_until(lambda: log.exists() and "ready" in log.read_text(), 30, 0.1,
                    "the target window")
         self.wait_for_window(TARGET_TITLE)
         self.probe("focus", TARGET_TITLE)
         check(self.probe("foreground") == TARGET_TITLE, "the target window is not in front")
+        self.probe("cursor", 110, 640)
+        time.sleep(0.5)
         return target
 
     def wait_exit(self, timeout=15):
@@ -149,6 +155,15 @@ def read_log(log):
         if kind != "ready":
             entries.append((float(when), kind, int(value)))
     return entries
+
+
+def wait_for_target(test, log, condition, what):
+    """Waits until the target's log satisfies `condition`; on failure says what happened."""
+    try:
+        return wait_until(lambda: condition(read_log(log)), 10, 0.05, what)
+    except SessionError as error:
+        raise Failure(f"{error}; status {test.status_text()!r}, held {test.held_keys()}, "
+                      f"the target received {read_log(log)}")
 
 
 def pick_script(test, index, name):
@@ -175,20 +190,17 @@ def case_start_stop(args, session):
 
     log = session.dir / "target.log"
     test.start_target(log)
-    # The script's click lands in the target; the pointer is put there before anything is
-    # pressed, because Wine releases its keys when the pointer moves onto a window.
-    test.probe("cursor", 110, 640)
 
     started = test.press(100, VK_F12)
     released_at = started[("up", VK_F12)]
     expected_run = [("keydown", 65), ("keyup", 65), ("keydown", 66), ("keyup", 66),
                     ("buttondown", 1), ("buttonup", 1), ("keydown", VK_SHIFT), ("keydown", 67)]
 
-    def played():
-        entries = [e for e in read_log(log) if e[2] != VK_F12]
+    def played(log_entries):
+        entries = [e for e in log_entries if e[2] != VK_F12]
         return entries if len(entries) >= len(expected_run) else None
 
-    entries = wait_until(played, 10, 0.05, "the script's keys in the target")
+    entries = wait_for_target(test, log, played, "the script's keys in the target")
     check([(kind, value) for _, kind, value in entries] == expected_run,
           f"the target received {entries}")
     check(test.status_text() == "Tastatur-Übung ready.", "the status changed while running")
@@ -199,11 +211,11 @@ def case_start_stop(args, session):
     stopped = test.press(100, VK_F12)
     test.wait_for_status("Tastatur-Übung stopped.")
 
-    def released():
-        entries = [e for e in read_log(log) if e[2] != VK_F12]
+    def released(log_entries):
+        entries = [e for e in log_entries if e[2] != VK_F12]
         return entries if len(entries) >= len(expected_run) + 2 else None
 
-    entries = wait_until(released, 10, 0.05, "the releases in the target")
+    entries = wait_for_target(test, log, released, "the releases in the target")
     check([(kind, value) for _, kind, value in entries[len(expected_run):]] ==
           [("keyup", VK_SHIFT), ("keyup", 67)], f"the stop released {entries[8:]}")
     time.sleep(0.2)
@@ -260,11 +272,11 @@ def run_until_holding(args, session):
     pick_script(test, 0, "Holder")
     log = session.dir / "target.log"
     test.start_target(log)
-    test.probe("cursor", 110, 640)
     test.press(100, VK_F12)
-    wait_until(lambda: {("keydown", 68), ("buttondown", 1)} <=
-               {(kind, value) for _, kind, value in read_log(log)}, 10, 0.05,
-               "the script to hold D and the left button")
+    wait_for_target(test, log,
+                    lambda entries: {("keydown", 68), ("buttondown", 1)} <=
+                    {(kind, value) for _, kind, value in entries},
+                    "the script to hold D and the left button")
     held = test.held_keys()
     check(68 in held and VK_LBUTTON in held, f"D and the left button are not held: {held}")
     return test, log

@@ -5,8 +5,9 @@
                   --user EXE --target EXE --platform-tests EXE
 
 Cases: platform (the platform layer's tests on the real system), start_stop, first_start (the
-portable package unpacked and started for the first time), close_box, exit_button, window
-(keyweave.exe driven as a user would). Each case runs in its own
+portable package unpacked and started for the first time), close_box and exit_button (both
+release what a running script holds), window (a screenshot, then the close box clicked with the
+mouse). keyweave.exe is driven as a user would drive it. Each case runs in its own
 session (X server, Wine prefix, program folder) and fails, never skips, when Wine or Xvfb is
 missing. Figures measured on the way are printed, not asserted.
 """
@@ -352,7 +353,7 @@ def case_window(args, session):
     text_pixels = sum(1 for row in shot[bar_top + 2:bar_top + status_height - 2]
                       for pixel in row[x + 2:x + 150] if not pixel_matches(pixel, bar_face, 40))
     check(text_pixels > 30, "no status text is visible in the status bar")
-    test.probe("close", TITLE)
+    test.probe("closebox", TITLE)
     check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
 
 

@@ -8,7 +8,8 @@
 //   probe pick TITLE INDEX        opens the combo box with the mouse and clicks that item
 //   probe msgbox CAPTION MS       waits for a message box, prints it and presses OK
 //   probe held                    the virtual-key codes held now
-//   probe close TITLE             the close box (system menu Close) of the window
+//   probe close TITLE             the system menu's Close, which the close box also sends
+//   probe closebox TITLE          clicks the window's close box with the mouse
 //   probe click TITLE TEXT        clicks the push button with that caption
 //   probe focus TITLE             brings the window to the front
 //   probe foreground              the title of the window in front
@@ -273,6 +274,25 @@ int CloseBox(const wchar_t* title) {
     return 0;
 }
 
+// The close box is where the window's hit test answers HTCLOSE along the title bar.
+int ClickCloseBox(const wchar_t* title) {
+    HWND window = FindTopLevel(title);
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    const int y = (outer.top + origin.y) / 2;
+    for (int x = outer.right - 1; x > outer.left; --x) {
+        const LRESULT hit = SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+        if (hit == HTCLOSE) {
+            ClickAt(x - 3, y);
+            return 0;
+        }
+    }
+    std::fprintf(stderr, "no close box\n");
+    return 1;
+}
+
 int Click(const wchar_t* title, const wchar_t* text) {
     HWND window = FindTopLevel(title);
     HWND button = Child(window, L"Button", text);
@@ -335,6 +355,8 @@ int main(int argc, char** argv) {
         status = Held();
     } else if (command == "close" && argc == 3) {
         status = CloseBox(first.c_str());
+    } else if (command == "closebox" && argc == 3) {
+        status = ClickCloseBox(first.c_str());
     } else if (command == "click" && argc == 4) {
         status = Click(first.c_str(), second.c_str());
     } else if (command == "focus" && argc == 3) {

@@ -35,8 +35,7 @@ public:
 protected:
     void Attach(HWND handle);
     void SetBackground(Rgb colour);
-    // Events are reported only by a gadget that is fully made and not being destroyed, and
-    // not for changes that the program makes itself.
+    // Events are reported only by a gadget that is fully made and not being destroyed.
     bool Sensitive() const { return sensitive_; }
 
 private:

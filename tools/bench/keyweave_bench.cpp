@@ -140,7 +140,8 @@ public:
         run_.AddScript("wait100.ini", WaitScript("Wait100", 100, kWaitPairs100));
         run_.AddScript("latency.ini", kLatencyScript);
         run_.AddScript("busy.ini", kBusyScript);
-        if (!run_.Start(problem)) {
+        if (!run_.Start(problem) || !run_.FocusDesktop()) {
+            problem = problem.empty() ? "cannot move the focus to the desktop" : problem;
             return false;
         }
         a_ = x_.Keycode("a");

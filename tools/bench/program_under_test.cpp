@@ -3,6 +3,7 @@
 #include "accessibility.h"
 #include "process.h"
 
+#include <X11/Xlib.h>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -66,6 +67,20 @@ bool ProgramUnderTest::Xdotool(const std::vector<std::string>& arguments) {
     return x11test::RunToEnd(command, options, 60s) == 0;
 }
 
+bool ProgramUnderTest::FocusDesktop() {
+    if (!Xdotool({"mousemove", "2", "2"})) {
+        return false;
+    }
+    Display* display = XOpenDisplay(session_.Display().c_str());
+    if (display == nullptr) {
+        return false;
+    }
+    XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+    XCloseDisplay(display);
+    return true;
+}
+
 bool ProgramUnderTest::ClickAt(int x, int y) {
     return Xdotool({"mousemove", std::to_string(x), std::to_string(y)}) && Xdotool({"click", "1"});
 }
@@ -95,6 +110,10 @@ bool ProgramUnderTest::PickScript(const std::string& name, std::string& problem)
     if (!item || !ClickAt(item->x + item->width / 2, item->y + item->height / 2) ||
         !x11test::Accessibility::WaitFor(pid_, "statusbar", name + " ready.", 5s)) {
         problem = "cannot choose the script " + name;
+        return false;
+    }
+    if (!FocusDesktop()) {
+        problem = "cannot move the focus to the desktop";
         return false;
     }
     return true;

@@ -32,6 +32,10 @@ public:
 
     bool Xdotool(const std::vector<std::string>& arguments);
 
+    // Moves the pointer to the desktop's corner and gives it the keyboard focus, as when the
+    // user works in another program: injected keys then reach no window of the program.
+    bool FocusDesktop();
+
     // The program's peak resident set so far (VmHWM).
     double PeakResidentMiB() const;
 

@@ -5,6 +5,7 @@
 #include "runtime/events/event.h"
 
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -18,6 +19,12 @@ using MainThreadCall = std::function<void()>;
 std::atomic<DWORD> mainThreadId{0};
 HHOOK getMessageHook = nullptr;
 
+// Calls posted and calls run so far; the pause ends early when a call posted since the
+// previous pause ended is waiting. `posted` wakes the pause.
+std::atomic<std::uint64_t> postedCalls{0};
+std::atomic<std::uint64_t> ranCalls{0};
+HANDLE posted = nullptr;
+
 // Sees every message that the main thread takes from its queue, in any message loop (the
 // pump, a message box's modal loop). A removed main-thread call runs here; the message is
 // then turned into WM_NULL so that whoever took it ignores it.
@@ -28,9 +35,18 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
         std::unique_ptr<MainThreadCall> call(reinterpret_cast<MainThreadCall*>(message->lParam));
         message->message = WM_NULL;
         message->lParam = 0;
+        ++ranCalls;
         RunGuarded(*call);
     }
     return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+double NowMs() {
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
 bool IsKeyMessage(UINT message) {
@@ -91,9 +107,11 @@ UINT NotifyBoxType(bool serious) {
 Win32SystemDriver::Win32SystemDriver() {
     if (getMessageHook == nullptr) {
         mainThreadId = GetCurrentThreadId();
+        posted = CreateEventW(nullptr, FALSE, FALSE, nullptr);
         getMessageHook =
             SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
     }
+    pauseEndPosted_ = postedCalls;
     // Other threads can post to this thread only once it has a message queue.
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
@@ -125,11 +143,32 @@ void Win32SystemDriver::PostMainThreadCall(std::function<void()> call) {
     if (PostThreadMessageW(mainThreadId, kMainThreadCallMessage, 0,
                            reinterpret_cast<LPARAM>(record.get()))) {
         record.release();
+        ++postedCalls;
+        SetEvent(posted);
     }
 }
 
+bool Win32SystemDriver::NewCallWaiting() const {
+    const std::uint64_t postedNow = postedCalls;
+    return postedNow > pauseEndPosted_ && postedNow > ranCalls;
+}
+
+// The pause ends early when a timer tick arrives, so that a wait ends at its tick rather
+// than up to a whole pause later. A call that was already waiting when the previous pause
+// ended does not shorten it: a turn without a new tick still pauses the full time.
 void Win32SystemDriver::Sleep(int ms) {
-    ::Sleep(static_cast<DWORD>(ms < 0 ? 0 : ms));
+    if (ms <= 0) {
+        return;
+    }
+    const double deadline = NowMs() + ms;
+    while (!NewCallWaiting()) {
+        const double remaining = deadline - NowMs();
+        if (remaining <= 0) {
+            break;
+        }
+        WaitForSingleObject(posted, static_cast<DWORD>(std::ceil(remaining)));
+    }
+    pauseEndPosted_ = postedCalls;
 }
 
 void Win32SystemDriver::Notify(const std::u16string& title, const std::u16string& text,

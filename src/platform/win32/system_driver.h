@@ -3,6 +3,7 @@
 #include "platform/system_driver.h"
 #include "platform/win32/raw_input.h"
 
+#include <cstdint>
 #include <windows.h>
 
 namespace keyweave::win32 {
@@ -34,8 +35,10 @@ public:
 
 private:
     void Perform(const RawAction& action);
+    bool NewCallWaiting() const;
 
     int modifierState_ = 0;
+    std::uint64_t pauseEndPosted_ = 0;
     RawInputTranslator translator_;
 };
 

@@ -141,6 +141,33 @@ TEST(PumpTest, TabMovesTheFocusBetweenTheControlsOfAWindow) {
     EXPECT_TRUE(PumpUntil([&] { return GetFocus() == second; }, 1000));
 }
 
+DWORD WINAPI PostAfter10Ms(LPVOID) {
+    Sleep(10);
+    Driver().PostMainThreadCall([] {});
+    return 0;
+}
+
+TEST(PauseTest, ATickEndsThePauseButACallAlreadyWaitingDoesNot) {
+    Driver().Poll();
+    Driver().Sleep(1);
+    HANDLE thread = CreateThread(nullptr, 0, PostAfter10Ms, nullptr, 0, nullptr);
+    double start = NowMs();
+    Driver().Sleep(200);
+    const double endedAfter = NowMs() - start;
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    EXPECT_GE(endedAfter, 9.0);
+    EXPECT_LT(endedAfter, 60.0);
+    // The call is still waiting (nothing pumped): the next pause lasts its full time.
+    start = NowMs();
+    Driver().Sleep(30);
+    EXPECT_GE(NowMs() - start, 29.0);
+    Driver().Poll();
+    start = NowMs();
+    Driver().Sleep(30);
+    EXPECT_GE(NowMs() - start, 29.0);
+}
+
 TEST(PumpTest, FigureTheLoopPause) {
     constexpr int kPauses = 200;
     const double start = NowMs();

@@ -3,6 +3,7 @@
 #include <atspi/atspi-constants.h>
 #include <cstdlib>
 #include <gio/gio.h>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -151,23 +152,64 @@ void Collect(const Reference& of, int depth, std::vector<UiElement>& out) {
     }
 }
 
+std::optional<Reference> Find(const Reference& of, const std::string& role, const std::string& name,
+                              int depth) {
+    if (depth > 30) {
+        return std::nullopt;
+    }
+    if (Name(of) == name && StringReply(Call(of.name, of.path, "org.a11y.atspi.Accessible",
+                                             "GetRoleName", nullptr, "(s)")) == role) {
+        return of;
+    }
+    for (const Reference& child : Children(of)) {
+        if (auto found = Find(child, role, name, depth + 1)) {
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<Reference> WindowsOf(pid_t pid) {
+    std::vector<Reference> windows;
+    if (Bus() == nullptr) {
+        return windows;
+    }
+    const Reference desktop{"org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"};
+    for (const Reference& application : Children(desktop)) {
+        if (ProcessOf(application.name) == pid) {
+            for (const Reference& window : Children(application)) {
+                windows.push_back(window);
+            }
+        }
+    }
+    return windows;
+}
+
 } // namespace
 
 std::vector<UiElement> Accessibility::Elements(pid_t pid) {
     std::vector<UiElement> elements;
-    if (Bus() == nullptr) {
-        return elements;
-    }
-    const Reference desktop{"org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root"};
-    for (const Reference& application : Children(desktop)) {
-        if (ProcessOf(application.name) != pid) {
-            continue;
-        }
-        for (const Reference& window : Children(application)) {
-            Collect(window, 0, elements);
-        }
+    for (const Reference& window : WindowsOf(pid)) {
+        Collect(window, 0, elements);
     }
     return elements;
+}
+
+bool Accessibility::Press(pid_t pid, const std::string& role, const std::string& name) {
+    for (const Reference& window : WindowsOf(pid)) {
+        if (auto element = Find(window, role, name, 0)) {
+            GVariant* reply = Call(element->name, element->path, "org.a11y.atspi.Action",
+                                   "DoAction", g_variant_new("(i)", 0), "(b)");
+            if (reply == nullptr) {
+                return false;
+            }
+            gboolean done = FALSE;
+            g_variant_get(reply, "(b)", &done);
+            g_variant_unref(reply);
+            return done;
+        }
+    }
+    return false;
 }
 
 std::optional<UiElement> Accessibility::WaitFor(pid_t pid, const std::string& role,

@@ -35,6 +35,11 @@ public:
                                             const std::string& name,
                                             std::chrono::milliseconds limit);
 
+    // Performs the first action (a button's click) of the element with this role and exactly
+    // this name, as an assistive tool does; true when the program did it. It needs no mouse
+    // button, so it works while another client holds the buttons down.
+    static bool Press(pid_t pid, const std::string& role, const std::string& name);
+
     // Readable dump of the elements, for failure messages.
     static std::string Describe(const std::vector<UiElement>& elements);
 

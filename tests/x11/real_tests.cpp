@@ -11,6 +11,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <set>
 #include <thread>
@@ -32,14 +33,6 @@ const std::string kTimingScript = "?kweaver\r\n"
                                   "Sleep(300)\r\n"
                                   "MouseUp(MOUSE_RIGHT)\r\n"
                                   "KeyUp(KEY_B)\r\n";
-
-// Holds a key and the right button until the program releases them.
-const std::string kHoldScript = "?kweaver\r\n"
-                                "{Hold\r\n"
-                                "MouseLoc(900, 700)\r\n"
-                                "KeyDown(KEY_B)\r\n"
-                                "MouseDown(MOUSE_RIGHT)\r\n"
-                                "Sleep(60000)\r\n";
 
 const std::string kMouseScript = "?kweaver\r\n"
                                  "{Mouse\r\n"
@@ -282,49 +275,211 @@ TEST_F(RealProgram, FirstStartWarnsThenHeldKeysBecomeTheStartStopBinding) {
         << Accessibility::Describe(Accessibility::Elements(run.Pid()));
 }
 
+// Every way a run can end, and whether the keys and buttons the script held were all up on
+// the X server afterwards; printed as a table after the last test.
+class EndingMatrix : public ::testing::Environment {
+public:
+    static void Record(const std::string& way, bool released) { results()[way] = released; }
+
+    void TearDown() override {
+        std::cout << "[ matrix   ] way of ending -> everything the script pressed released\n";
+        for (const char* way : kWays) {
+            auto found = results().find(way);
+            const char* answer =
+                found == results().end() ? "not reached" : (found->second ? "yes" : "NO");
+            std::cout << "[ matrix   ]   " << way << " -> " << answer << "\n";
+        }
+    }
+
+private:
+    static constexpr const char* kWays[] = {
+        "Start/Stop key",
+        "STOP, then the close box",
+        "PAUSE, then the close box",
+        "the close box",
+        "Exit",
+        "Reload Scripts, then the close box",
+        "a new binding",
+        "SIGINT",
+        "SIGTERM",
+        "SIGHUP",
+    };
+    static std::map<std::string, bool>& results() {
+        static std::map<std::string, bool> recorded;
+        return recorded;
+    }
+};
+
+const auto* const kEndingMatrix = ::testing::AddGlobalTestEnvironment(new EndingMatrix);
+
+// Holds two keys and both buttons, then waits, stops or pauses with everything still held.
+std::string HoldingScript(const std::string& name, const std::string& ending) {
+    return "?kweaver\r\n{" + name +
+           "\r\n"
+           "MouseLoc(900, 700)\r\n"
+           "KeyDown(KEY_A)\r\n"
+           "KeyDown(KEY_LSHIFT)\r\n"
+           "MouseDown(MOUSE_LEFT)\r\n"
+           "MouseDown(MOUSE_RIGHT)\r\n" +
+           ending;
+}
+
 class Ending : public RealProgram {
 protected:
-    // Starts the program with a running script that holds B and the right button.
-    TopWindow StartHolding(ProgramRun& run, Recorder& recorder) {
-        TopWindow window = StartWithScript(run, kHoldScript, "Hold");
+    // Starts the program with a running script that holds A, Left Shift and both buttons. The
+    // buttons stay down on the server's one pointer, so the test presses the program's buttons
+    // through the accessibility interface rather than with mouse clicks.
+    TopWindow StartHolding(ProgramRun& run, Recorder& recorder,
+                           const std::string& ending = "Sleep(60000)\r\n") {
+        TopWindow window = StartWithScript(run, HoldingScript("Hold", ending), "Hold");
         Tap("F12");
-        EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, x_->Keycode("b"), 0, 2s), 0);
+        EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, x_->Keycode("a"), 0, 2s), 0);
+        EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, x_->Keycode("Shift_L"), 0, 2s), 0);
+        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonDown, 1, 0, 2s), 0);
         EXPECT_GE(recorder.WaitFor(InputEvent::ButtonDown, 3, 0, 2s), 0);
         return window;
     }
 
-    void ExpectCleanEnd(ProgramRun& run, Recorder& recorder) {
+    bool AllHeld() {
+        std::set<int> keys = x_->KeysDown();
+        std::set<int> buttons = x_->ButtonsDown();
+        return keys.count(x_->Keycode("a")) && keys.count(x_->Keycode("Shift_L")) &&
+               buttons.count(1) && buttons.count(3);
+    }
+
+    bool NoneHeld() {
+        std::set<int> keys = x_->KeysDown();
+        std::set<int> buttons = x_->ButtonsDown();
+        return !keys.count(x_->Keycode("a")) && !keys.count(x_->Keycode("Shift_L")) &&
+               !buttons.count(1) && !buttons.count(3);
+    }
+
+    // The script has stopped where it stands and still holds everything: what follows is what
+    // releases it.
+    void ExpectStillHeld() {
+        std::this_thread::sleep_for(100ms);
+        EXPECT_TRUE(AllHeld()) << "released before the run ended";
+    }
+
+    // Every key and button the script pressed was released after event `from` and is up now.
+    void ExpectReleased(Recorder& recorder, std::size_t from, const std::string& way) {
+        EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("a"), from, 1s), 0);
+        EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("Shift_L"), from, 1s), 0);
+        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonUp, 1, from, 1s), 0);
+        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonUp, 3, from, 1s), 0);
+        const bool released = NoneHeld();
+        EndingMatrix::Record(way, released);
+        EXPECT_TRUE(released) << way << " left a key or button of the script down";
+    }
+
+    void ExpectCleanEnd(ProgramRun& run, Recorder& recorder, std::size_t from,
+                        const std::string& way) {
         EXPECT_EQ(run.WaitForExit(5s), std::optional<int>(0)) << run.Output();
-        EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("b"), 0, 1s), 0);
-        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonUp, 3, 0, 1s), 0);
-        ExpectNothingHeld();
+        ExpectReleased(recorder, from, way);
+    }
+
+    // Closes the window with its close box and expects the end to release everything.
+    void CloseAndExpectCleanEnd(ProgramRun& run, Recorder& recorder, const TopWindow& window,
+                                const std::string& way) {
+        std::size_t from = recorder.Events().size();
+        x_->SendDeleteWindow(window.id);
+        ExpectCleanEnd(run, recorder, from, way);
     }
 };
+
+TEST_F(Ending, TheStartStopKeyStopsAndReleasesEverything) {
+    ProgramRun run("ending-start-stop");
+    Recorder recorder(Session().Display());
+    StartHolding(run, recorder);
+    std::size_t from = recorder.Events().size();
+    Tap("F12");
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold stopped.", 2s));
+    ExpectReleased(recorder, from, "Start/Stop key");
+}
+
+TEST_F(Ending, StopKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
+    ProgramRun run("ending-stop");
+    Recorder recorder(Session().Display());
+    TopWindow window = StartHolding(run, recorder, "Sleep(200)\r\nStop()\r\n");
+    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold stopped.", 3s));
+    ExpectStillHeld();
+    CloseAndExpectCleanEnd(run, recorder, window, "STOP, then the close box");
+}
+
+TEST_F(Ending, PauseKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
+    ProgramRun run("ending-pause");
+    Recorder recorder(Session().Display());
+    TopWindow window = StartHolding(run, recorder, "Sleep(200)\r\nPause()\r\n");
+    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold paused.", 3s));
+    ExpectStillHeld();
+    CloseAndExpectCleanEnd(run, recorder, window, "PAUSE, then the close box");
+}
 
 TEST_F(Ending, TheCloseBoxEndsWithStatusZeroAndReleasesEverything) {
     ProgramRun run("close-box");
     Recorder recorder(Session().Display());
     TopWindow window = StartHolding(run, recorder);
-    x_->SendDeleteWindow(window.id);
-    ExpectCleanEnd(run, recorder);
+    CloseAndExpectCleanEnd(run, recorder, window, "the close box");
 }
 
 TEST_F(Ending, TheExitButtonEndsWithStatusZeroAndReleasesEverything) {
     ProgramRun run("exit-button");
     Recorder recorder(Session().Display());
+    StartHolding(run, recorder);
+    std::size_t from = recorder.Events().size();
+    ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Exit"));
+    ExpectCleanEnd(run, recorder, from, "Exit");
+}
+
+TEST_F(Ending, ReloadKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
+    ProgramRun run("ending-reload");
+    Recorder recorder(Session().Display());
     TopWindow window = StartHolding(run, recorder);
-    ASSERT_TRUE(ClickAt(window.x + 100, window.y + 382));
-    ExpectCleanEnd(run, recorder);
+    ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Reload Scripts"));
+    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Choose a script.", 3s));
+    ExpectStillHeld();
+    CloseAndExpectCleanEnd(run, recorder, window, "Reload Scripts, then the close box");
+}
+
+// The bind button halts the script where it stands; the capture of the new binding clears the
+// selection and so releases everything. The keyboard poll sees the script's own keys, so the
+// captured binding may hold them beside the key the user holds.
+TEST_F(Ending, ANewBindingCapturedWhileRunningReleasesEverything) {
+    ProgramRun run("ending-bind");
+    Recorder recorder(Session().Display());
+    TopWindow window = StartHolding(run, recorder);
+    ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Bind Start/Stop key."));
+    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "label", "Hold key(s) down for 3 seconds.", 3s));
+    ExpectStillHeld();
+
+    std::size_t from = recorder.Events().size();
+    ASSERT_TRUE(Xdotool({"keydown", "F11"}));
+    std::this_thread::sleep_for(3300ms);
+    ASSERT_TRUE(Xdotool({"keyup", "F11"}));
+    auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (run.Settings().value_or("").find("KEY_F11") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_NE(run.Settings().value_or("").find("KEY_F11"), std::string::npos)
+        << run.Settings().value_or("(no settings file)");
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Select a script.", 2s));
+    ExpectReleased(recorder, from, "a new binding");
+    x_->SendDeleteWindow(window.id);
+    EXPECT_EQ(run.WaitForExit(5s), std::optional<int>(0)) << run.Output();
 }
 
 class EndingSignal : public Ending, public ::testing::WithParamInterface<int> {};
 
 TEST_P(EndingSignal, EndsWithStatusZeroAndReleasesEverything) {
-    ProgramRun run("signal-" + std::to_string(GetParam()));
+    const int signal = GetParam();
+    const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
+    ProgramRun run("signal-" + name);
     Recorder recorder(Session().Display());
     StartHolding(run, recorder);
-    ASSERT_EQ(kill(run.Pid(), GetParam()), 0);
-    ExpectCleanEnd(run, recorder);
+    std::size_t from = recorder.Events().size();
+    ASSERT_EQ(kill(run.Pid(), signal), 0);
+    ExpectCleanEnd(run, recorder, from, name);
 }
 
 INSTANTIATE_TEST_SUITE_P(TermIntHup, EndingSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
@@ -507,7 +662,7 @@ TEST_F(RealProgram, IdleCpuIsMeasured) {
     auto percent = [&](std::chrono::milliseconds used) {
         return 100.0 * std::chrono::duration<double>(used).count() / seconds;
     };
-    std::cout << "[ figures  ] idle CPU over 10 s, armed and polling every turn: the program "
+    std::cout << "[ figures  ] idle CPU over 10 s, armed, no script playing: the program "
               << percent(CpuTime(run.Pid()) - program) << " % of one core, the X server "
               << percent(CpuTime(Session().ServerPid()) - server) << " %\n";
 }

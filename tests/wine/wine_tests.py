@@ -4,10 +4,14 @@
     wine_tests.py CASE --root DIR --work DIR --keyweave EXE --package ZIP --probe EXE
                   --user EXE --target EXE --platform-tests EXE
 
-Cases: platform (the platform layer's tests on the real system), start_stop, first_start (the
-portable package unpacked and started for the first time), close_box and exit_button (both
-release what a running script holds), window (a screenshot, then the close box clicked with the
-mouse). keyweave.exe is driven as a user would drive it. Each case runs in its own
+Cases: platform (the platform layer's tests on the real system), first_start (the portable
+package unpacked and started for the first time), window (a screenshot, then the close box
+clicked with the mouse), and the ways a run ends, each of which must release the keys and both
+buttons that the script holds, checked with GetAsyncKeyState from another process: start_stop,
+close_box, exit_button, stop_close and pause_close (the script's Stop() or Pause(), then the
+close box), reload_close ("Reload Scripts", then the close box), bind_running (a new binding
+captured while the script runs). killed is the control: a killed program releases nothing.
+Each of these prints its row of the matrix "way of ending -> released yes/no". keyweave.exe is driven as a user would drive it. Each case runs in its own
 session (X server, Wine prefix, program folder) and fails, never skips, when Wine or Xvfb is
 missing. Figures measured on the way are printed, not asserted.
 """
@@ -26,13 +30,15 @@ TARGET_TITLE = "Keyweave Target"
 
 VK_SHIFT = 16
 VK_LBUTTON = 1
+VK_RBUTTON = 2
 VK_F1 = 112
+VK_F11 = 122
 VK_F12 = 123
 VK_LSHIFT = 160
 VK_LCONTROL = 162
 
 # The start/stop script: keys and a click with waits between them, and at its end a long wait
-# with Left Shift and C held, during which the test stops it.
+# with Left Shift, C and both buttons held, during which the test stops it.
 START_STOP_SCRIPT = """?kweaver
 {Tastatur-Übung
 KeyStroke(KEY_A, 100)
@@ -42,17 +48,26 @@ KeyUp(KEY_B)
 MouseStroke(MOUSE_LEFT, 30)
 KeyDown(KEY_LSHIFT)
 KeyDown(KEY_C)
+MouseDown(MOUSE_LEFT)
+MouseDown(MOUSE_RIGHT)
 Sleep(20000)
 KeyUp(KEY_C)
 KeyUp(KEY_LSHIFT)
 """
 
+# Holds two keys and both buttons, then ends in the given way (a long wait, Stop() or Pause()).
 HOLDING_SCRIPT = """?kweaver
 {Holder
 KeyDown(KEY_D)
+KeyDown(KEY_LSHIFT)
 MouseDown(MOUSE_LEFT)
-Sleep(20000)
+MouseDown(MOUSE_RIGHT)
 """
+HOLD_ON = "Sleep(20000)\n"
+
+# What the holding script presses, as GetAsyncKeyState and the target window see it.
+SCRIPT_HELD = {68, VK_SHIFT, VK_LSHIFT, VK_LBUTTON, VK_RBUTTON}
+SCRIPT_RELEASES = {("keyup", 68), ("keyup", VK_SHIFT), ("buttonup", 1), ("buttonup", 2)}
 
 
 class Failure(Exception):
@@ -195,7 +210,9 @@ def case_start_stop(args, session):
     started = test.press(100, VK_F12)
     released_at = started[("up", VK_F12)]
     expected_run = [("keydown", 65), ("keyup", 65), ("keydown", 66), ("keyup", 66),
-                    ("buttondown", 1), ("buttonup", 1), ("keydown", VK_SHIFT), ("keydown", 67)]
+                    ("buttondown", 1), ("buttonup", 1), ("keydown", VK_SHIFT), ("keydown", 67),
+                    ("buttondown", 1), ("buttondown", 2)]
+    releases = {("keyup", VK_SHIFT), ("keyup", 67), ("buttonup", 1), ("buttonup", 2)}
 
     def played(log_entries):
         entries = [e for e in log_entries if e[2] != VK_F12]
@@ -206,7 +223,8 @@ def case_start_stop(args, session):
           f"the target received {entries}")
     check(test.status_text() == "Tastatur-Übung ready.", "the status changed while running")
     held = test.held_keys()
-    check(65 not in held and 66 not in held and {VK_LSHIFT, 67} <= set(held),
+    check(65 not in held and 66 not in held and
+          {VK_LSHIFT, 67, VK_LBUTTON, VK_RBUTTON} <= set(held),
           f"keys held while the script waits: {held}")
 
     stopped = test.press(100, VK_F12)
@@ -214,13 +232,15 @@ def case_start_stop(args, session):
 
     def released(log_entries):
         entries = [e for e in log_entries if e[2] != VK_F12]
-        return entries if len(entries) >= len(expected_run) + 2 else None
+        return entries if len(entries) >= len(expected_run) + len(releases) else None
 
     entries = wait_for_target(test, log, released, "the releases in the target")
-    check([(kind, value) for _, kind, value in entries[len(expected_run):]] ==
-          [("keyup", VK_SHIFT), ("keyup", 67)], f"the stop released {entries[8:]}")
+    stop_releases = [(kind, value) for _, kind, value in entries[len(expected_run):]]
     time.sleep(0.2)
     held = test.held_keys()
+    print(f"matrix: Start/Stop key -> released {'no' if held else 'yes'} "
+          f"(held afterwards: {held})")
+    check(sorted(stop_releases) == sorted(releases), f"the stop released {stop_releases}")
     check(not held, f"keys or buttons still held after the stop: {held}")
 
     times = {(kind, value): when for when, kind, value in entries}
@@ -263,10 +283,11 @@ def case_first_start(args, session):
     check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
 
 
-def run_until_holding(args, session):
-    """keyweave.exe running a script that holds D and the left button, in front of the target."""
+def run_until_holding(args, session, ending=HOLD_ON):
+    """keyweave.exe running a script that holds D, Left Shift and both buttons, in front of the
+    target, and then goes on with `ending`."""
     test = ProgramTest(args, session)
-    test.add_script("holder.ini", HOLDING_SCRIPT)
+    test.add_script("holder.ini", HOLDING_SCRIPT + ending)
     test.bind("KEY_F12")
     test.start()
     test.wait_for_window()
@@ -274,34 +295,107 @@ def run_until_holding(args, session):
     log = session.dir / "target.log"
     test.start_target(log)
     test.press(100, VK_F12)
+    pressed = {("keydown", 68), ("keydown", VK_SHIFT), ("buttondown", 1), ("buttondown", 2)}
     wait_for_target(test, log,
-                    lambda entries: {("keydown", 68), ("buttondown", 1)} <=
-                    {(kind, value) for _, kind, value in entries},
-                    "the script to hold D and the left button")
-    held = test.held_keys()
-    check(68 in held and VK_LBUTTON in held, f"D and the left button are not held: {held}")
+                    lambda entries: pressed <= {(kind, value) for _, kind, value in entries},
+                    "the script to hold D, Left Shift and both buttons")
+    check_still_held(test)
     return test, log
 
 
-def check_released_on_exit(test, log):
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
-    events = {(kind, value) for _, kind, value in read_log(log)}
-    check({("keyup", 68), ("buttonup", 1)} <= events, f"the target saw no release: {events}")
+def check_still_held(test):
+    """Everything the script pressed is held: a release seen later is the program's."""
     time.sleep(0.2)
     held = test.held_keys()
-    check(not held, f"still held after the program ended: {held}")
+    check(SCRIPT_HELD <= set(held), f"the script's keys and buttons are not all held: {held}")
+
+
+def report_release(way, test, log):
+    """Prints the row of the no-stuck-keys matrix for `way` and fails unless the target saw
+    every release and nothing the script pressed is still down."""
+    time.sleep(0.2)
+    held = test.held_keys()
+    events = {(kind, value) for _, kind, value in read_log(log)}
+    stuck = sorted(SCRIPT_HELD & set(held))
+    unseen = sorted(SCRIPT_RELEASES - events)
+    print(f"matrix: {way} -> released {'no' if stuck else 'yes'} (held afterwards: {held})")
+    check(not stuck, f"{way}: still held: {stuck}")
+    check(not unseen, f"{way}: the target saw no {unseen}")
+
+
+def end_by_closing(way, test, log):
+    test.probe("close", TITLE)
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    report_release(way, test, log)
 
 
 def case_close_box(args, session):
     test, log = run_until_holding(args, session)
-    test.probe("close", TITLE)
-    check_released_on_exit(test, log)
+    end_by_closing("close box", test, log)
 
 
 def case_exit_button(args, session):
     test, log = run_until_holding(args, session)
     test.probe("click", TITLE, "Exit")
-    check_released_on_exit(test, log)
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    report_release("Exit", test, log)
+
+
+def case_stop_close(args, session):
+    test, log = run_until_holding(args, session, "Sleep(300)\nStop()\n")
+    test.wait_for_status("Holder stopped.")
+    check_still_held(test)
+    end_by_closing("STOP, then the close box", test, log)
+
+
+def case_pause_close(args, session):
+    test, log = run_until_holding(args, session, "Sleep(300)\nPause()\n" + HOLD_ON)
+    test.wait_for_status("Holder paused.")
+    check_still_held(test)
+    end_by_closing("PAUSE, then the close box", test, log)
+
+
+def case_reload_close(args, session):
+    test, log = run_until_holding(args, session)
+    test.probe("click", TITLE, "Reload Scripts")
+    test.wait_for_status("Choose a script.")
+    check_still_held(test)
+    end_by_closing("Reload Scripts, then the close box", test, log)
+
+
+def case_bind_running(args, session):
+    """The script halts when the bind button is pressed and keeps its keys held until a new
+    binding is captured. The poll sees the script's keys too, so they may join the binding."""
+    test, log = run_until_holding(args, session)
+    settings = test.folder / "settings.ini"
+    test.probe("click", TITLE, "Bind Start/Stop key.")
+    wait_until(lambda: "Static\tHold key(s) down for 3 seconds." in test.probe("texts", TITLE),
+               10, 0.1, "the hold prompt")
+    check_still_held(test)
+    test.press(3600, VK_F11)
+    wait_until(lambda: b"KEY_F11" in settings.read_bytes(), 10, 0.1,
+               "settings.ini to hold the new binding")
+    test.wait_for_status("Select a script.")
+    print(f"binding captured while running: {settings.read_bytes().decode('ascii').strip()}")
+    report_release("new binding captured while running", test, log)
+    test.probe("close", TITLE)
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+
+
+def case_killed(args, session):
+    """The control: a program that ends without releasing leaves the script's keys and
+    buttons held, so the probe can tell a release by the program from none."""
+    test, log = run_until_holding(args, session)
+    test.program.kill()
+    test.wait_exit()
+    wait_until(lambda: session.run(args.probe, "window", TITLE)[0] != 0, 10, 0.2,
+               "the killed program's window to go")
+    time.sleep(0.5)
+    held = test.held_keys()
+    stuck = sorted(SCRIPT_HELD & set(held))
+    print(f"matrix: killed (control) -> released {'no' if stuck else 'yes'} "
+          f"(held afterwards: {held})")
+    check(stuck == sorted(SCRIPT_HELD), f"the killed program's keys were released: {held}")
 
 
 def pixel_matches(pixel, colour, tolerance=0):
@@ -363,6 +457,11 @@ CASES = {
     "first_start": case_first_start,
     "close_box": case_close_box,
     "exit_button": case_exit_button,
+    "stop_close": case_stop_close,
+    "pause_close": case_pause_close,
+    "reload_close": case_reload_close,
+    "bind_running": case_bind_running,
+    "killed": case_killed,
     "window": case_window,
 }
 

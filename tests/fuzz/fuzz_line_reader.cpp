@@ -8,8 +8,7 @@
 using namespace keyweave;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::WriteInput("input.txt", data, size);
-    auto stream = OpenForReading(u"input.txt");
+    auto stream = OpenForReading(fuzz::WriteInput("input.txt", data, size));
     if (!stream) {
         std::abort();
     }

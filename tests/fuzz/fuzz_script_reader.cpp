@@ -1,4 +1,4 @@
-// Feeds raw bytes to the script reader, as a script file in the Scripts folder, and checks the
+// Feeds raw bytes to the script reader, as a script file, and checks the
 // invariants of what it compiles.
 #include "app/program_state.h"
 #include "fuzz_file.h"
@@ -13,10 +13,9 @@ using namespace keyweave;
 namespace {
 
 bool IsKnownCommand(const std::u16string& name) {
-    static const std::u16string names[] = {u"KEYDOWN",  u"KEYUP",       u"MOUSEDOWN",
-                                           u"MOUSEUP",  u"SLEEP",       u"MOUSELOC",
-                                           u"RESTOREMOUSELOC", u"LOCKMOUSE", u"UNLOCKMOUSE",
-                                           u"STOP",     u"PAUSE"};
+    static const std::u16string names[] = {
+        u"KEYDOWN",         u"KEYUP",     u"MOUSEDOWN",   u"MOUSEUP", u"SLEEP", u"MOUSELOC",
+        u"RESTOREMOUSELOC", u"LOCKMOUSE", u"UNLOCKMOUSE", u"STOP",    u"PAUSE"};
     for (const auto& known : names) {
         if (name == known) {
             return true;
@@ -28,11 +27,11 @@ bool IsKnownCommand(const std::u16string& name) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::WriteInput("script.ini", data, size);
+    const std::u16string path = fuzz::WriteInput("script.ini", data, size);
     ResetProgramState();
     FillKeyTable();
     TScript script;
-    const int isScript = script.Read(u"script.ini");
+    const int isScript = script.Read(path);
     if (isScript != 0 && isScript != 1) {
         std::abort();
     }

@@ -11,8 +11,9 @@
 using namespace keyweave;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::WriteInput("settings.ini", data, size);
+    const std::u16string path = fuzz::WriteInput("settings.ini", data, size);
     ResetProgramState();
+    Program().SettingsPath = path;
     FillKeyTable();
     TApp::LoadSettings();
     const KeyList loaded = Program().BindList;

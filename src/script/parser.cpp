@@ -5,6 +5,8 @@
 #include "runtime/strings.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 namespace keyweave {
 
@@ -73,9 +75,27 @@ int DigitValue(char16_t c) {
     return 16;
 }
 
-std::u16string Without(std::u16string text, char16_t removed) {
+void RemoveAll(std::u16string& text, char16_t removed) {
     text.erase(std::remove(text.begin(), text.end(), removed), text.end());
+}
+
+std::u16string Without(std::u16string text, char16_t removed) {
+    RemoveAll(text, removed);
     return text;
+}
+
+// Trims as Trim does, in place: a line may be as long as its file.
+void TrimInPlace(std::u16string& text) {
+    std::size_t end = text.size();
+    while (end > 0 && text[end - 1] <= u' ') {
+        --end;
+    }
+    text.erase(end);
+    std::size_t start = 0;
+    while (start < text.size() && text[start] <= u' ') {
+        ++start;
+    }
+    text.erase(0, start);
 }
 
 // A statement with one argument has one piece; a missing second argument reads as empty,
@@ -105,12 +125,33 @@ void AppendStroke(CommandList& commands, const StatementRow& row, std::int32_t c
     Append(commands, row.release, code);
 }
 
+// The keyboard key of each character code, looked up in the table once per code: a long text
+// repeats few codes.
+class KeysOfCharacters {
+public:
+    const KeyRef& Find(char16_t code) {
+        if (code >= known_.size()) {
+            other_ = TKeyboard::ReturnTKeyFromInt(code);
+            return other_;
+        }
+        if (!known_[code]) {
+            known_[code] = TKeyboard::ReturnTKeyFromInt(code);
+        }
+        return *known_[code];
+    }
+
+private:
+    std::array<std::optional<KeyRef>, 256> known_;
+    KeyRef other_;
+};
+
 // Characters are typed by their code unit: only those equal to some key's virtual-key code
 // find a key, so "p" (112) presses F1 and "a" (97) finds nothing.
 void AppendKeyString(CommandList& commands, const StatementRow& row, const std::u16string& text,
                      std::int32_t interval) {
+    KeysOfCharacters keys;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        KeyRef key = TKeyboard::ReturnTKeyFromInt(text[i]);
+        const KeyRef& key = keys.Find(text[i]);
         if (!key) {
             continue;
         }
@@ -173,10 +214,14 @@ NumberReading ReadNumber(const std::u16string& text) {
     return reading;
 }
 
+// Works on one copy of the text, which becomes the only piece when there is no comma.
 std::vector<std::u16string> SplitArguments(const std::u16string& line) {
     std::size_t open = line.find(u'(');
     std::u16string text = open == std::u16string::npos ? u"" : line.substr(open);
-    text = Without(Trim(Without(Without(text, u'('), u')')), u' ');
+    RemoveAll(text, u'(');
+    RemoveAll(text, u')');
+    TrimInPlace(text);
+    RemoveAll(text, u' ');
     std::vector<std::u16string> pieces;
     std::size_t start = 0;
     for (std::size_t comma = text.find(u','); comma != std::u16string::npos;
@@ -184,7 +229,7 @@ std::vector<std::u16string> SplitArguments(const std::u16string& line) {
         pieces.push_back(text.substr(start, comma - start));
         start = comma + 1;
     }
-    pieces.push_back(text.substr(start));
+    pieces.push_back(start == 0 ? std::move(text) : text.substr(start));
     return pieces;
 }
 
@@ -197,7 +242,8 @@ LineOutcome ScriptParser::ProcessLine(const std::u16string& line) {
     } else if (text.empty()) {
         outcome.kind = LineKind::Empty;
     } else if (state_ == State::SeekHeader) {
-        bool header = Lower(text) == u"?kweaver";
+        const std::u16string_view headerText = u"?kweaver";
+        bool header = text.size() == headerText.size() && Lower(text) == headerText;
         outcome.kind = header ? LineKind::Header : LineKind::BeforeHeader;
         state_ = header ? State::ExpectName : State::SeekHeader;
     } else if (state_ == State::ExpectName) {
@@ -226,7 +272,9 @@ void ScriptParser::CompileStatement(LineOutcome& outcome) {
         outcome.kind = LineKind::NoParenthesis;
         return;
     }
-    outcome.keyword = Lower(Trim(std::u16string_view(outcome.trimmed).substr(0, open)));
+    outcome.keyword = Trim(std::u16string_view(outcome.trimmed).substr(0, open));
+    std::transform(outcome.keyword.begin(), outcome.keyword.end(), outcome.keyword.begin(),
+                   LowerChar);
     outcome.pieces = SplitArguments(outcome.trimmed);
     const StatementRow* row = FindStatement(outcome.keyword);
     if (!row) {

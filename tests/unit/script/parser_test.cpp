@@ -108,6 +108,9 @@ TEST_F(ParserTest, SplitsArgumentsWithoutParenthesesAndBlanks) {
     EXPECT_EQ(SplitArguments(u"x((a)b)"), Pieces{u"ab"});
     EXPECT_EQ(SplitArguments(u"x(\tA\tB , 5\t)"), (Pieces{u"A\tB", u"5"}));
     EXPECT_EQ(SplitArguments(u"x(Left Shift)"), Pieces{u"LeftShift"});
+    // Parentheses go first, then the ends are trimmed, then the blanks go.
+    EXPECT_EQ(SplitArguments(u"x(\t)a(\t"), Pieces{u"a"});
+    EXPECT_EQ(SplitArguments(u"x(\x01 \t)"), Pieces{u""});
 }
 
 TEST_F(ParserTest, KeywordsIgnoreCaseAndBlanksAroundThem) {
@@ -150,6 +153,13 @@ TEST_F(ParserTest, KeyStringTypesByCharacterCode) {
               (Texts{"KEYDOWN 112", "SLEEP 1", "KEYUP 112", "SLEEP 1", "KEYDOWN 37", "SLEEP 1",
                      "KEYUP 37", "SLEEP 1", "KEYDOWN 9", "SLEEP 1", "KEYUP 9", "SLEEP 1",
                      "KEYDOWN 123", "SLEEP 1", "KEYUP 123"}));
+}
+
+// U+0141 and U+0142 have the low bytes of A and B, which must not count.
+TEST_F(ParserTest, KeyStringCharactersBeyondLatin1FindNoKey) {
+    EXPECT_EQ(Compiled({u"keystring(\u0141A\u0142A, 2)"}),
+              (Texts{"KEYDOWN 65", "SLEEP 2", "KEYUP 65", "SLEEP 2", "KEYDOWN 65", "SLEEP 2",
+                     "KEYUP 65"}));
 }
 
 TEST_F(ParserTest, KeyStringWhoseLastCharacterHasNoKeyEndsWithASleep) {

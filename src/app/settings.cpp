@@ -10,17 +10,19 @@ namespace {
 
 constexpr int kRegularFile = 1;
 
-// Splits at every blank: two blanks in a row, or a blank at either end, give empty pieces.
-std::vector<std::u16string> SplitAtBlanks(const std::u16string& line) {
-    std::vector<std::u16string> pieces;
+// Calls `use` with each piece of the line split at every blank: two blanks in a row, or a
+// blank at either end, give empty pieces. The pieces are not collected, since the line may be
+// as long as the file.
+template <typename UsePiece>
+void ForEachPieceBetweenBlanks(const std::u16string& line, UsePiece use) {
     std::size_t start = 0;
     for (;;) {
         const std::size_t blank = line.find(u' ', start);
         if (blank == std::u16string::npos) {
-            pieces.push_back(line.substr(start));
-            return pieces;
+            use(line.substr(start));
+            return;
         }
-        pieces.push_back(line.substr(start, blank - start));
+        use(line.substr(start, blank - start));
         start = blank + 1;
     }
 }
@@ -57,11 +59,11 @@ int TApp::LoadSettings() {
         return 0;
     }
     const std::u16string line = stream->ReadLine();
-    for (const auto& piece : SplitAtBlanks(line)) {
+    ForEachPieceBetweenBlanks(line, [&program](const std::u16string& piece) {
         if (KeyRef key = TKeyboard::ReturnTKeyFromString(piece)) {
             program.BindList.push_back(std::move(key));
         }
-    }
+    });
     stream->Close();
     return 0;
 }

@@ -87,8 +87,21 @@ constexpr KeyRow kKeyRows[] = {
 };
 // clang-format on
 
+// Compares without making upper-case copies: a hostile file may ask for millions of names.
+bool EqualsIgnoringCase(const std::u16string& name, const std::u16string& upperText) {
+    if (name.size() != upperText.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (UpperChar(name[i]) != upperText[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool Matches(const TKey& key, const std::u16string& upperText) {
-    return upperText == Upper(key.Name) || upperText == Upper(key.ScriptName);
+    return EqualsIgnoringCase(key.Name, upperText) || EqualsIgnoringCase(key.ScriptName, upperText);
 }
 
 } // namespace

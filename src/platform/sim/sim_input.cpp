@@ -15,12 +15,9 @@ bool IsSentButton(int button) {
 
 } // namespace
 
+// Polled on every turn of the main loop: the low codes are cleared by shifting, in two steps.
 KeySet SimKeyboard::HeldKeys() {
-    KeySet held = keys_;
-    for (int code = 0; code < kFirstReportedKey; ++code) {
-        held.reset(static_cast<std::size_t>(code));
-    }
-    return held;
+    return (keys_ >> kFirstReportedKey) << kFirstReportedKey;
 }
 
 void SimKeyboard::SendKey(int code, bool down) {

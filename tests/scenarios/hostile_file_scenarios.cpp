@@ -1,0 +1,414 @@
+#include "app/program_state.h"
+#include "heap_meter.h"
+#include "scenario.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace keyweave::scenario {
+namespace {
+
+namespace fs = std::filesystem;
+using Kind = sim::InjectedAction::Kind;
+
+// Huge files are 50 MB. Unoptimised builds, the sanitizers' among them, take ten to thirty
+// times longer over every byte, and read 5 MB.
+#ifdef NDEBUG
+constexpr std::size_t kHugeFileBytes = 50u * 1024u * 1024u;
+#else
+constexpr std::size_t kHugeFileBytes = 5u * 1024u * 1024u;
+#endif
+// A huge line is held as UTF-16 text, two bytes per byte of the file; reading and parsing it
+// may hold the line, its trimmed copy and the copies made for its argument pieces at once.
+// Short statements compile to commands of about a hundred bytes each, six times their text.
+// Neither may need more than nine times the file's size.
+constexpr double kMostCopies = 9.0;
+
+// The script that every journey here keeps beside the hostile files: one stroke of B.
+void AddGoodScript(Scenario& s) {
+    s.AddScript("good.ini", "Good", {"keystroke(KEY_B, 10)"});
+}
+
+// F1 still starts and stops the good script, and stopping leaves nothing held.
+void ExpectF1PlaysGood(Scenario& s) {
+    EXPECT_TRUE(s.sim.MessageBoxes().empty());
+    EXPECT_EQ(s.BindLabel(), u"<F1> ");
+    s.PickScript(u"Good");
+    const std::int64_t start = s.Now();
+    s.Tap({kF1});
+    s.RunUntil(start + 300);
+    EXPECT_EQ(Program().Running, 1);
+    EXPECT_FALSE(s.Times(Kind::KeyDown, kB).empty());
+    s.Tap({kF1});
+    s.RunUntil(s.Now() + 10);
+    EXPECT_EQ(Program().Running, 0);
+    EXPECT_FALSE(s.sim.IsKeyDown(kB));
+}
+
+// Writes `size` bytes by repeating `pattern`, after `head`, without keeping them in memory.
+void WriteRepeated(const fs::path& path, const std::string& head, const std::string& pattern,
+                   std::size_t size, const std::string& tail) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << head;
+    std::string block;
+    while (block.size() < (1u << 16)) {
+        block += pattern;
+    }
+    std::size_t left = size - head.size() - tail.size();
+    while (left > 0) {
+        const std::size_t chunk = std::min(left, block.size());
+        out.write(block.data(), static_cast<std::streamsize>(chunk));
+        left -= chunk;
+    }
+    out << tail;
+}
+
+// Deterministic bytes of every value, zero bytes, line ends and parentheses included.
+std::string Garbage(std::size_t size, std::uint32_t seed) {
+    std::mt19937 bits(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(bits() & 0xFF);
+    }
+    return bytes;
+}
+
+std::string Utf16(const std::string& ascii, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : ascii) {
+        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    }
+    return bytes;
+}
+
+// Whether this process can open the file for reading: root can open files that have no
+// permissions, and Windows has no such permissions at all.
+bool CanRead(const fs::path& path) {
+    return std::ifstream(path, std::ios::binary).is_open();
+}
+
+bool MakeSymlink(const fs::path& target, const fs::path& link) {
+    std::error_code error;
+    fs::create_symlink(target, link, error);
+    return !error;
+}
+
+// The heap that start-up used at its peak, as a multiple of a file's size, and what it kept.
+struct HeapUse {
+    double peakTimesFile;
+    std::size_t kept;
+};
+
+HeapUse StartAndMeasure(Scenario& s, std::size_t fileSize) {
+    const std::size_t before = LiveHeapBytes();
+    ResetHeapPeak();
+    s.Start();
+    const std::size_t peak = PeakHeapBytes() - before;
+    const std::size_t after = LiveHeapBytes();
+    ::testing::Test::RecordProperty("PeakHeapBytes", std::to_string(peak));
+    return {static_cast<double>(peak) / static_cast<double>(fileSize),
+            after > before ? after - before : 0};
+}
+
+// Holds F2 until the capture has happened, then lets go.
+void BindF2(Scenario& s) {
+    s.Click(Program().BindButton);
+    s.RunUntil(s.Now() + 10);
+    s.Hold(kF2);
+    s.RunUntil(s.Now() + 3100);
+    // Letting go completes a press of the new combination, which starts playing: a second
+    // press stops it again.
+    s.Release(kF2);
+    s.RunUntil(s.Now() + 100);
+    EXPECT_EQ(Program().Running, 1);
+    s.Tap({kF2});
+    s.RunUntil(s.Now() + 10);
+    EXPECT_EQ(Program().Running, 0);
+}
+
+// The new binding lives in memory when it cannot be saved: F2 starts and stops.
+void ExpectF2Bound(Scenario& s) {
+    EXPECT_EQ(s.BindLabel(), u"<F2> ");
+    s.PickScript(u"Good");
+    s.Tap({kF2});
+    s.RunUntil(s.Now() + 100);
+    EXPECT_EQ(Program().Running, 1);
+    s.Tap({kF2});
+    s.RunUntil(s.Now() + 10);
+    EXPECT_EQ(Program().Running, 0);
+}
+
+TEST(HostileFiles, AHugeSingleLineFileIsNoScriptAndIsNotKept) {
+    Scenario s;
+    s.WriteSettings("KEY_F1\r\n");
+    AddGoodScript(s);
+    WriteRepeated(s.folder.Path() / "Scripts" / "huge.ini", "", "keystring(ABC, 1) ",
+                  kHugeFileBytes, "");
+    const HeapUse use = StartAndMeasure(s, kHugeFileBytes);
+    EXPECT_LE(use.peakTimesFile, kMostCopies);
+    EXPECT_LT(use.kept, 1u << 20);
+    EXPECT_EQ(s.ComboItems(), std::vector<std::u16string>{u"Good"});
+    ExpectF1PlaysGood(s);
+}
+
+// Of the long keystring's characters only the last has a key; the rest are skipped one by one.
+// The long keyword is unknown, so its line compiles to nothing.
+TEST(HostileFiles, ScriptsWithOneHugeLineLoadAndPlay) {
+    Scenario s;
+    s.WriteSettings("KEY_F1\r\n");
+    AddGoodScript(s);
+    const fs::path scripts = s.folder.Path() / "Scripts";
+    WriteRepeated(scripts / "text.ini", "?kweaver\r\n{Long text\r\nkeystring(", "bcdefghijklmno",
+                  kHugeFileBytes, "Z, 1)\r\n");
+    WriteRepeated(scripts / "word.ini", "?kweaver\r\n{Long word\r\n", "keydown", kHugeFileBytes,
+                  "(KEY_A)\r\n");
+    const HeapUse use = StartAndMeasure(s, kHugeFileBytes);
+    EXPECT_LE(use.peakTimesFile, kMostCopies);
+    EXPECT_LT(use.kept, 1u << 20);
+    auto items = s.ComboItems();
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::u16string>{u"Good", u"Long text", u"Long word"}));
+
+    s.PickScript(u"Long word");
+    s.RunUntil(100);
+    EXPECT_EQ(s.ViewText(), u"");
+    s.PickScript(u"Long text");
+    s.RunUntil(200);
+    EXPECT_EQ(s.ViewText(), u"KeyDown( KEY_Z )\n\tSleep( 1 )\nKeyUp( KEY_Z )\n");
+    s.Tap({kF1});
+    s.RunUntil(300);
+    EXPECT_FALSE(s.Times(Kind::KeyDown, 'Z').empty());
+    EXPECT_FALSE(s.Times(Kind::KeyUp, 'Z').empty());
+}
+
+// Millions of commands: what they keep is bounded by the file's size too.
+TEST(HostileFiles, AHugeScriptOfShortStatementsLoads) {
+    Scenario s;
+    s.WriteSettings("KEY_F1\r\n");
+    AddGoodScript(s);
+    WriteRepeated(s.folder.Path() / "Scripts" / "many.ini", "?kweaver\r\n{Many\r\n",
+                  "keydown(KEY_A)\r\n", kHugeFileBytes, "\r\nstop()\r\n");
+    const HeapUse use = StartAndMeasure(s, kHugeFileBytes);
+    EXPECT_LE(use.peakTimesFile, kMostCopies);
+    ExpectF1PlaysGood(s);
+}
+
+// Every piece of the line is looked up in the key table, and only the last names a key.
+TEST(HostileFiles, AHugeSettingsLineLoadsTheKeysItNames) {
+    Scenario s;
+    AddGoodScript(s);
+    WriteRepeated(s.folder.Path() / "settings.ini", "", "Left Ctrl ", kHugeFileBytes, " KEY_F1");
+    const HeapUse use = StartAndMeasure(s, kHugeFileBytes);
+    EXPECT_LE(use.peakTimesFile, kMostCopies);
+    EXPECT_LT(use.kept, 1u << 20);
+    ExpectF1PlaysGood(s);
+}
+
+// Garbage behind a header compiles to whatever its lines happen to say; a stop still releases
+// every key and button that it pressed.
+TEST(HostileFiles, BinaryGarbageLoadsOnlyBehindAHeaderAndStopsClean) {
+    Scenario s;
+    s.WriteSettings("KEY_F1\r\n");
+    AddGoodScript(s);
+    s.folder.Write("Scripts/garbage.ini", Garbage(1u << 16, 1));
+    std::string noise = "?kweaver\r\n{Noise\r\n" + Garbage(1u << 16, 2);
+    for (int i = 0; i < 200; ++i) {
+        noise += "\nkeydown(KEY_" + std::string(1, static_cast<char>('A' + i % 26)) + ")\n" +
+                 Garbage(64, static_cast<std::uint32_t>(i + 3));
+    }
+    noise += "\nmousedown(MOUSE_RIGHT)\nsleep(50000)\n";
+    s.folder.Write("Scripts/noise.ini", noise);
+    s.Start();
+    auto items = s.ComboItems();
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::u16string>{u"Good", u"Noise"}));
+
+    s.PickScript(u"Noise");
+    s.Tap({kF1});
+    s.RunUntil(5000);
+    s.Tap({kF1});
+    s.RunUntil(s.Now() + 10);
+    EXPECT_EQ(Program().Running, 0);
+    EXPECT_TRUE(Program().KeyboardInjectedList.empty());
+    EXPECT_TRUE(Program().MouseInjectedList.empty());
+    for (int code = 0; code < 256; ++code) {
+        EXPECT_FALSE(s.sim.IsKeyDown(code)) << code;
+    }
+    EXPECT_FALSE(s.sim.IsButtonDown(1));
+    EXPECT_FALSE(s.sim.IsButtonDown(2));
+    ExpectF1PlaysGood(s);
+}
+
+// Bytes are characters: the zero bytes of UTF-16 end lines, and a UTF-8 byte-order mark stands
+// in front of the header, so none of these is a script.
+TEST(HostileFiles, Utf16AndByteOrderMarkedScriptsAreNoScripts) {
+    Scenario s;
+    s.WriteSettings("KEY_F1\r\n");
+    AddGoodScript(s);
+    const std::string text = "?kweaver\r\n{Wide\r\nkeydown(KEY_A)\r\n";
+    s.folder.Write("Scripts/little.ini", Utf16(text, false));
+    s.folder.Write("Scripts/big.ini", Utf16(text, true));
+    s.folder.Write("Scripts/marked.ini", "\xEF\xBB\xBF" + text);
+    s.Start();
+    EXPECT_EQ(s.ComboItems(), std::vector<std::u16string>{u"Good"});
+    ExpectF1PlaysGood(s);
+}
+
+TEST(HostileFiles, Utf16SettingsCountAsMissingAndAMarkCostsOnlyTheFirstName) {
+    {
+        Scenario s;
+        s.WriteSettings(Utf16("KEY_F1\r\n", false));
+        s.Start();
+        EXPECT_EQ(s.sim.MessageBoxes().size(), 1u);
+        EXPECT_TRUE(Program().BindList.empty());
+    }
+    Scenario s;
+    s.WriteSettings("\xEF\xBB\xBFKEY_F2 KEY_F1\r\n");
+    AddGoodScript(s);
+    s.Start();
+    ExpectF1PlaysGood(s);
+}
+
+// Entries that look like scripts but are not readable files are left out: a file without
+// permissions (when they hold for this process) and a folder.
+TEST(HostileFiles, UnreadableEntriesInTheScriptsFolderAreLeftOut) {
+    Scenario s;
+    s.WriteSettings("KEY_F1\r\n");
+    AddGoodScript(s);
+    s.AddScript("locked.ini", "Locked", {"keydown(KEY_A)"});
+    const fs::path locked = s.folder.Path() / "Scripts" / "locked.ini";
+    fs::permissions(locked, fs::perms::none);
+    const bool lockedReadable = CanRead(locked);
+    s.AddScript("folder.ini/inner.ini", "Inner", {"keydown(KEY_A)"});
+    s.Start();
+    fs::permissions(locked, fs::perms::owner_all);
+
+    std::vector<std::u16string> expected{u"Good"};
+    if (lockedReadable) {
+        expected.push_back(u"Locked");
+    }
+    auto items = s.ComboItems();
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, expected);
+    ExpectF1PlaysGood(s);
+}
+
+TEST(HostileFiles, DanglingAndLoopingLinksInTheScriptsFolderAreLeftOut) {
+    Scenario s;
+    s.WriteSettings("KEY_F1\r\n");
+    AddGoodScript(s);
+    const fs::path scripts = s.folder.Path() / "Scripts";
+    if (!MakeSymlink("missing.ini", scripts / "dangling.ini") ||
+        !MakeSymlink("loop.ini", scripts / "loop.ini")) {
+        GTEST_SKIP() << "this file system makes no symbolic links";
+    }
+    s.Start();
+    EXPECT_EQ(s.ComboItems(), std::vector<std::u16string>{u"Good"});
+    ExpectF1PlaysGood(s);
+}
+
+TEST(HostileFiles, UnreadableSettingsCountAsMissing) {
+    Scenario s;
+    AddGoodScript(s);
+    s.WriteSettings("KEY_F1\r\n");
+    const fs::path settings = s.folder.Path() / "settings.ini";
+    fs::permissions(settings, fs::perms::none);
+    const bool readable = CanRead(settings);
+    s.Start();
+    fs::permissions(settings, fs::perms::owner_all);
+    if (readable) {
+        ExpectF1PlaysGood(s);
+    } else {
+        EXPECT_EQ(s.sim.MessageBoxes().size(), 1u);
+        EXPECT_TRUE(Program().BindList.empty());
+    }
+}
+
+// Saving replaces the link itself, not a file it points to.
+TEST(HostileFiles, ADanglingSettingsLinkCountsAsMissingAndIsReplacedBySaving) {
+    Scenario s;
+    AddGoodScript(s);
+    if (!MakeSymlink("nowhere.ini", s.folder.Path() / "settings.ini")) {
+        GTEST_SKIP() << "this file system makes no symbolic links";
+    }
+    s.Start();
+    EXPECT_EQ(s.sim.MessageBoxes().size(), 1u);
+    s.RunUntil(100);
+    BindF2(s);
+    EXPECT_EQ(s.Settings(), "KEY_F2\r\n");
+    EXPECT_FALSE(fs::is_symlink(s.folder.Path() / "settings.ini"));
+    EXPECT_FALSE(fs::exists(s.folder.Path() / "nowhere.ini"));
+    ExpectF2Bound(s);
+}
+
+TEST(HostileFiles, AScriptsFileInsteadOfAFolderGivesNoScriptsAndKeepsTheBinding) {
+    Scenario s;
+    fs::remove(s.folder.Path() / "Scripts");
+    s.folder.Write("Scripts", "?kweaver\r\n{Flat\r\nkeydown(KEY_A)\r\n");
+    s.WriteSettings("KEY_F1\r\n");
+    s.Start();
+    EXPECT_TRUE(s.ComboItems().empty());
+    EXPECT_EQ(s.BindLabel(), u"<F1> ");
+    s.Tap({kF1});
+    s.RunUntil(200);
+    EXPECT_EQ(Program().Running, 1);
+    s.Click(Program().ReloadButton);
+    s.RunUntil(300);
+    EXPECT_TRUE(s.ComboItems().empty());
+    EXPECT_EQ(Program().Running, 0);
+    EXPECT_TRUE(s.Injected().empty());
+}
+
+TEST(HostileFiles, ASettingsFolderLoadsNothingAndANewBindingWorksUnsaved) {
+    Scenario s;
+    AddGoodScript(s);
+    fs::create_directories(s.folder.Path() / "settings.ini" / "inner");
+    s.Start();
+    EXPECT_EQ(s.sim.MessageBoxes().size(), 1u);
+    s.RunUntil(100);
+    BindF2(s);
+    EXPECT_TRUE(fs::is_directory(s.folder.Path() / "settings.ini"));
+    EXPECT_FALSE(fs::exists(s.folder.Path() / "settings.ini.tmp"));
+    ExpectF2Bound(s);
+}
+
+// Root and Windows write into read-only folders, so the write failure is also made by a folder
+// standing where the new file is written first.
+TEST(HostileFiles, AFailedSaveKeepsTheOldFileAndTheNewBindingInMemory) {
+    Scenario s;
+    AddGoodScript(s);
+    s.WriteSettings("KEY_F1\r\n");
+    fs::create_directory(s.folder.Path() / "settings.ini.tmp");
+    s.Start();
+    ExpectF1PlaysGood(s);
+    BindF2(s);
+    EXPECT_EQ(s.Settings(), "KEY_F1\r\n");
+    EXPECT_TRUE(fs::is_directory(s.folder.Path() / "settings.ini.tmp"));
+    ExpectF2Bound(s);
+}
+
+TEST(HostileFiles, AReadOnlyFolderKeepsTheOldSettingsFile) {
+    Scenario s;
+    AddGoodScript(s);
+    s.WriteSettings("KEY_F1\r\n");
+    const fs::path folder = s.folder.Path();
+    const fs::perms was = fs::status(folder).permissions();
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const bool writable = std::ofstream(folder / "probe").is_open();
+    std::error_code ignored;
+    fs::remove(folder / "probe", ignored);
+    if (writable) {
+        fs::permissions(folder, was);
+        GTEST_SKIP() << "this process writes into read-only folders";
+    }
+    s.Start();
+    BindF2(s);
+    fs::permissions(folder, was);
+    EXPECT_EQ(s.Settings(), "KEY_F1\r\n");
+    ExpectF2Bound(s);
+}
+
+} // namespace
+} // namespace keyweave::scenario

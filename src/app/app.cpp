@@ -5,6 +5,7 @@
 #include "input/key_table.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "runtime/events/event_queue.h"
 #include "runtime/runtime.h"
 #include "runtime/system/system.h"
 
@@ -51,6 +52,21 @@ void TApp::StartUp(Platform& platform) {
     CheckBindings();
 }
 
+namespace {
+
+// While no script plays and no GUI event waits, a turn changes nothing until a key goes down
+// or up, a timer ticks or a window message arrives, so the loop sleeps until then; a playing
+// script keeps its 2 ms turns.
+void PauseTurn() {
+    if (Program().Running == 0 && EventQueueCount() == 0) {
+        SleepUntilChange(2);
+    } else {
+        SleepMs(2);
+    }
+}
+
+} // namespace
+
 void TApp::Turn() {
     auto& program = Program();
     TKeyboard::Update();
@@ -66,7 +82,7 @@ void TApp::Turn() {
         program.Running = 0;
         TKey::UpdateBind();
     }
-    SleepMs(2);
+    PauseTurn();
     TMainWindow::Update();
 }
 

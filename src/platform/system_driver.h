@@ -29,6 +29,12 @@ public:
     // still pauses the full `ms`. Nothing for `ms` <= 0.
     virtual void Sleep(int ms) = 0;
 
+    // The main loop's pause while nothing plays: it ends as soon as something that a turn
+    // reacts to is waiting (a key pressed or released, a main-thread call, a platform message),
+    // however long that takes. This default pauses as Sleep(ms) does, for a platform that
+    // cannot tell.
+    virtual void SleepUntilChange(int ms) { Sleep(ms); }
+
     // A modal message box with an OK button: a warning icon when serious, else an
     // information icon. Returns when the user has dismissed it.
     virtual void Notify(const std::u16string& title, const std::u16string& text, bool serious) = 0;

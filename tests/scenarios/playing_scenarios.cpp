@@ -58,6 +58,22 @@ TEST(Playing, PressAndReleaseOfTheCombinationStartsAndStopsWhateverElseIsHeld) {
     EXPECT_EQ(s.Times(Kind::KeyDown, kA).size(), 5u);
 }
 
+// While nothing plays the loop may sleep until something changes; a playing script keeps
+// its 2 ms turns.
+TEST(Playing, OnlyTurnsWithoutAPlayingScriptPauseUntilAChange) {
+    Playing p("Waiter", {"sleep(100)"});
+    const int idleBefore = p.s.sim.PausesUntilChange();
+    EXPECT_GT(idleBefore, 0) << "the turns before the start";
+    p.s.RunUntil(1300);
+    EXPECT_EQ(Program().Running, 1);
+    EXPECT_EQ(p.s.sim.PausesUntilChange(), idleBefore);
+
+    p.s.Tap({kF1});
+    p.s.RunUntil(1560);
+    EXPECT_EQ(Program().Running, 0);
+    EXPECT_GE(p.s.sim.PausesUntilChange(), idleBefore + 90) << "about 100 turns since the stop";
+}
+
 TEST(Playing, PauseHoldsItsPlaceAndTheKeysUntilTheNextStart) {
     Playing p("Pauser", {"keydown(KEY_A)", "pause()", "keyup(KEY_A)", "sleep(50)"});
     p.s.RunUntil(1400);

@@ -11,7 +11,10 @@
 #include "x_client.h"
 #include "x_session.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <iostream>
@@ -269,6 +272,41 @@ TEST_F(Platform, ATimerTickEndsThePauseAtOnce) {
     platform->System().Sleep(20);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 20ms);
     platform->System().Poll();
+}
+
+// Pauses with SleepUntilChange until what `cause` does on another thread after 100 ms has
+// happened; how long after it the pause ended. A watchdog call 1 s later ends a pause that
+// missed it.
+std::chrono::milliseconds PauseEndAfter(const std::function<void()>& cause) {
+    platform->System().Poll();
+    std::atomic<std::int64_t> causedAt{0};
+    std::thread actor([&] {
+        std::this_thread::sleep_for(100ms);
+        causedAt = std::chrono::steady_clock::now().time_since_epoch().count();
+        cause();
+        std::this_thread::sleep_for(1s);
+        platform->System().PostMainThreadCall([] {});
+    });
+    while (causedAt == 0) {
+        platform->System().SleepUntilChange(2);
+    }
+    const auto woken = std::chrono::steady_clock::now().time_since_epoch();
+    actor.join();
+    platform->System().Poll();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        woken - std::chrono::steady_clock::duration(causedAt.load()));
+}
+
+TEST_F(Platform, ThePauseUntilAChangeEndsOnAKeyAndOnAMainThreadCall) {
+    EXPECT_LT(PauseEndAfter([] { platform->System().PostMainThreadCall([] {}); }), 50ms);
+
+    const int keycode = x_->Keycode("F9");
+    EXPECT_LT(PauseEndAfter([&] {
+                  XClient other(session.Display());
+                  other.PressKeycode(keycode, true);
+                  other.PressKeycode(keycode, false);
+              }),
+              50ms);
 }
 
 GadgetRef MakeWindow() {

@@ -91,6 +91,10 @@ int SimPlatform::PendingCalls() const {
     return impl_->system.PendingCalls();
 }
 
+int SimPlatform::PausesUntilChange() const {
+    return impl_->system.PausesUntilChange();
+}
+
 const std::vector<MessageBoxRecord>& SimPlatform::MessageBoxes() const {
     return impl_->system.MessageBoxes();
 }

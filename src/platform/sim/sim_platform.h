@@ -140,6 +140,8 @@ public:
     int RunningTimerCount() const;
     // Main-thread calls posted and not yet run.
     int PendingCalls() const;
+    // Pauses taken with SleepUntilChange so far (each one a plain Sleep here).
+    int PausesUntilChange() const;
 
     // Message boxes shown so far. The handler runs while a box is open (the main loop stands
     // still); by default the box is dismissed at once. `modalMs` of virtual time pass while it

@@ -43,6 +43,11 @@ void SimSystemDriver::Sleep(int ms) {
     seenCount_ = postCount_;
 }
 
+void SimSystemDriver::SleepUntilChange(int ms) {
+    ++pausesUntilChange_;
+    Sleep(ms);
+}
+
 void SimSystemDriver::Notify(const std::u16string& title, const std::u16string& text,
                              bool serious) {
     const MessageBoxRecord box{clock_.Now(), title, text, serious};

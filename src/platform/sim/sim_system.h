@@ -31,6 +31,9 @@ public:
     // pause is still pending.
     void Sleep(int ms) override;
 
+    // Counted, then a plain Sleep: the simulated loop keeps its 2 ms turns.
+    void SleepUntilChange(int ms) override;
+
     // Records the box, lets the handler see it, then lets the modal time pass, running
     // main-thread calls as a modal loop does.
     void Notify(const std::u16string& title, const std::u16string& text, bool serious) override;
@@ -39,6 +42,7 @@ public:
     [[noreturn]] void ExitProcess(int status) override;
 
     int PendingCalls() const { return static_cast<int>(calls_.size()); }
+    int PausesUntilChange() const { return pausesUntilChange_; }
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
     void SetMessageBoxHandler(std::function<void(const MessageBoxRecord&)> handler);
     void SetMessageBoxDuration(std::int64_t modalMs);
@@ -52,6 +56,7 @@ private:
     std::deque<std::function<void()>> calls_;
     std::uint64_t postCount_ = 0;
     std::uint64_t seenCount_ = 0;
+    int pausesUntilChange_ = 0;
     std::vector<MessageBoxRecord> boxes_;
     std::function<void(const MessageBoxRecord&)> boxHandler_;
     std::int64_t modalMs_ = 0;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <glib.h>
+#include <vector>
 
 namespace keyweave::x11 {
 namespace {
@@ -39,8 +40,8 @@ GSourceFuncs kCallSourceFuncs = {PrepareCalls, CheckCalls, DispatchCalls,
 
 } // namespace
 
-GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit)
-    : beforeExit_(std::move(beforeExit)) {
+GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input)
+    : beforeExit_(std::move(beforeExit)), input_(input) {
     KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
     reinterpret_cast<CallSource*>(source_)->queue = &calls_;
@@ -73,6 +74,34 @@ void GlibSystemDriver::Sleep(int ms) {
         return;
     }
     calls_.WaitForNewCall(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+}
+
+void GlibSystemDriver::SleepUntilChange(int ms) {
+    GMainContext* context = g_main_context_default();
+    // Without key events, only the turn's poll sees a key change.
+    if (input_ == nullptr || !input_->ReportsKeyChanges() || !g_main_context_acquire(context)) {
+        Sleep(ms);
+        return;
+    }
+    gint priority = 0;
+    const bool ready =
+        g_main_context_prepare(context, &priority) || calls_.Pending() || input_->EventsWaiting();
+    gint timeout = -1;
+    std::vector<GPollFD> fds(16);
+    gint count = 0;
+    while ((count = g_main_context_query(context, priority, &timeout, fds.data(),
+                                         static_cast<gint>(fds.size()))) >
+           static_cast<gint>(fds.size())) {
+        fds.resize(static_cast<std::size_t>(count));
+    }
+    if (!ready) {
+        g_poll(fds.data(), static_cast<guint>(count), timeout);
+    }
+    g_main_context_check(context, priority, fds.data(), count);
+    g_main_context_release(context);
+    if (ready) {
+        Sleep(ms);
+    }
 }
 
 void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string& text,

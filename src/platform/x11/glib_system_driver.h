@@ -2,6 +2,7 @@
 
 #include "platform/system_driver.h"
 #include "platform/x11/call_queue.h"
+#include "platform/x11/input_connection.h"
 
 #include <functional>
 
@@ -13,8 +14,10 @@ namespace keyweave::x11 {
 // main-thread calls are a source of that context, so they also run inside a dialog's loop.
 class GlibSystemDriver final : public SystemDriver {
 public:
-    // `beforeExit` runs first when the process ends through ExitProcess.
-    explicit GlibSystemDriver(std::function<void()> beforeExit);
+    // `beforeExit` runs first when the process ends through ExitProcess. The pause until a
+    // change also ends on events of `input`, whose descriptor must be a source of the default
+    // main context.
+    GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input);
     ~GlibSystemDriver() override;
     GlibSystemDriver(const GlibSystemDriver&) = delete;
     GlibSystemDriver& operator=(const GlibSystemDriver&) = delete;
@@ -23,6 +26,13 @@ public:
     void Wait() override;
     void PostMainThreadCall(std::function<void()> call) override;
     void Sleep(int ms) override;
+
+    // Polls the descriptors of the default main context (the X connections, the main-thread
+    // call wake-up, signals) until one is ready or its next timeout, without dispatching:
+    // the turn's pump does that. When something is ready already, or when key changes do not
+    // arrive as events, it pauses as Sleep does, so that a source that stays ready cannot
+    // make the loop spin and a polled keyboard is still polled.
+    void SleepUntilChange(int ms) override;
     void Notify(const std::u16string& title, const std::u16string& text, bool serious) override;
     [[noreturn]] void ExitProcess(int status) override;
 
@@ -30,6 +40,7 @@ private:
     CallQueue calls_;
     GSource* source_ = nullptr;
     std::function<void()> beforeExit_;
+    const InputConnection* input_;
 };
 
 } // namespace keyweave::x11

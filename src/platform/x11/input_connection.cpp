@@ -131,6 +131,10 @@ void InputConnection::Drain() {
     }
 }
 
+bool InputConnection::EventsWaiting() const {
+    return XPending(display_) > 0;
+}
+
 void InputConnection::Sync() {
     XSync(display_, False);
 }

@@ -30,6 +30,14 @@ public:
     // keycodes, a keyboard mapping change reloads the virtual-key map.
     void Drain();
 
+    // Whether every key press and release arrives as an event (XInput 2.1 raw events); else
+    // only a poll sees them.
+    bool ReportsKeyChanges() const { return rawEvents_; }
+
+    // Whether an event has arrived that Drain has not handled yet. It reads what the socket
+    // holds, so that a poll of Fd() afterwards sees only what arrives later.
+    bool EventsWaiting() const;
+
     // The held keycodes, as of the last Drain.
     const std::bitset<256>& KeycodesDown() const { return keycodesDown_; }
     const VirtualKeyMap& Keys() const { return keys_; }

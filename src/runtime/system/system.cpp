@@ -77,6 +77,10 @@ void SleepMs(int ms) {
     Driver().Sleep(ms);
 }
 
+void SleepUntilChange(int ms) {
+    Driver().SleepUntilChange(ms);
+}
+
 void EndProcess(int status) {
     Driver().ExitProcess(status);
     // A driver's ExitProcess never returns; should one do so, the process still ends here.

@@ -33,6 +33,10 @@ int Notify(const std::u16string& text, bool serious);
 // The main loop's pause.
 void SleepMs(int ms);
 
+// The main loop's pause while nothing plays: until a key changes, a main-thread call or a
+// platform message is waiting; `ms` where the platform cannot tell.
+void SleepUntilChange(int ms);
+
 // Ends the process with this status through the normal exit path.
 [[noreturn]] void EndProcess(int status);
 

@@ -145,8 +145,9 @@ class ProgramTest:
     def start_target(self, log):
         """The application to play into, in front, with the pointer over it: the script's
         clicks land there. Wine releases the keys it pressed when one of its windows gains the
-        X focus or the pointer, and it does so when the X event arrives, a little later: the
-        test lets that pass before anything is pressed."""
+        X focus or the pointer, and it does so when the X event arrives, a little later (half a
+        second was too short on a loaded machine): the test lets a second pass before anything
+        is pressed."""
         target = self.session.start(self.args.target, log, 20, 560)
         wait_until(lambda: log.exists() and "ready" in log.read_text(), 30, 0.1,
                    "the target window")
@@ -154,7 +155,7 @@ class ProgramTest:
         self.probe("focus", TARGET_TITLE)
         check(self.probe("foreground") == TARGET_TITLE, "the target window is not in front")
         self.probe("cursor", 110, 640)
-        time.sleep(0.5)
+        time.sleep(1.0)
         return target
 
     def wait_exit(self, timeout=15):

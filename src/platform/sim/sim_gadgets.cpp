@@ -1,5 +1,7 @@
 #include "platform/sim/sim_gadgets.h"
 
+#include "runtime/gui/text_ranges.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
@@ -13,51 +15,11 @@ struct CharRange {
     std::size_t length;
 };
 
-std::size_t Clamped(std::int64_t value, std::size_t low, std::size_t high) {
-    return static_cast<std::size_t>(std::clamp<std::int64_t>(value, static_cast<std::int64_t>(low),
-                                                             static_cast<std::int64_t>(high)));
-}
-
-// Where line `line` of the text starts; the end of the text past the last line.
-std::size_t LineStart(const std::u16string& text, std::int64_t line) {
-    std::size_t pos = 0;
-    for (std::int64_t passed = 0; passed < line; ++passed) {
-        pos = text.find(u'\n', pos);
-        if (pos == std::u16string::npos) {
-            return text.size();
-        }
-        ++pos;
-    }
-    return pos;
-}
-
-// A range given in characters or lines, as characters clipped to the text; a negative length
-// runs to the end.
+// A range given in characters or lines, as characters clipped to the text.
 CharRange ToCharRange(const std::u16string& text, int pos, int length, int units) {
-    if (units == UnitLines) {
-        const std::size_t start = LineStart(text, std::max(pos, 0));
-        const std::size_t end =
-            length < 0 ? text.size() : LineStart(text, std::int64_t{std::max(pos, 0)} + length);
-        return {start, end - start};
-    }
-    const std::size_t start = Clamped(pos, 0, text.size());
-    const std::size_t end =
-        length < 0 ? text.size() : Clamped(std::int64_t{pos} + length, start, text.size());
-    return {start, end - start};
-}
-
-// The text area stores line breaks as "\n", whatever form they are given in.
-std::u16string WithLineFeeds(const std::u16string& text) {
-    std::u16string result;
-    result.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r') {
-            result += text[i];
-        } else if (i + 1 >= text.size() || text[i + 1] != u'\n') {
-            result += u'\n';
-        }
-    }
-    return result;
+    const TextRange range = RangeOf(text, pos, length, units == UnitLines);
+    return {static_cast<std::size_t>(range.begin),
+            static_cast<std::size_t>(range.end - range.begin)};
 }
 
 } // namespace
@@ -206,7 +168,7 @@ void SimGadget::ReplaceText(int pos, int length, const std::u16string& value, in
         return;
     }
     const CharRange range = ToCharRange(area, pos, length, units);
-    const std::u16string inserted = WithLineFeeds(value);
+    const std::u16string inserted = NormaliseLineBreaks(value);
     area.replace(range.start, range.length, inserted);
     const auto first = colours.begin() + static_cast<std::ptrdiff_t>(range.start);
     colours.erase(first, first + static_cast<std::ptrdiff_t>(range.length));

@@ -58,4 +58,15 @@ protected:
     sim::SimGadget& Gadget(const GadgetRef& gadget) { return sim::AsSim(gadget); }
 };
 
+using Names16 = std::vector<std::u16string>;
+
+// The display names of key rows, in list order.
+inline Names16 Names(const KeyList& keys) {
+    Names16 names;
+    for (const auto& key : keys) {
+        names.push_back(key->Name);
+    }
+    return names;
+}
+
 } // namespace keyweave::testing

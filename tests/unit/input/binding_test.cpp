@@ -13,16 +13,6 @@ constexpr int kF1 = 112;
 constexpr int kLeftCtrl = 162;
 constexpr int kEscape = 27;
 
-std::vector<std::u16string> Names(const KeyList& keys) {
-    std::vector<std::u16string> names;
-    for (const auto& key : keys) {
-        names.push_back(key->Name);
-    }
-    return names;
-}
-
-using Names16 = std::vector<std::u16string>;
-
 // Takes every queued event; true when one of them announced a capture.
 bool CaptureAnnounced() {
     bool announced = false;

@@ -10,16 +10,6 @@ constexpr int kA = 65;
 constexpr int kB = 66;
 constexpr int kLeftShift = 160;
 
-std::vector<std::u16string> Names(const KeyList& keys) {
-    std::vector<std::u16string> names;
-    for (const auto& key : keys) {
-        names.push_back(key->Name);
-    }
-    return names;
-}
-
-using Names16 = std::vector<std::u16string>;
-
 class KeyboardTest : public ProgramTest {};
 
 TEST_F(KeyboardTest, NothingHeldGivesEmptyPollLists) {

@@ -142,17 +142,26 @@ TEST_F(Platform, HeldKeysSeeKeysOfOtherClientsWithoutTheFocus) {
     x_->PressKeycode(enter, false);
 }
 
-TEST_F(Platform, SentKeysReachTheServerAndThePollSeesThem) {
+// Injected input goes out when the main thread next pauses or pumps, not before.
+void Pump() {
+    platform->System().Poll();
+}
+
+TEST_F(Platform, SentKeysReachTheServerAtThePauseAndThePollSeesThem) {
     platform->Keyboard().SendKey(66, true);
+    platform->System().Sleep(2);
     EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().count(x_->Keycode("b")) == 1; }));
     EXPECT_TRUE(Held(66));
     platform->Keyboard().SendKey(66, false);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().empty(); }));
     EXPECT_TRUE(Released(66));
 
     platform->Keyboard().SendKey(161, true);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().count(x_->Keycode("Shift_R")) == 1; }));
     platform->Keyboard().SendKey(161, false);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().empty(); }));
 }
 
@@ -160,6 +169,7 @@ TEST_F(Platform, ACodeThatNoKeyHasSendsNothing) {
     for (int code : {0, 7, 255}) {
         platform->Keyboard().SendKey(code, true);
     }
+    Pump();
     std::this_thread::sleep_for(30ms);
     EXPECT_TRUE(x_->KeysDown().empty());
 }
@@ -174,8 +184,10 @@ TEST_F(Platform, AKeyboardMappingChangeIsFollowed) {
     x_->PressKeycode(spare, false);
     EXPECT_TRUE(Released(124));
     platform->Keyboard().SendKey(124, true);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().count(spare) == 1; }));
     platform->Keyboard().SendKey(124, false);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->KeysDown().empty(); }));
 
     x_->MapKeycode(spare, "");
@@ -183,21 +195,26 @@ TEST_F(Platform, AKeyboardMappingChangeIsFollowed) {
 
 TEST_F(Platform, TheCursorMovesToTheExactPixelAndButtonsAreLeftAndRight) {
     platform->Mouse().MoveCursor(17, 33);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->Pointer() == Point{17, 33}; }));
     ScreenPoint cursor = platform->Mouse().CursorPos();
     EXPECT_EQ(cursor.x, 17);
     EXPECT_EQ(cursor.y, 33);
     platform->Mouse().MoveCursor(-40, 5000);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->Pointer() == Point{0, 767}; }));
 
     platform->Mouse().MoveCursor(1000, 20);
     platform->Mouse().SendButton(1, true);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->ButtonsDown() == std::set<int>{1}; }));
     platform->Mouse().SendButton(1, false);
     platform->Mouse().SendButton(2, true);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->ButtonsDown() == std::set<int>{3}; }));
     platform->Mouse().SendButton(2, false);
     platform->Mouse().SendButton(3, true);
+    Pump();
     EXPECT_TRUE(Within(200ms, [&] { return x_->ButtonsDown().empty(); }));
 }
 

@@ -54,12 +54,20 @@ GlibSystemDriver::~GlibSystemDriver() {
     g_source_unref(source_);
 }
 
+void GlibSystemDriver::SendInjectedInput() {
+    if (input_ != nullptr) {
+        input_->Flush();
+    }
+}
+
 void GlibSystemDriver::Poll() {
+    SendInjectedInput();
     for (int i = 0; i < kMaxIterationsPerPoll && g_main_context_iteration(nullptr, FALSE); ++i) {
     }
 }
 
 void GlibSystemDriver::Wait() {
+    SendInjectedInput();
     g_main_context_iteration(nullptr, TRUE);
     Poll();
 }
@@ -70,13 +78,16 @@ void GlibSystemDriver::PostMainThreadCall(std::function<void()> call) {
 }
 
 void GlibSystemDriver::Sleep(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    SendInjectedInput();
     if (ms <= 0) {
         return;
     }
-    calls_.WaitForNewCall(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+    calls_.WaitForNewCall(end);
 }
 
 void GlibSystemDriver::SleepUntilChange(int ms) {
+    SendInjectedInput();
     GMainContext* context = g_main_context_default();
     // Without key events, only the turn's poll sees a key change.
     if (input_ == nullptr || !input_->ReportsKeyChanges() || !g_main_context_acquire(context)) {
@@ -106,6 +117,7 @@ void GlibSystemDriver::SleepUntilChange(int ms) {
 
 void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string& text,
                               bool serious) {
+    SendInjectedInput();
     ShowMessageBox(ToUtf8(title), ToUtf8(text), serious);
 }
 

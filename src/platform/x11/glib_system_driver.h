@@ -16,7 +16,8 @@ class GlibSystemDriver final : public SystemDriver {
 public:
     // `beforeExit` runs first when the process ends through ExitProcess. The pause until a
     // change also ends on events of `input`, whose descriptor must be a source of the default
-    // main context.
+    // main context. Input injected on `input` is sent whenever the main thread pumps, pauses
+    // or shows a message box.
     GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input);
     ~GlibSystemDriver() override;
     GlibSystemDriver(const GlibSystemDriver&) = delete;
@@ -37,6 +38,8 @@ public:
     [[noreturn]] void ExitProcess(int status) override;
 
 private:
+    void SendInjectedInput();
+
     CallQueue calls_;
     GSource* source_ = nullptr;
     std::function<void()> beforeExit_;

@@ -135,6 +135,10 @@ bool InputConnection::EventsWaiting() const {
     return XPending(display_) > 0;
 }
 
+void InputConnection::Flush() const {
+    XFlush(display_);
+}
+
 void InputConnection::Sync() {
     XSync(display_, False);
 }

@@ -42,6 +42,9 @@ public:
     const std::bitset<256>& KeycodesDown() const { return keycodesDown_; }
     const VirtualKeyMap& Keys() const { return keys_; }
 
+    // Sends every request that is still buffered, without waiting for the server.
+    void Flush() const;
+
     // Sends every request and waits until the server has handled them.
     void Sync();
 

@@ -33,7 +33,6 @@ void X11Keyboard::SendKey(int code, bool down) {
     }
     XTestFakeKeyEvent(input_.Get(), static_cast<unsigned>(keycode), down ? True : False,
                       CurrentTime);
-    XFlush(input_.Get());
 }
 
 ScreenPoint X11Mouse::CursorPos() {
@@ -55,7 +54,6 @@ ScreenPoint X11Mouse::CursorPos() {
 void X11Mouse::MoveCursor(int x, int y) {
     Display* display = input_.Get();
     XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
-    XFlush(display);
 }
 
 void X11Mouse::SendButton(int button, bool down) {
@@ -65,7 +63,6 @@ void X11Mouse::SendButton(int button, bool down) {
     }
     XTestFakeButtonEvent(input_.Get(), static_cast<unsigned>(xButton), down ? True : False,
                          CurrentTime);
-    XFlush(input_.Get());
 }
 
 } // namespace keyweave::x11

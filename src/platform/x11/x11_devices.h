@@ -6,6 +6,11 @@
 
 namespace keyweave::x11 {
 
+// Injected input stays in the connection's buffer until the main thread next pauses or pumps
+// (the system driver flushes it then, Sync at exit), microseconds later: writing to the server
+// wakes it and can take a tenth of a millisecond, which is better spent inside the pause than
+// before it.
+
 // The keyboard through XInput 2 key state and XTest injection.
 class X11Keyboard final : public KeyboardDevice {
 public:

@@ -23,9 +23,13 @@ test: linux windows sanitize
 	ctest --preset windows
 	ctest --preset sanitize
 
-# Figures of the Linux build beside xdotool on a private Xvfb; printed, never judged.
-bench: linux
+# Figures of the Linux build beside xdotool on a private Xvfb, then indicative figures of the
+# Windows build under Wine; printed, never judged.
+bench: linux windows
 	./build/linux/bench/keyweave_bench build/linux/keyweave
+	python3 tools/bench/wine_bench.py --root . --work build/windows/bench-sessions \
+	    --keyweave build/windows/keyweave.exe --probe build/windows/tests/wine_probe.exe \
+	    --user build/windows/tests/wine_user.exe --target build/windows/tests/wine_target.exe
 
 run: linux
 	@if [ -z "$$DISPLAY" ]; then \

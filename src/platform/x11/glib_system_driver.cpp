@@ -40,8 +40,9 @@ GSourceFuncs kCallSourceFuncs = {PrepareCalls, CheckCalls, DispatchCalls,
 
 } // namespace
 
-GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input)
-    : beforeExit_(std::move(beforeExit)), input_(input) {
+GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input,
+                                   TimerThread* timers)
+    : beforeExit_(std::move(beforeExit)), input_(input), timers_(timers) {
     KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
     reinterpret_cast<CallSource*>(source_)->queue = &calls_;
@@ -83,7 +84,17 @@ void GlibSystemDriver::Sleep(int ms) {
     if (ms <= 0) {
         return;
     }
-    calls_.WaitForNewCall(end);
+    for (;;) {
+        const auto tick = timers_ != nullptr ? timers_->EarliestDeadline() : std::nullopt;
+        const auto wake = tick && *tick < end ? *tick : end;
+        if (calls_.WaitForNewCall(wake) || std::chrono::steady_clock::now() >= end) {
+            return;
+        }
+        // Awake at the tick's deadline anyway: firing it here, rather than waiting to be woken
+        // by the timer thread, leaves one wake-up fewer between the deadline and the next
+        // command. Its posted call ends the pause on the next round.
+        timers_->FireDue();
+    }
 }
 
 void GlibSystemDriver::SleepUntilChange(int ms) {

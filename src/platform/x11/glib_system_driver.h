@@ -3,6 +3,7 @@
 #include "platform/system_driver.h"
 #include "platform/x11/call_queue.h"
 #include "platform/x11/input_connection.h"
+#include "platform/x11/timer_thread.h"
 
 #include <functional>
 
@@ -17,8 +18,9 @@ public:
     // `beforeExit` runs first when the process ends through ExitProcess. The pause until a
     // change also ends on events of `input`, whose descriptor must be a source of the default
     // main context. Input injected on `input` is sent whenever the main thread pumps, pauses
-    // or shows a message box.
-    GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input);
+    // or shows a message box. A pause wakes at the next tick of `timers` and fires it itself.
+    GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input,
+                     TimerThread* timers);
     ~GlibSystemDriver() override;
     GlibSystemDriver(const GlibSystemDriver&) = delete;
     GlibSystemDriver& operator=(const GlibSystemDriver&) = delete;
@@ -44,6 +46,7 @@ private:
     GSource* source_ = nullptr;
     std::function<void()> beforeExit_;
     const InputConnection* input_;
+    TimerThread* timers_;
 };
 
 } // namespace keyweave::x11

@@ -68,6 +68,32 @@ std::uint32_t TimerThread::FreeId() {
     return lastId_;
 }
 
+std::optional<TimerClock::time_point> TimerThread::EarliestDeadline() {
+    std::lock_guard lock(mutex_);
+    if (timers_.empty()) {
+        return std::nullopt;
+    }
+    return Earliest()->deadline;
+}
+
+void TimerThread::FireDue() {
+    std::lock_guard lock(mutex_);
+    FireDueLocked(TimerClock::now());
+}
+
+std::vector<TimerThread::Timer>::iterator TimerThread::Earliest() {
+    return std::min_element(timers_.begin(), timers_.end(),
+                            [](const Timer& a, const Timer& b) { return a.deadline < b.deadline; });
+}
+
+void TimerThread::FireDueLocked(TimerClock::time_point now) {
+    for (auto due = Earliest(); due != timers_.end() && due->deadline <= now; due = Earliest()) {
+        due->deadline = NextDeadline(due->deadline, due->period, now);
+        // Called with the lock held, so that Kill waits for a running callback to finish.
+        due->onTick(due->id, due->user);
+    }
+}
+
 void TimerThread::Run() {
     KeepTimersExact();
     std::unique_lock lock(mutex_);
@@ -76,18 +102,12 @@ void TimerThread::Run() {
             changed_.wait(lock);
             continue;
         }
-        auto due =
-            std::min_element(timers_.begin(), timers_.end(), [](const Timer& a, const Timer& b) {
-                return a.deadline < b.deadline;
-            });
-        TimerClock::time_point now = TimerClock::now();
-        if (now < due->deadline) {
-            changed_.wait_until(lock, due->deadline);
+        const TimerClock::time_point deadline = Earliest()->deadline;
+        if (TimerClock::now() < deadline) {
+            changed_.wait_until(lock, deadline);
             continue;
         }
-        due->deadline = NextDeadline(due->deadline, due->period, now);
-        // Called with the lock held, so that Kill waits for a running callback to finish.
-        due->onTick(due->id, due->user);
+        FireDueLocked(TimerClock::now());
     }
 }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -20,7 +21,9 @@ TimerClock::time_point NextDeadline(TimerClock::time_point deadline,
 inline constexpr std::chrono::milliseconds kMaxCatchUp{1000};
 
 // Every periodic timer of the process, served by one thread against absolute deadlines on the
-// monotonic clock. Tick callbacks run on that thread, one at a time, and must not start or stop
+// monotonic clock. A thread that is awake at a deadline anyway may fire the due ticks itself
+// (FireDue), which spares the hand-over from a second thread that has to wake first. Tick
+// callbacks run one at a time, on whichever thread fires them, and must not start or stop
 // timers themselves; once Kill returns, the timer's callback is not running and will not run
 // again.
 class TimerThread final : public TimerSource {
@@ -33,6 +36,12 @@ public:
     std::uint32_t StartPeriodic(std::uint32_t periodMs, TickCallback onTick,
                                 std::uintptr_t user) override;
     void Kill(std::uint32_t id) override;
+
+    // When the next tick of any timer is due; none while no timer runs.
+    std::optional<TimerClock::time_point> EarliestDeadline();
+
+    // Fires, on the calling thread, every tick that is due by now.
+    void FireDue();
 
     // Ends the thread; every timer stops. Harmless when already stopped.
     void Shutdown();
@@ -48,6 +57,8 @@ private:
 
     void Run();
     std::uint32_t FreeId();
+    std::vector<Timer>::iterator Earliest();
+    void FireDueLocked(TimerClock::time_point now);
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -46,7 +46,7 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 
 X11Platform::X11Platform(const std::string& displayName)
     : input_(displayName), keyboard_(input_), mouse_(input_),
-      system_([this] { FinishBeforeExit(); }, &input_) {
+      system_([this] { FinishBeforeExit(); }, &input_, &timers_) {
     inputWatch_ = g_unix_fd_add(input_.Fd(), G_IO_IN, OnInputReadable, &input_);
 }
 

@@ -113,6 +113,26 @@ TEST(TimerThread, TimersOfDifferentPeriodsRunSideBySide) {
     EXPECT_LE(slow.Count(), 7u);
 }
 
+TEST(TimerThread, TellsTheEarliestDeadlineAndFiresNothingBeforeIt) {
+    TimerThread timers;
+    TickLog log;
+    EXPECT_FALSE(timers.EarliestDeadline().has_value());
+    const auto start = TimerClock::now();
+    const std::uint32_t slow = timers.StartPeriodic(60000, TickLog::OnTick, log.User());
+    const std::uint32_t fast = timers.StartPeriodic(30000, TickLog::OnTick, log.User());
+    const auto earliest = timers.EarliestDeadline();
+    ASSERT_TRUE(earliest.has_value());
+    EXPECT_GE(*earliest, start + 30s);
+    EXPECT_LT(*earliest, start + 60s);
+
+    timers.FireDue();
+    EXPECT_EQ(log.Count(), 0u);
+    timers.Kill(fast);
+    EXPECT_GE(*timers.EarliestDeadline(), start + 60s);
+    timers.Kill(slow);
+    EXPECT_FALSE(timers.EarliestDeadline().has_value());
+}
+
 TEST(TimerThread, ShutdownStopsEveryTimerAndRefusesNewOnes) {
     TimerThread timers;
     TickLog log;

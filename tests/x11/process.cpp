@@ -44,6 +44,17 @@ std::vector<std::string> MergedEnvironment(const Environment& changes) {
     return result;
 }
 
+// The whole of a /proc file; empty when the process ends while it is read: the read then fails
+// with ESRCH, which the stream reports by throwing.
+std::string ReadProcFile(const std::string& path) {
+    std::ifstream file(path);
+    try {
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        return {};
+    }
+}
+
 bool IsGone(pid_t pid) {
     return kill(pid, 0) != 0 && errno == ESRCH;
 }
@@ -53,8 +64,7 @@ bool IsZombieOrGone(pid_t pid) {
     if (IsGone(pid)) {
         return true;
     }
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string content = ReadProcFile("/proc/" + std::to_string(pid) + "/stat");
     auto close = content.rfind(')');
     return close == std::string::npos || (close + 2 < content.size() && content[close + 2] == 'Z');
 }
@@ -172,9 +182,7 @@ std::vector<pid_t> ChildrenOf(pid_t parent) {
         if (*end != '\0' || pid <= 0) {
             continue;
         }
-        std::ifstream stat(std::string("/proc/") + entry->d_name + "/stat");
-        std::string content((std::istreambuf_iterator<char>(stat)),
-                            std::istreambuf_iterator<char>());
+        const std::string content = ReadProcFile(std::string("/proc/") + entry->d_name + "/stat");
         auto close = content.rfind(')');
         if (close == std::string::npos) {
             continue;
@@ -206,8 +214,7 @@ int RunToEnd(const std::vector<std::string>& command, const SpawnOptions& option
 }
 
 std::chrono::milliseconds CpuTime(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string content((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const std::string content = ReadProcFile("/proc/" + std::to_string(pid) + "/stat");
     auto close = content.rfind(')');
     if (close == std::string::npos) {
         return {};

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "input/key_table.h"
+#include "long_listing.h"
 #include "platform/sim/sim_platform.h"
 #include "runtime/runtime.h"
 #include "script/script.h"
@@ -17,20 +18,6 @@ namespace {
 constexpr int kCommands = 20000;
 constexpr int kRuns = 3;
 
-// Key strokes with sleeps between them, the shape a typed text takes, and some mouse moves.
-CommandList LongListing() {
-    CommandList commands;
-    while (commands.size() < kCommands) {
-        const std::int32_t key = 65 + static_cast<std::int32_t>(commands.size() % 13);
-        commands.push_back(TCommand::Create(u"KEYDOWN", key, -1));
-        commands.push_back(TCommand::Create(u"SLEEP", 10, -1));
-        commands.push_back(TCommand::Create(u"KEYUP", key, -1));
-        commands.push_back(TCommand::Create(u"MOUSELOC", 400, 300));
-    }
-    commands.resize(kCommands);
-    return commands;
-}
-
 } // namespace
 
 int main() {
@@ -40,7 +27,7 @@ int main() {
     FillKeyTable();
     TMainWindow::Create();
     auto script = std::make_shared<TScript>();
-    script->DataList = LongListing();
+    script->DataList = bench::LongListing(kCommands);
     Program().CurrentScript = script;
 
     for (int run = 1; run <= kRuns; ++run) {

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "input/key_table.h"
+#include "long_listing.h"
 #include "platform/platform.h"
 #include "runtime/runtime.h"
 #include "script/script.h"
@@ -34,20 +35,6 @@ void WriteScripts(const std::filesystem::path& folder) {
     }
 }
 
-// Key strokes with sleeps between them, the shape a typed text takes, and some mouse moves.
-CommandList LongListing() {
-    CommandList commands;
-    while (commands.size() < kViewCommands) {
-        const std::int32_t key = 65 + static_cast<std::int32_t>(commands.size() % 13);
-        commands.push_back(TCommand::Create(u"KEYDOWN", key, -1));
-        commands.push_back(TCommand::Create(u"SLEEP", 10, -1));
-        commands.push_back(TCommand::Create(u"KEYUP", key, -1));
-        commands.push_back(TCommand::Create(u"MOUSELOC", 400, 300));
-    }
-    commands.resize(kViewCommands);
-    return commands;
-}
-
 } // namespace
 
 CoreTimings MeasureCoreTimings(const std::string& display, const std::string& scratchFolder) {
@@ -72,7 +59,7 @@ CoreTimings MeasureCoreTimings(const std::string& display, const std::string& sc
     timings.loadScriptsMs = MsSince(start);
 
     auto script = std::make_shared<TScript>();
-    script->DataList = LongListing();
+    script->DataList = LongListing(kViewCommands);
     Program().CurrentScript = script;
     start = Clock::now();
     TMainWindow::UpdateScriptView();

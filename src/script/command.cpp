@@ -3,13 +3,27 @@
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "runtime/strings.h"
+#include "script/statement_table.h"
 
 namespace keyweave {
 
 namespace {
 
-std::u16string Call(const std::u16string& name, const std::u16string& operands) {
-    return name + u"( " + operands + u" )";
+std::u16string OperandText(ArgumentKind kind, std::int32_t value) {
+    if (kind == ArgumentKind::Key) {
+        return TKeyboard::ReturnScriptNameFromInt(value);
+    }
+    if (kind == ArgumentKind::Button) {
+        return TMouse::ReturnScriptNameFromInt(value);
+    }
+    return DecimalText(value);
+}
+
+// The statement of the command as the script view knows it: only a name written exactly as
+// the statement's command, in upper case, is shown.
+const Statement* ShownStatement(const TCommand& command) {
+    const Statement* statement = StatementOf(command.Performs);
+    return statement && command.Command == statement->command ? statement : nullptr;
 }
 
 } // namespace
@@ -20,55 +34,38 @@ std::shared_ptr<TCommand> TCommand::Create(const std::u16string& command, std::i
     created->Command = command;
     created->Value = value;
     created->Value2 = value2;
+    created->Performs = OperationNamed(command);
     return created;
 }
 
 std::u16string TCommand::DisplayForm() const {
-    if (Command == u"KEYDOWN") {
-        return Call(u"KeyDown", TKeyboard::ReturnScriptNameFromInt(Value));
+    const Statement* statement = ShownStatement(*this);
+    if (!statement) {
+        return u"";
     }
-    if (Command == u"KEYUP") {
-        return Call(u"KeyUp", TKeyboard::ReturnScriptNameFromInt(Value));
+    std::u16string form(statement->displayName);
+    if (statement->arguments.empty()) {
+        return form + u"()";
     }
-    if (Command == u"MOUSEDOWN") {
-        return Call(u"MouseDown", TMouse::ReturnScriptNameFromInt(Value));
+    const std::int32_t operands[] = {Value, Value2};
+    form += u"( ";
+    for (std::size_t i = 0; i < statement->arguments.size(); ++i) {
+        form += (i > 0 ? u", " : u"") + OperandText(statement->arguments[i].kind, operands[i]);
     }
-    if (Command == u"MOUSEUP") {
-        return Call(u"MouseUp", TMouse::ReturnScriptNameFromInt(Value));
-    }
-    if (Command == u"SLEEP") {
-        return Call(u"Sleep", DecimalText(Value));
-    }
-    if (Command == u"MOUSELOC") {
-        return Call(u"MouseLoc", DecimalText(Value) + u", " + DecimalText(Value2));
-    }
-    if (Command == u"RESTOREMOUSELOC") {
-        return u"RestoreMouseLoc()";
-    }
-    if (Command == u"LOCKMOUSE") {
-        return u"LockMouse()";
-    }
-    if (Command == u"UNLOCKMOUSE") {
-        return u"UnlockMouse()";
-    }
-    if (Command == u"STOP") {
-        return u"Stop()";
-    }
-    if (Command == u"PAUSE") {
-        return u"Pause()";
-    }
-    return u"";
+    return form + u" )";
 }
 
 std::vector<std::u16string> DisplayLines(const CommandList& commands) {
     std::vector<std::u16string> lines;
     int depth = 0;
     for (const CommandRef& command : commands) {
-        if (command->Command == u"KEYUP" || command->Command == u"MOUSEUP") {
+        const Statement* shown = ShownStatement(*command);
+        const Operation operation = shown ? shown->operation : Operation::None;
+        if (Releases(operation)) {
             --depth;
         }
         lines.push_back(std::u16string(depth > 0 ? depth : 0, u'\t') + command->DisplayForm());
-        if (command->Command == u"KEYDOWN" || command->Command == u"MOUSEDOWN") {
+        if (Presses(operation)) {
             ++depth;
         }
     }

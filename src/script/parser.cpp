@@ -14,54 +14,6 @@ namespace {
 
 constexpr std::int32_t kNone = -1;
 
-// How a statement turns its argument pieces into commands.
-enum class Shape {
-    Bare,      // one command without operands; the arguments are ignored
-    Number,    // one command whose value is piece 1 read as a number
-    Location,  // one command with pieces 1 and 2 as numbers
-    Code,      // one command whose value is the code of the key or button named by piece 1
-    Stroke,    // press, sleep for piece 2, release
-    KeyString, // a stroke for every character of piece 1 that has a key, sleeps in between
-};
-
-enum class Names { None, Keyboard, Mouse };
-
-struct StatementRow {
-    const char16_t* keyword;
-    Shape shape;
-    Names names;
-    const char16_t* command;
-    const char16_t* release;
-};
-
-// clang-format off
-constexpr StatementRow kStatements[] = {
-    {u"keystring",       Shape::KeyString, Names::Keyboard, u"KEYDOWN",         u"KEYUP"},
-    {u"keydown",         Shape::Code,      Names::Keyboard, u"KEYDOWN",         nullptr},
-    {u"keyup",           Shape::Code,      Names::Keyboard, u"KEYUP",           nullptr},
-    {u"keystroke",       Shape::Stroke,    Names::Keyboard, u"KEYDOWN",         u"KEYUP"},
-    {u"sleep",           Shape::Number,    Names::None,     u"SLEEP",           nullptr},
-    {u"lockmouse",       Shape::Bare,      Names::None,     u"LOCKMOUSE",       nullptr},
-    {u"unlockmouse",     Shape::Bare,      Names::None,     u"UNLOCKMOUSE",     nullptr},
-    {u"mouseloc",        Shape::Location,  Names::None,     u"MOUSELOC",        nullptr},
-    {u"restoremouseloc", Shape::Bare,      Names::None,     u"RESTOREMOUSELOC", nullptr},
-    {u"mousedown",       Shape::Code,      Names::Mouse,    u"MOUSEDOWN",       nullptr},
-    {u"mouseup",         Shape::Code,      Names::Mouse,    u"MOUSEUP",         nullptr},
-    {u"mousestroke",     Shape::Stroke,    Names::Mouse,    u"MOUSEDOWN",       u"MOUSEUP"},
-    {u"stop",            Shape::Bare,      Names::None,     u"STOP",            nullptr},
-    {u"pause",           Shape::Bare,      Names::None,     u"PAUSE",           nullptr},
-};
-// clang-format on
-
-const StatementRow* FindStatement(const std::u16string& keyword) {
-    for (const StatementRow& row : kStatements) {
-        if (keyword == row.keyword) {
-            return &row;
-        }
-    }
-    return nullptr;
-}
-
 int DigitValue(char16_t c) {
     if (c >= u'0' && c <= u'9') {
         return c - u'0';
@@ -104,25 +56,22 @@ std::u16string Piece(const std::vector<std::u16string>& pieces, std::size_t inde
     return index < pieces.size() ? pieces[index] : u"";
 }
 
-std::int32_t Number(const std::vector<std::u16string>& pieces, std::size_t index) {
-    return ReadNumber(Piece(pieces, index)).value;
+std::int32_t Operand(const Statement& statement, const std::vector<std::u16string>& pieces,
+                     std::size_t index) {
+    return ReadOperand(statement.arguments[index], Piece(pieces, index));
 }
 
-std::int32_t CodeOfName(Names names, const std::u16string& name) {
-    return names == Names::Mouse ? TMouse::ReturnIntFromString(name)
-                                 : TKeyboard::ReturnIntFromString(name);
-}
-
-void Append(CommandList& commands, const char16_t* command, std::int32_t value,
+void Append(CommandList& commands, Operation operation, std::int32_t value,
             std::int32_t value2 = kNone) {
-    commands.push_back(TCommand::Create(command, value, value2));
+    commands.push_back(
+        TCommand::Create(std::u16string(StatementOf(operation)->command), value, value2));
 }
 
-void AppendStroke(CommandList& commands, const StatementRow& row, std::int32_t code,
+void AppendStroke(CommandList& commands, const Statement& statement, std::int32_t code,
                   std::int32_t interval) {
-    Append(commands, row.command, code);
-    Append(commands, u"SLEEP", interval);
-    Append(commands, row.release, code);
+    Append(commands, statement.operation, code);
+    Append(commands, Operation::Wait, interval);
+    Append(commands, statement.release, code);
 }
 
 // The keyboard key of each character code, looked up in the table once per code: a long text
@@ -147,41 +96,38 @@ private:
 
 // Characters are typed by their code unit: only those equal to some key's virtual-key code
 // find a key, so "p" (112) presses F1 and "a" (97) finds nothing.
-void AppendKeyString(CommandList& commands, const StatementRow& row, const std::u16string& text,
-                     std::int32_t interval) {
+void AppendEachCharacter(CommandList& commands, const Statement& statement,
+                         const std::u16string& text, std::int32_t interval) {
     KeysOfCharacters keys;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const KeyRef& key = keys.Find(text[i]);
         if (!key) {
             continue;
         }
-        AppendStroke(commands, row, key->Key, interval);
+        AppendStroke(commands, statement, key->Key, interval);
         if (i + 1 < text.size()) {
-            Append(commands, u"SLEEP", interval);
+            Append(commands, Operation::Wait, interval);
         }
     }
 }
 
-void Compile(CommandList& commands, const StatementRow& row,
+void Compile(CommandList& commands, const Statement& statement,
              const std::vector<std::u16string>& pieces) {
-    switch (row.shape) {
-    case Shape::Bare:
-        Append(commands, row.command, kNone);
+    switch (statement.compilation) {
+    case Compilation::Single: {
+        std::int32_t operands[] = {kNone, kNone};
+        for (std::size_t i = 0; i < statement.arguments.size(); ++i) {
+            operands[i] = Operand(statement, pieces, i);
+        }
+        Append(commands, statement.operation, operands[0], operands[1]);
         break;
-    case Shape::Number:
-        Append(commands, row.command, Number(pieces, 0));
+    }
+    case Compilation::Stroke:
+        AppendStroke(commands, statement, Operand(statement, pieces, 0),
+                     Operand(statement, pieces, 1));
         break;
-    case Shape::Location:
-        Append(commands, row.command, Number(pieces, 0), Number(pieces, 1));
-        break;
-    case Shape::Code:
-        Append(commands, row.command, CodeOfName(row.names, Piece(pieces, 0)));
-        break;
-    case Shape::Stroke:
-        AppendStroke(commands, row, CodeOfName(row.names, Piece(pieces, 0)), Number(pieces, 1));
-        break;
-    case Shape::KeyString:
-        AppendKeyString(commands, row, Piece(pieces, 0), Number(pieces, 1));
+    case Compilation::EachCharacter:
+        AppendEachCharacter(commands, statement, Piece(pieces, 0), Operand(statement, pieces, 1));
         break;
     }
 }
@@ -212,6 +158,21 @@ NumberReading ReadNumber(const std::u16string& text) {
     reading.value = static_cast<std::int32_t>(negative ? 0u - value : value);
     reading.consumed = i;
     return reading;
+}
+
+std::int32_t ReadOperand(const Argument& argument, const std::u16string& piece) {
+    switch (argument.kind) {
+    case ArgumentKind::Key:
+        return TKeyboard::ReturnIntFromString(piece);
+    case ArgumentKind::Button:
+        return TMouse::ReturnIntFromString(piece);
+    case ArgumentKind::Duration:
+    case ArgumentKind::Coordinate:
+        return ReadNumber(piece).value;
+    case ArgumentKind::Text:
+        break;
+    }
+    return kNone;
 }
 
 // Works on one copy of the text, which becomes the only piece when there is no comma.
@@ -276,14 +237,14 @@ void ScriptParser::CompileStatement(LineOutcome& outcome) {
     std::transform(outcome.keyword.begin(), outcome.keyword.end(), outcome.keyword.begin(),
                    LowerChar);
     outcome.pieces = SplitArguments(outcome.trimmed);
-    const StatementRow* row = FindStatement(outcome.keyword);
-    if (!row) {
+    outcome.statement = FindStatement(outcome.keyword);
+    if (!outcome.statement) {
         outcome.kind = LineKind::UnknownKeyword;
         return;
     }
     outcome.kind = LineKind::Statement;
     outcome.firstCommand = commands_.size();
-    Compile(commands_, *row, outcome.pieces);
+    Compile(commands_, *outcome.statement, outcome.pieces);
     outcome.commandCount = commands_.size() - outcome.firstCommand;
 }
 

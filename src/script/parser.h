@@ -1,6 +1,7 @@
 #pragma once
 
 #include "script/command.h"
+#include "script/statement_table.h"
 
 #include <cstdint>
 #include <string>
@@ -17,6 +18,10 @@ struct NumberReading {
     std::size_t consumed = 0; // characters used, up to the first that does not fit
 };
 NumberReading ReadNumber(const std::u16string& text);
+
+// The operand that an argument's piece compiles to: the code of a key or button name, or a
+// number. A text is no operand (-1): each of its characters is typed by commands of its own.
+std::int32_t ReadOperand(const Argument& argument, const std::u16string& piece);
 
 // The argument pieces of a statement line: the text from its first "(" on, without any
 // parentheses, trimmed, without blanks, split at every comma.
@@ -37,11 +42,12 @@ enum class LineKind {
 
 struct LineOutcome {
     LineKind kind = LineKind::Empty;
-    std::u16string trimmed;             // the trimmed line
-    std::u16string keyword;             // statements: lower-cased keyword
-    std::vector<std::u16string> pieces; // statements: the argument pieces
-    std::size_t firstCommand = 0;       // statements: index of its first command in commands()
-    std::size_t commandCount = 0;       // statements: number of commands it appended
+    std::u16string trimmed;               // the trimmed line
+    std::u16string keyword;               // statements: lower-cased keyword
+    std::vector<std::u16string> pieces;   // statements: the argument pieces
+    const Statement* statement = nullptr; // statements: the statement of the keyword
+    std::size_t firstCommand = 0;         // statements: index of its first command in commands()
+    std::size_t commandCount = 0;         // statements: number of commands it appended
 };
 
 // The script language, one line at a time. Used by TScript::Read on the lines of a file, and

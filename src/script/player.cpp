@@ -2,7 +2,6 @@
 #include "app/program_state.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
-#include "runtime/strings.h"
 #include "script/script.h"
 
 namespace keyweave {
@@ -58,35 +57,47 @@ int TScript::Update() {
     }
 
     const CommandRef command = WorkList.front();
-    const std::u16string name = Upper(command->Command);
-    if (name == u"KEYDOWN") {
+    switch (command->Performs) {
+    case Operation::PressKey:
         TKeyboard::Down(command->Value);
-    } else if (name == u"KEYUP") {
+        break;
+    case Operation::ReleaseKey:
         TKeyboard::Up(command->Value);
-    } else if (name == u"SLEEP") {
+        break;
+    case Operation::PressButton:
+        TMouse::Down(command->Value);
+        break;
+    case Operation::ReleaseButton:
+        TMouse::Up(command->Value);
+        break;
+    case Operation::MoveCursor:
+        MoveCursorTo(command->Value, command->Value2);
+        break;
+    case Operation::RestoreCursor:
+        RestoreCursor();
+        break;
+    case Operation::LockCursor:
+        TMouse::Lock();
+        break;
+    case Operation::UnlockCursor:
+        TMouse::Unlock();
+        break;
+    case Operation::Wait:
         // A refused timer (no positive period, or no free slot) leaves Timer empty: no wait.
         Timer = TTimer::Create(1000.0f / static_cast<float>(command->Value), nullptr);
-    } else if (name == u"MOUSELOC") {
-        MoveCursorTo(command->Value, command->Value2);
-    } else if (name == u"RESTOREMOUSELOC") {
-        RestoreCursor();
-    } else if (name == u"LOCKMOUSE") {
-        TMouse::Lock();
-    } else if (name == u"UNLOCKMOUSE") {
-        TMouse::Unlock();
-    } else if (name == u"MOUSEDOWN") {
-        TMouse::Down(command->Value);
-    } else if (name == u"MOUSEUP") {
-        TMouse::Up(command->Value);
-    } else if (name == u"STOP") {
+        break;
+    case Operation::Stop:
         Reset();
         Program().Running = 0;
         ReportRunState(u" stopped.");
         // The refilled work list starts with the first command; nothing is taken from it.
         return 1;
-    } else if (name == u"PAUSE") {
+    case Operation::Pause:
         Program().Running = 0;
         ReportRunState(u" paused.");
+        break;
+    case Operation::None:
+        break;
     }
     WorkList.erase(WorkList.begin());
     return 1;

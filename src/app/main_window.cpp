@@ -9,9 +9,9 @@
 #include "runtime/strings.h"
 #include "runtime/system/system.h"
 #include "script/command.h"
+#include "script/statement_table.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace keyweave {
 
@@ -29,28 +29,11 @@ constexpr Rgb kViewBackground{51, 68, 85};
 constexpr Rgb kArgumentColour{147, 255, 255};
 constexpr Rgb kParenthesisColour{255, 255, 255};
 
-struct WordColour {
-    const char16_t* name;
-    Rgb colour;
-};
-
-constexpr WordColour kWordColours[] = {
-    {u"KEYDOWN", {255, 255, 0}},   {u"KEYUP", {255, 255, 0}},
-    {u"MOUSEDOWN", {255, 255, 0}}, {u"MOUSEUP", {255, 255, 0}},
-    {u"MOUSELOC", {255, 255, 0}},  {u"RESTOREMOUSELOC", {255, 255, 0}},
-    {u"LOCKMOUSE", {255, 255, 0}}, {u"UNLOCKMOUSE", {255, 255, 0}},
-    {u"SLEEP", {0, 255, 102}},     {u"STOP", {255, 100, 100}},
-    {u"PAUSE", {255, 100, 100}},
-};
-
-std::optional<Rgb> ColourOfWord(const std::u16string& word) {
-    const std::u16string name = Trim(Upper(word));
-    for (const auto& entry : kWordColours) {
-        if (name == entry.name) {
-            return entry.colour;
-        }
-    }
-    return std::nullopt;
+// The colour of the word before a line's "(": the word in upper case names a command; the tabs
+// and blanks around it do not count.
+const Rgb* ColourOfWord(std::u16string_view word) {
+    const Statement* statement = StatementOf(OperationNamed(Trim(word)));
+    return statement ? &statement->colour : nullptr;
 }
 
 void Colour(TGadget& view, Rgb colour, std::size_t pos, std::size_t length) {
@@ -69,7 +52,7 @@ void ColourLine(TGadget& view, const std::u16string& text, std::size_t start, st
         return;
     }
     const std::size_t paren = static_cast<std::size_t>(parenthesis - text.begin());
-    if (const auto colour = ColourOfWord(std::u16string(first, parenthesis))) {
+    if (const Rgb* colour = ColourOfWord(std::u16string_view(text).substr(start, paren - start))) {
         Colour(view, *colour, start, paren - start);
     }
     const std::size_t restLength = end - paren;

@@ -7,6 +7,7 @@
 #include "runtime/files/files.h"
 #include "runtime/strings.h"
 #include "script/parser.h"
+#include "script/statement_table.h"
 
 #include <algorithm>
 #include <map>
@@ -39,6 +40,11 @@ std::u16string WhyNotTheHeader(const std::u16string& trimmed, int line, Encoding
         return u"this line is not the header: the header line is \"?kweaver\" alone";
     }
     return u"";
+}
+
+// The keyword of the statement that compiles to the one command of an operation.
+std::u16string Keyword(Operation operation) {
+    return std::u16string(StatementOf(operation)->keyword);
 }
 
 class FileInspection {
@@ -106,7 +112,7 @@ private:
     }
 
     // One pass of the script, as the player runs it: from the first command to the end or to
-    // the first "STOP", which rewinds the script and leaves what it holds held.
+    // the first stop, which rewinds the script and leaves what it holds held.
     void InspectPass() {
         const CommandList& commands = parser_.commands();
         std::map<std::int32_t, int> heldKeys;
@@ -114,38 +120,38 @@ private:
         for (std::size_t i = 0; i < commands.size(); ++i) {
             const TCommand& command = *commands[i];
             const int line = commandLines_[i];
-            if (command.Command == u"KEYDOWN" && command.Value != 0) {
+            if (command.Performs == Operation::PressKey && command.Value != 0) {
                 heldKeys.try_emplace(command.Value, line);
-            } else if (command.Command == u"KEYUP") {
+            } else if (command.Performs == Operation::ReleaseKey) {
                 heldKeys.erase(command.Value);
-            } else if (command.Command == u"MOUSEDOWN" && command.Value != 0) {
+            } else if (command.Performs == Operation::PressButton && command.Value != 0) {
                 heldButtons.try_emplace(command.Value, line);
-            } else if (command.Command == u"MOUSEUP") {
+            } else if (command.Performs == Operation::ReleaseButton) {
                 heldButtons.erase(command.Value);
-            } else if (command.Command == u"STOP") {
+            } else if (command.Performs == Operation::Stop) {
                 ReportUnreachable(i, line);
                 break;
             }
         }
         for (const auto& [code, line] : heldKeys) {
-            ReportHeld(TKeyboard::ReturnScriptNameFromInt(code), u"keyup", line);
+            ReportHeld(TKeyboard::ReturnScriptNameFromInt(code), Operation::ReleaseKey, line);
         }
         for (const auto& [button, line] : heldButtons) {
-            ReportHeld(TMouse::ReturnScriptNameFromInt(button), u"mouseup", line);
+            ReportHeld(TMouse::ReturnScriptNameFromInt(button), Operation::ReleaseButton, line);
         }
     }
 
-    void ReportHeld(const std::u16string& name, const std::u16string& release, int line) {
+    void ReportHeld(const std::u16string& name, Operation release, int line) {
         Add(diagnostics_, line, Severity::Warning,
-            name + u" is pressed here and still held when the last command has run; no " + release +
-                u"(" + name + u") follows");
+            name + u" is pressed here and still held when the last command has run; no " +
+                Keyword(release) + u"(" + name + u") follows");
     }
 
     void ReportUnreachable(std::size_t stopIndex, int stopLine) {
         if (stopIndex + 1 < commandLines_.size()) {
             Add(diagnostics_, commandLines_[stopIndex + 1], Severity::Warning,
-                u"this line and the rest of the script never run: the stop() on line " +
-                    DecimalText(stopLine) + u" rewinds the script");
+                u"this line and the rest of the script never run: the " + Keyword(Operation::Stop) +
+                    u"() on line " + DecimalText(stopLine) + u" rewinds the script");
         }
     }
 

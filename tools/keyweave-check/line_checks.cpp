@@ -1,10 +1,9 @@
 #include "line_checks.h"
 
 #include "input/keyboard.h"
-#include "input/mouse.h"
 #include "key_names.h"
 #include "runtime/strings.h"
-#include "statements.h"
+#include "script/statement_table.h"
 
 #include <algorithm>
 
@@ -25,8 +24,8 @@ std::u16string FirstWord(const std::u16string& text) {
     return std::u16string(text.begin(), end);
 }
 
-std::u16string CallForm(const StatementShape& shape) {
-    return std::u16string(shape.keyword) + (shape.arguments.empty() ? u"()" : u"(...)");
+std::u16string CallForm(const Statement& statement) {
+    return std::u16string(statement.keyword) + (statement.arguments.empty() ? u"()" : u"(...)");
 }
 
 std::u16string WithoutParentheses(std::u16string text) {
@@ -42,8 +41,8 @@ bool StartsLikeAnotherComment(const std::u16string& text) {
 
 void InspectNoParenthesis(const LineOutcome& outcome, int line, Diagnostics& out) {
     std::u16string text = u"a line without \"(\" is not a statement and is ignored";
-    if (const StatementShape* shape = FindStatement(Lower(FirstWord(outcome.trimmed)))) {
-        text += u"; write " + Quoted(CallForm(*shape));
+    if (const Statement* statement = FindStatement(Lower(FirstWord(outcome.trimmed)))) {
+        text += u"; write " + Quoted(CallForm(*statement));
     } else if (StartsLikeAnotherComment(outcome.trimmed)) {
         text += u"; a comment line starts with two backslashes";
     }
@@ -56,12 +55,12 @@ std::u16string KeywordHint(const std::u16string& keyword) {
     if (FindStatement(blankless)) {
         return u"; write " + Quoted(blankless);
     }
-    const StatementShape* best = nullptr;
+    const Statement* best = nullptr;
     std::size_t bestDistance = 3;
-    for (const StatementShape& shape : StatementShapes()) {
-        const std::size_t distance = EditDistance(keyword, std::u16string(shape.keyword));
+    for (const Statement& statement : kStatements) {
+        const std::size_t distance = EditDistance(keyword, std::u16string(statement.keyword));
         if (distance < bestDistance && distance < keyword.size()) {
-            best = &shape;
+            best = &statement;
             bestDistance = distance;
         }
     }
@@ -99,12 +98,8 @@ std::u16string Ordinal(std::size_t index) {
     return index == 0 ? u"first" : u"second";
 }
 
-void InspectName(const ArgumentShape& argument, const std::u16string& name, int line,
-                 Diagnostics& out) {
-    const bool isKey = argument.kind == ArgumentKind::Key;
-    const std::int32_t code =
-        isKey ? TKeyboard::ReturnIntFromString(name) : TMouse::ReturnIntFromString(name);
-    if (code != 0) {
+void InspectName(const Argument& argument, const std::u16string& name, int line, Diagnostics& out) {
+    if (ReadOperand(argument, name) != 0) {
         return;
     }
     const std::u16string role(argument.role);
@@ -112,13 +107,14 @@ void InspectName(const ArgumentShape& argument, const std::u16string& name, int 
         Warn(out, line, u"no " + role + u" name is given; it compiles to code 0");
         return;
     }
-    const std::u16string hint = ExplainUnknownName(name, isKey ? NameKind::Key : NameKind::Button);
+    const NameKind kind = argument.kind == ArgumentKind::Key ? NameKind::Key : NameKind::Button;
+    const std::u16string hint = ExplainUnknownName(name, kind);
     Warn(out, line,
          u"unknown " + role + u" name " + Quoted(name) + u" compiles to code 0" +
              (hint.empty() ? u"" : u"; " + hint));
 }
 
-void InspectNumber(const ArgumentShape& argument, const std::u16string& piece, int line,
+void InspectNumber(const Argument& argument, const std::u16string& piece, int line,
                    Diagnostics& out) {
     const std::u16string what = u"the " + std::u16string(argument.role);
     const NumberReading reading = ReadNumber(piece);
@@ -172,13 +168,13 @@ std::u16string SkippedHint(char16_t c) {
     return u"";
 }
 
-void InspectKeystringText(const std::u16string& text, const std::u16string& trimmedLine, int line,
-                          Diagnostics& out) {
+void InspectText(const std::u16string& keyword, const std::u16string& text,
+                 const std::u16string& trimmedLine, int line, Diagnostics& out) {
     if (TextHasBlanks(trimmedLine)) {
-        Warn(out, line, u"blanks in the keystring text are removed and never typed");
+        Warn(out, line, u"blanks in the " + keyword + u" text are removed and never typed");
     }
     if (text.empty()) {
-        Warn(out, line, u"the keystring text is empty and compiles to nothing");
+        Warn(out, line, u"the " + keyword + u" text is empty and compiles to nothing");
         return;
     }
     std::u16string seen;
@@ -190,18 +186,19 @@ void InspectKeystringText(const std::u16string& text, const std::u16string& trim
         const KeyRef key = TKeyboard::ReturnTKeyFromInt(c);
         if (!key) {
             Warn(out, line,
-                 u"keystring character " + CharacterText(c) + u" has no key and is skipped" +
+                 keyword + u" character " + CharacterText(c) + u" has no key and is skipped" +
                      SkippedHint(c));
         } else if (!TypesItsOwnKey(c)) {
             Warn(out, line,
-                 u"keystring character " + CharacterText(c) + u" presses " + key->Name + u" (" +
+                 keyword + u" character " + CharacterText(c) + u" presses " + key->Name + u" (" +
                      key->ScriptName + u")");
         }
     }
 }
 
-void InspectArgument(const ArgumentShape& argument, const std::u16string& piece,
-                     const std::u16string& trimmedLine, int line, Diagnostics& out) {
+void InspectArgument(const Statement& statement, const Argument& argument,
+                     const std::u16string& piece, const std::u16string& trimmedLine, int line,
+                     Diagnostics& out) {
     switch (argument.kind) {
     case ArgumentKind::Key:
     case ArgumentKind::Button:
@@ -212,14 +209,14 @@ void InspectArgument(const ArgumentShape& argument, const std::u16string& piece,
         InspectNumber(argument, piece, line, out);
         break;
     case ArgumentKind::Text:
-        InspectKeystringText(piece, trimmedLine, line, out);
+        InspectText(std::u16string(statement.keyword), piece, trimmedLine, line, out);
         break;
     }
 }
 
-void InspectExtraArguments(const StatementShape& shape, const std::vector<std::u16string>& pieces,
+void InspectExtraArguments(const Statement& statement, const std::vector<std::u16string>& pieces,
                            int line, Diagnostics& out) {
-    const std::size_t used = shape.arguments.size();
+    const std::size_t used = statement.arguments.size();
     if (pieces.size() <= used || (used == 0 && pieces.size() == 1 && pieces[0].empty())) {
         return;
     }
@@ -227,7 +224,7 @@ void InspectExtraArguments(const StatementShape& shape, const std::vector<std::u
     for (std::size_t i = used; i < pieces.size(); ++i) {
         extra += (i > used ? u"," : u"") + pieces[i];
     }
-    const std::u16string keyword(shape.keyword);
+    const std::u16string keyword(statement.keyword);
     const std::u16string takes = used == 0   ? keyword + u" takes no arguments"
                                  : used == 1 ? keyword + u" uses only its first argument"
                                              : keyword + u" uses only its first two arguments";
@@ -250,22 +247,19 @@ void InspectTextAfterParenthesis(const std::u16string& trimmedLine, int line, Di
 }
 
 void InspectStatement(const LineOutcome& outcome, int line, Diagnostics& out) {
-    const StatementShape* shape = FindStatement(outcome.keyword);
-    if (!shape) {
-        return;
-    }
-    for (std::size_t i = 0; i < shape->arguments.size(); ++i) {
-        const ArgumentShape& argument = shape->arguments[i];
+    const Statement& statement = *outcome.statement;
+    for (std::size_t i = 0; i < statement.arguments.size(); ++i) {
+        const Argument& argument = statement.arguments[i];
         if (i < outcome.pieces.size()) {
-            InspectArgument(argument, outcome.pieces[i], outcome.trimmed, line, out);
+            InspectArgument(statement, argument, outcome.pieces[i], outcome.trimmed, line, out);
         } else {
             Warn(out, line,
                  outcome.keyword + u" has no " + Ordinal(i) + u" argument, the " +
                      std::u16string(argument.role) + u", which reads as 0");
         }
     }
-    InspectExtraArguments(*shape, outcome.pieces, line, out);
-    if (!shape->arguments.empty()) {
+    InspectExtraArguments(statement, outcome.pieces, line, out);
+    if (!statement.arguments.empty()) {
         InspectTextAfterParenthesis(outcome.trimmed, line, out);
     }
 }

@@ -65,6 +65,7 @@ void GlibSystemDriver::Poll() {
     SendInjectedInput();
     for (int i = 0; i < kMaxIterationsPerPoll && g_main_context_iteration(nullptr, FALSE); ++i) {
     }
+    calls_.RaiseFailure();
 }
 
 void GlibSystemDriver::Wait() {
@@ -130,6 +131,7 @@ void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string&
                               bool serious) {
     SendInjectedInput();
     ShowMessageBox(ToUtf8(title), ToUtf8(text), serious);
+    calls_.RaiseFailure();
 }
 
 void GlibSystemDriver::ExitProcess(int status) {

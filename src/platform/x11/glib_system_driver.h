@@ -13,6 +13,8 @@ namespace keyweave::x11 {
 
 // The system driver on GLib's default main context, which GTK and its modal dialogs run:
 // main-thread calls are a source of that context, so they also run inside a dialog's loop.
+// An exception thrown by a call is raised again by Poll, Wait or Notify once the context has
+// returned, and later calls and ticks still run.
 class GlibSystemDriver final : public SystemDriver {
 public:
     // `beforeExit` runs first when the process ends through ExitProcess. The pause until a

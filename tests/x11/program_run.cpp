@@ -29,7 +29,8 @@ public:
             return;
         }
         scratch = pattern;
-        if (!session.Start(scratch)) {
+        if (!session.Start(scratch, true,
+                           {kScreenWidth, kScreenHeight, {kPrimaryMonitor, kLeftMonitor}})) {
             problem = session.Problem();
             return;
         }

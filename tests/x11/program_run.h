@@ -23,9 +23,22 @@ const std::string& ScratchFolder();
 // Runs xdotool on the session, as the user's keyboard and mouse; true when it succeeded.
 bool Xdotool(const std::vector<std::string>& arguments);
 
+// The shared session's screen holds two monitors side by side, the primary one on the right:
+// every position the program takes or gives counts from the primary monitor's top left corner,
+// as on Windows, where that corner is the origin of the screen.
+inline constexpr Monitor kPrimaryMonitor{1920, 0, 1920, 1080};
+inline constexpr Monitor kLeftMonitor{0, 0, 1920, 1080};
+inline constexpr int kScreenWidth = 3840;
+inline constexpr int kScreenHeight = 1080;
+
+// A point counted from the primary monitor's corner, on the screen.
+inline Point OnScreen(int x, int y) {
+    return {kPrimaryMonitor.x + x, kPrimaryMonitor.y + y};
+}
+
 // The screen geometry of the program's window for a centred 600 x 400 client area.
-inline constexpr int kWindowX = (XSession::kScreenWidth - 600) / 2;
-inline constexpr int kWindowY = (XSession::kScreenHeight - 400) / 2;
+inline constexpr int kWindowX = kPrimaryMonitor.x + (kPrimaryMonitor.width - 600) / 2;
+inline constexpr int kWindowY = kPrimaryMonitor.y + (kPrimaryMonitor.height - 400) / 2;
 
 // The built program in a folder of its own (program file, Scripts/, settings.ini), so that no
 // test sees another's files; the program is started from another working folder.

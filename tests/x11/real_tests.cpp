@@ -38,6 +38,8 @@ const std::string kMouseScript = "?kweaver\r\n"
                                  "{Mouse\r\n"
                                  "MouseLoc(123, 457)\r\n"
                                  "Sleep(150)\r\n"
+                                 "RestoreMouseLoc()\r\n"
+                                 "Sleep(150)\r\n"
                                  "MouseLoc(321, 203)\r\n"
                                  "LockMouse()\r\n"
                                  "Sleep(60000)\r\n";
@@ -496,6 +498,7 @@ TEST_P(EndingSignal, EndsWithStatusZeroAndReleasesEverything) {
 
 INSTANTIATE_TEST_SUITE_P(TermIntHup, EndingSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
+// Positions count from the primary monitor's corner, which lies right of another monitor.
 TEST_F(RealProgram, MouseLocLandsOnTheExactPixelAndTheLockPullsTheCursorBack) {
     ProgramRun run("mouse");
     StartWithScript(run, kMouseScript, "Mouse");
@@ -506,20 +509,27 @@ TEST_F(RealProgram, MouseLocLandsOnTheExactPixelAndTheLockPullsTheCursorBack) {
         }
         return x_->Pointer() == wanted;
     };
+    auto moveTo = [](Point point) {
+        return Xdotool({"mousemove", std::to_string(point.x), std::to_string(point.y)});
+    };
+    const Point start = OnScreen(40, 50);
+    ASSERT_TRUE(moveTo(start));
     Tap("F12");
-    EXPECT_TRUE(waitForPointer({123, 457}, 1s));
-    ASSERT_TRUE(waitForPointer({321, 203}, 1s));
+    EXPECT_TRUE(waitForPointer(OnScreen(123, 457), 1s));
+    EXPECT_TRUE(waitForPointer(start, 1s)) << "RestoreMouseLoc returns to the start position";
+    ASSERT_TRUE(waitForPointer(OnScreen(321, 203), 1s));
 
-    // Another client moves the cursor: the lock puts it back within a main-loop turn or two.
-    ASSERT_TRUE(Xdotool({"mousemove", "700", "600"}));
-    EXPECT_TRUE(waitForPointer({321, 203}, 500ms));
+    // Another client moves the cursor, onto the other monitor: the lock puts it back within a
+    // main-loop turn or two.
+    ASSERT_TRUE(moveTo({700, 600}));
+    EXPECT_TRUE(waitForPointer(OnScreen(321, 203), 500ms));
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(x_->Pointer(), (Point{321, 203}));
+    EXPECT_EQ(x_->Pointer(), OnScreen(321, 203));
 
     // Stopping the script unlocks the cursor.
     Tap("F12");
     ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Mouse stopped.", 2s));
-    ASSERT_TRUE(Xdotool({"mousemove", "700", "600"}));
+    ASSERT_TRUE(moveTo({700, 600}));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(x_->Pointer(), (Point{700, 600}));
 }
@@ -630,8 +640,8 @@ TEST_F(RealProgram, ScreenshotShowsTheCentredWindowAndTheScriptViewColour) {
 
     Picture screen;
     ASSERT_TRUE(screen.Load(ppm));
-    ASSERT_EQ(screen.width, XSession::kScreenWidth);
-    ASSERT_EQ(screen.height, XSession::kScreenHeight);
+    ASSERT_EQ(screen.width, kScreenWidth);
+    ASSERT_EQ(screen.height, kScreenHeight);
     const int left = window.x;
     const int top = window.y;
     const int right = window.x + window.width - 1;

@@ -128,15 +128,16 @@ bool XSession::Fail(const std::string& problem) {
     return false;
 }
 
-bool XSession::Start(const std::string& scratchFolder, bool accessibility) {
+bool XSession::Start(const std::string& scratchFolder, bool accessibility,
+                     const ScreenLayout& screen) {
     scratch_ = scratchFolder;
-    if (!StartServer()) {
+    if (!StartServer(screen) || !SetMonitors(screen.monitors)) {
         return false;
     }
     return !accessibility || (StartSessionBus() && StartAccessibility());
 }
 
-bool XSession::StartServer() {
+bool XSession::StartServer(const ScreenLayout& screen) {
     std::string xvfb = FindProgram("Xvfb");
     if (xvfb.empty()) {
         return Fail("Xvfb is missing: the real-X tests need it (Debian package xvfb)");
@@ -147,7 +148,7 @@ bool XSession::StartServer() {
     options.outputFile = scratch_ + "/xvfb.log";
     // -displayfd: the server picks a free display number and writes it when it is ready.
     server_ = Spawn({xvfb, "-displayfd", "3", "-screen", "0",
-                     std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                     std::to_string(screen.width) + "x" + std::to_string(screen.height) + "x24",
                      "-noreset", "-nolisten", "tcp"},
                     options);
     displayNumber.CloseWrite();
@@ -163,6 +164,38 @@ bool XSession::StartServer() {
     // Programs on this session keep their settings in memory and use no desktop services.
     environment_["GSETTINGS_BACKEND"] = "memory";
     environment_["GIO_USE_VFS"] = "local";
+    return true;
+}
+
+// The primary monitor takes over the server's only output ("screen"), which would otherwise
+// keep its own monitor over the whole screen.
+bool XSession::SetMonitors(const std::vector<Monitor>& monitors) {
+    if (monitors.empty()) {
+        return true;
+    }
+    std::string xrandr = FindProgram("xrandr");
+    if (xrandr.empty()) {
+        return Fail("xrandr is missing: the real-X tests set monitors with it (Debian package "
+                    "x11-xserver-utils)");
+    }
+    SpawnOptions options;
+    options.environment = environment_;
+    options.outputFile = scratch_ + "/xrandr.log";
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const Monitor& monitor = monitors[i];
+        // Physical sizes of a 96 dpi monitor, in millimetres.
+        auto millimetres = [](int pixels) { return std::to_string(pixels * 254 / 960); };
+        const std::string geometry =
+            std::to_string(monitor.width) + "/" + millimetres(monitor.width) + "x" +
+            std::to_string(monitor.height) + "/" + millimetres(monitor.height) + "+" +
+            std::to_string(monitor.x) + "+" + std::to_string(monitor.y);
+        const bool primary = i == 0;
+        const std::string name = (primary ? "*monitor-" : "monitor-") + std::to_string(i);
+        if (RunToEnd({xrandr, "--setmonitor", name, geometry, primary ? "screen" : "none"}, options,
+                     kStartLimit) != 0) {
+            return Fail("xrandr did not set the monitors; see " + options.outputFile);
+        }
+    }
     return true;
 }
 

@@ -45,8 +45,9 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 } // namespace
 
 X11Platform::X11Platform(const std::string& displayName)
-    : input_(displayName), keyboard_(input_), mouse_(input_),
-      system_([this] { FinishBeforeExit(); }, &input_, &timers_) {
+    : primary_(PrimaryMonitorArea()), input_(displayName), keyboard_(input_),
+      mouse_(input_, primary_.origin), system_([this] { FinishBeforeExit(); }, &input_, &timers_),
+      gadgets_(primary_) {
     inputWatch_ = g_unix_fd_add(input_.Fd(), G_IO_IN, OnInputReadable, &input_);
 }
 

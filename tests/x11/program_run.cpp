@@ -106,9 +106,12 @@ std::optional<std::string> ProgramRun::Settings() const {
     return bytes.str();
 }
 
-bool ProgramRun::Start() {
+bool ProgramRun::Start(const Environment& extra) {
     SpawnOptions options;
     options.environment = session_.ClientEnvironment();
+    for (const auto& [name, value] : extra) {
+        options.environment[name] = value;
+    }
     options.workingFolder = scratch;
     options.outputFile = folder_ + "/output.log";
     pid_ = Spawn({folder_ + "/keyweave"}, options);

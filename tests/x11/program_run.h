@@ -54,7 +54,8 @@ public:
     // The settings file's bytes; nothing when there is no file.
     std::optional<std::string> Settings() const;
 
-    bool Start();
+    // Starts the program with the session's environment and these variables besides.
+    bool Start(const Environment& extra = {});
     pid_t Pid() const { return pid_; }
     const std::string& Folder() const { return folder_; }
     std::string Output() const;

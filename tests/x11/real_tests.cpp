@@ -243,6 +243,37 @@ TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleases
     ExpectNothingHeld();
 }
 
+// Under Wayland the program says once, without a box, that only X11 windows take part: on
+// standard error, and in the status bar until a script is chosen.
+TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
+    const Environment sessions[] = {
+        {{"XDG_SESSION_TYPE", "wayland"}},
+        {{"WAYLAND_DISPLAY", "wayland-0"}},
+        {{"XDG_SESSION_TYPE", "x11"}},
+    };
+    for (const Environment& session : sessions) {
+        const auto& [name, value] = *session.begin();
+        const bool wayland = value != "x11";
+        ProgramRun run("session-" + name + "-" + value);
+        run.WriteSettings("KEY_F12\r\n");
+        run.AddScript("Timing.ini", kTimingScript);
+        ASSERT_TRUE(run.Start(session));
+        auto window = run.WaitForMainWindow();
+        ASSERT_TRUE(window.has_value()) << run.Output();
+        const std::string status = wayland ? "Wayland" : "Select a script.";
+        EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", status, 5s))
+            << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+        PickScript(run, *window, "Timing");
+        const std::string output = run.Output();
+        const std::size_t said = output.find("Wayland session");
+        EXPECT_EQ(said != std::string::npos, wayland) << output;
+        if (wayland) {
+            EXPECT_NE(output.find("only X11 applications receive its keys"), std::string::npos);
+            EXPECT_EQ(output.find("Wayland session", said + 1), std::string::npos) << output;
+        }
+    }
+}
+
 TEST_F(RealProgram, FirstStartWarnsThenHeldKeysBecomeTheStartStopBinding) {
     ProgramRun run("first-start");
     ASSERT_TRUE(run.Start());

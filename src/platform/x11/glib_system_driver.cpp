@@ -41,8 +41,9 @@ GSourceFuncs kCallSourceFuncs = {PrepareCalls, CheckCalls, DispatchCalls,
 } // namespace
 
 GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input,
-                                   TimerThread* timers)
-    : beforeExit_(std::move(beforeExit)), input_(input), timers_(timers) {
+                                   TimerThread* timers, std::u16string startupNotice)
+    : beforeExit_(std::move(beforeExit)), input_(input), timers_(timers),
+      startupNotice_(std::move(startupNotice)) {
     KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
     reinterpret_cast<CallSource*>(source_)->queue = &calls_;

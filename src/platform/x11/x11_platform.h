@@ -18,7 +18,8 @@ namespace keyweave::x11 {
 // the primary monitor's top left corner.
 class X11Platform final : public Platform {
 public:
-    explicit X11Platform(const std::string& displayName);
+    // The system driver's StartupNotice gives `startupNotice`.
+    explicit X11Platform(const std::string& displayName, const std::u16string& startupNotice = u"");
     ~X11Platform() override;
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;

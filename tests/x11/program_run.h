@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,15 @@ inline Point OnScreen(int x, int y) {
 // The screen geometry of the program's window for a centred 600 x 400 client area.
 inline constexpr int kWindowX = kPrimaryMonitor.x + (kPrimaryMonitor.width - 600) / 2;
 inline constexpr int kWindowY = kPrimaryMonitor.y + (kPrimaryMonitor.height - 400) / 2;
+
+// The names of the .ini files in a folder.
+std::set<std::string> IniFiles(const std::string& folder);
+
+// An installed program (PREFIX/bin/keyweave) as a user whose home is `home` meets it: the
+// desktop entry, the icon and the examples are installed; the first start warns that nothing
+// is bound and seeds ~/.config/keyweave/Scripts with the examples; the next start reads the
+// binding from ~/.config/keyweave/settings.ini; a signal ends each start with status 0.
+void ExpectInstalledProgramAtHome(const std::string& prefix, const std::string& home);
 
 // The built program in a folder of its own (program file, Scripts/, settings.ini), so that no
 // test sees another's files; the program is started from another working folder.

@@ -580,51 +580,15 @@ TEST_F(RealProgram, LosingTheXServerEndsTheProgramWithAMessage) {
         << run.Output();
 }
 
-std::set<std::string> IniFiles(const std::string& folder) {
-    std::set<std::string> names;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-        if (entry.path().extension() == ".ini") {
-            names.insert(entry.path().filename().string());
-        }
-    }
-    return names;
-}
-
 TEST_F(RealProgram, AnInstalledProgramKeepsItsFilesInTheConfigFolderSeededWithTheExamples) {
     const std::string prefix = ScratchFolder() + "/prefix";
-    const std::string home = ScratchFolder() + "/home";
-    std::filesystem::create_directories(home);
     SpawnOptions quiet;
     quiet.outputFile = ScratchFolder() + "/install.log";
     ASSERT_EQ(
         RunToEnd({KEYWEAVE_CMAKE, "--install", KEYWEAVE_BUILD_DIR, "--prefix", prefix}, quiet, 60s),
         0);
-    EXPECT_TRUE(std::filesystem::exists(prefix + "/share/applications/keyweave.desktop"));
-    EXPECT_TRUE(
-        std::filesystem::exists(prefix + "/share/icons/hicolor/scalable/apps/keyweave.svg"));
-    const std::set<std::string> examples = IniFiles(KEYWEAVE_EXAMPLES);
-    ASSERT_FALSE(examples.empty());
-    EXPECT_EQ(IniFiles(prefix + "/share/keyweave/Scripts"), examples);
-
-    SpawnOptions options;
-    options.environment = Session().ClientEnvironment();
-    options.environment["HOME"] = home;
-    options.environment["XDG_CONFIG_HOME"] = "";
-    options.outputFile = ScratchFolder() + "/installed.log";
-    pid_t pid = Spawn({prefix + "/bin/keyweave"}, options);
-    ASSERT_GT(pid, 0);
-    // No settings yet: the warning box is up, and the program waits in its loop.
-    auto warning =
-        Accessibility::WaitFor(pid, "label", "You need to bind the Start/Stop key!", 10s);
-    EXPECT_TRUE(warning.has_value());
-    EXPECT_EQ(IniFiles(home + "/.config/keyweave/Scripts"), examples);
+    ExpectInstalledProgramAtHome(prefix, ScratchFolder() + "/home");
     EXPECT_FALSE(std::filesystem::exists(prefix + "/bin/Scripts"));
-
-    // A signal ends it as the close box would, even while the warning box is open.
-    kill(pid, SIGTERM);
-    EXPECT_EQ(WaitForExit(pid, 5s), std::optional<int>(0));
-    EndChild(pid);
 }
 
 // A screenshot in the binary PPM form that `import -depth 8` writes.

@@ -4,12 +4,8 @@
 
 #include "program_run.h"
 
-#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace keyweave::x11test {
@@ -17,91 +13,40 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Installing and removing a package changes the whole machine: test runs of other work trees
-// on it wait for each other here.
-class MachineLock {
-public:
-    explicit MachineLock(std::chrono::seconds limit)
-        : fd_(open("/run/lock/keyweave-package-test.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (fd_ >= 0 && !held_ && std::chrono::steady_clock::now() < deadline) {
-            held_ = flock(fd_, LOCK_EX | LOCK_NB) == 0;
-            if (!held_) {
-                std::this_thread::sleep_for(200ms);
-            }
-        }
-    }
-    ~MachineLock() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    MachineLock(const MachineLock&) = delete;
-    MachineLock& operator=(const MachineLock&) = delete;
-
-    bool Held() const { return held_; }
-
-private:
-    int fd_;
-    bool held_ = false;
-};
-
-// apt-get as the administrator runs it, without questions, waiting for another apt's lock at
-// most as long as the step may take.
-int AptGet(const std::vector<std::string>& arguments, const std::string& log,
-           std::chrono::seconds limit) {
+// apt-get without questions, waiting for another apt's lock for half of the step's time.
+bool AptGet(const std::vector<std::string>& arguments, const std::string& log) {
+    constexpr std::chrono::seconds kStepLimit{240};
     std::vector<std::string> command{FindProgram("apt-get"), "-y", "-q", "-o",
-                                     "DPkg::Lock::Timeout=" + std::to_string(limit.count() / 2)};
+                                     "DPkg::Lock::Timeout=120"};
     command.insert(command.end(), arguments.begin(), arguments.end());
     SpawnOptions options;
     options.environment["DEBIAN_FRONTEND"] = "noninteractive";
     options.outputFile = log;
-    return RunToEnd(command, options, limit);
+    return RunToEnd(command, options, kStepLimit) == 0;
 }
 
-// The package installed for as long as this object lives.
-class Installation {
-public:
-    explicit Installation(const std::string& log) : log_(log) {
-        installed_ = AptGet({"install", "--no-install-recommends", KEYWEAVE_DEB_FILE}, log_,
-                            kStepLimit) == 0;
-    }
-    ~Installation() { Remove(); }
-    Installation(const Installation&) = delete;
-    Installation& operator=(const Installation&) = delete;
-
-    bool Installed() const { return installed_; }
-
-    // Removes the package, once; true when apt-get did.
-    bool Remove() {
-        if (removed_) {
-            return true;
+// Removes the package when the test ends, however it ends.
+struct RemovedAtTheEnd {
+    std::string log;
+    bool removed = false;
+    ~RemovedAtTheEnd() {
+        if (!removed) {
+            AptGet({"remove", "keyweave"}, log);
         }
-        removed_ = AptGet({"remove", "keyweave"}, log_, kStepLimit) == 0;
-        return removed_;
     }
-
-private:
-    static constexpr std::chrono::seconds kStepLimit{240};
-    std::string log_;
-    bool installed_ = false;
-    bool removed_ = false;
 };
 
 TEST(Package, InstallsRunsAndIsRemovedAgainAsAUserWould) {
     ASSERT_TRUE(SessionProblem().empty()) << SessionProblem();
     ASSERT_TRUE(fs::exists(KEYWEAVE_DEB_FILE)) << KEYWEAVE_DEB_FILE << " is missing: make package";
-    ASSERT_FALSE(FindProgram("apt-get").empty());
-    MachineLock lock(600s);
-    ASSERT_TRUE(lock.Held()) << "another package test kept the machine for ten minutes";
     const std::string log = ScratchFolder() + "/apt-get.log";
     {
-        Installation installation(log);
-        ASSERT_TRUE(installation.Installed()) << "see " << log;
+        RemovedAtTheEnd package{log};
+        ASSERT_TRUE(AptGet({"install", "--no-install-recommends", KEYWEAVE_DEB_FILE}, log))
+            << "see " << log;
 
-        for (const char* page : {"keyweave.1.gz", "keyweave-check.1.gz"}) {
-            EXPECT_TRUE(fs::exists(std::string("/usr/share/man/man1/") + page)) << page;
-        }
+        EXPECT_TRUE(fs::exists("/usr/share/man/man1/keyweave.1.gz"));
+        EXPECT_TRUE(fs::exists("/usr/share/man/man1/keyweave-check.1.gz"));
         std::vector<std::string> check{"/usr/bin/keyweave-check", "--strict"};
         for (const std::string& example : IniFiles("/usr/share/keyweave/Scripts")) {
             check.push_back("/usr/share/keyweave/Scripts/" + example);
@@ -112,7 +57,8 @@ TEST(Package, InstallsRunsAndIsRemovedAgainAsAUserWould) {
 
         ExpectInstalledProgramAtHome("/usr", ScratchFolder() + "/package-home");
 
-        EXPECT_TRUE(installation.Remove()) << "see " << log;
+        package.removed = AptGet({"remove", "keyweave"}, log);
+        EXPECT_TRUE(package.removed) << "see " << log;
     }
     EXPECT_FALSE(fs::exists("/usr/bin/keyweave"));
     EXPECT_FALSE(fs::exists("/usr/share/keyweave"));

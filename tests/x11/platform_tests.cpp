@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -202,20 +203,21 @@ TEST_F(Platform, AKeyboardMappingChangeIsFollowed) {
 // layout, as on Windows.
 std::string UsKeyName(int code) {
     static const std::map<int, std::string> kNames = {
-        {9, "TAB"},    {13, "RTRN"},  {32, "SPCE"},  {37, "LEFT"},  {38, "UP"},    {39, "RGHT"},
-        {40, "DOWN"},  {48, "AE10"},  {65, "AC01"},  {66, "AB05"},  {67, "AB03"},  {68, "AC03"},
-        {69, "AD03"},  {70, "AC04"},  {71, "AC05"},  {72, "AC06"},  {73, "AD08"},  {74, "AC07"},
-        {75, "AC08"},  {76, "AC09"},  {77, "AB07"},  {79, "AD09"},  {80, "AD10"},  {81, "AD01"},
-        {82, "AD04"},  {83, "AC02"},  {84, "AD05"},  {85, "AD07"},  {86, "AB04"},  {87, "AD02"},
-        {88, "AB02"},  {89, "AD06"},  {90, "AB01"},  {160, "LFSH"}, {161, "RTSH"}, {162, "LCTL"},
-        {163, "RCTL"}, {164, "LALT"}, {165, "RALT"},
+        {9, "TAB"},    {13, "RTRN"},  {32, "SPCE"},  {37, "LEFT"},  {38, "UP"},
+        {39, "RGHT"},  {40, "DOWN"},  {48, "AE10"},  {160, "LFSH"}, {161, "RTSH"},
+        {162, "LCTL"}, {163, "RCTL"}, {164, "LALT"}, {165, "RALT"},
     };
-    if (code >= '1' && code <= '9') {
-        return "AE0" + std::to_string(code - '0');
+    auto numbered = [](const std::string& row, std::size_t index) {
+        return row + (index < 9 ? "0" : "") + std::to_string(index + 1);
+    };
+    for (auto [row, keys] : {std::pair{"AE", "123456789"}, std::pair{"AD", "QWERTYUIOP"},
+                             std::pair{"AC", "ASDFGHJKL"}, std::pair{"AB", "ZXCVBNM"}}) {
+        if (const char* key = std::strchr(keys, code); key != nullptr && code != 0) {
+            return numbered(row, static_cast<std::size_t>(key - keys));
+        }
     }
     if (code >= 112 && code <= 123) {
-        const int number = code - 111;
-        return (number < 10 ? "FK0" : "FK") + std::to_string(number);
+        return numbered("FK", static_cast<std::size_t>(code - 112));
     }
     auto found = kNames.find(code);
     return found != kNames.end() ? found->second : "";
@@ -341,27 +343,13 @@ TEST_F(Platform, MainThreadCallsRunInPostingOrderAtThePumpAndInsideAMessageBox) 
 }
 
 // A call that throws must not unwind through GLib's frames: the pump raises it once the
-// context has returned, and the timer's later ticks still run.
-TEST_F(Platform, AThrowingCallIsRaisedByThePumpAndLaterTicksStillRun) {
-    std::atomic<int> ticks{0};
-    bool thrown = false;
-    const std::uint32_t timer = platform->Timers().StartPeriodic(
-        5,
-        [](std::uint32_t, std::uintptr_t user) {
-            auto& counter = *reinterpret_cast<std::atomic<int>*>(user);
-            platform->System().PostMainThreadCall([&counter] { ++counter; });
-        },
-        reinterpret_cast<std::uintptr_t>(&ticks));
+// context has returned, and later calls still run.
+TEST_F(Platform, AThrowingCallIsRaisedByThePumpAndLaterCallsStillRun) {
     platform->System().PostMainThreadCall([] { throw std::runtime_error("inside a call"); });
-    try {
-        platform->System().Poll();
-    } catch (const std::runtime_error&) {
-        thrown = true;
-    }
-    EXPECT_TRUE(thrown);
-    const int before = ticks;
-    EXPECT_TRUE(Within(1s, [&] { return ticks >= before + 3; }));
-    platform->Timers().Kill(timer);
+    EXPECT_THROW(platform->System().Poll(), std::runtime_error);
+    bool ran = false;
+    platform->System().PostMainThreadCall([&ran] { ran = true; });
+    EXPECT_TRUE(Within(1s, [&] { return ran; }));
 }
 
 TEST_F(Platform, SleepLastsTheRequestedMilliseconds) {

@@ -30,8 +30,7 @@ public:
             return;
         }
         scratch = pattern;
-        if (!session.Start(scratch, true,
-                           {kScreenWidth, kScreenHeight, {kPrimaryMonitor, kLeftMonitor}})) {
+        if (!session.Start(scratch, true, {kScreenWidth, kScreenHeight, kPrimaryMonitor})) {
             problem = session.Problem();
             return;
         }

@@ -24,11 +24,10 @@ const std::string& ScratchFolder();
 // Runs xdotool on the session, as the user's keyboard and mouse; true when it succeeded.
 bool Xdotool(const std::vector<std::string>& arguments);
 
-// The shared session's screen holds two monitors side by side, the primary one on the right:
+// The shared session's screen is two monitors wide, and the primary monitor is the right one:
 // every position the program takes or gives counts from the primary monitor's top left corner,
 // as on Windows, where that corner is the origin of the screen.
 inline constexpr Monitor kPrimaryMonitor{1920, 0, 1920, 1080};
-inline constexpr Monitor kLeftMonitor{0, 0, 1920, 1080};
 inline constexpr int kScreenWidth = 3840;
 inline constexpr int kScreenHeight = 1080;
 

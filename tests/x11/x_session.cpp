@@ -131,7 +131,7 @@ bool XSession::Fail(const std::string& problem) {
 bool XSession::Start(const std::string& scratchFolder, bool accessibility,
                      const ScreenLayout& screen) {
     scratch_ = scratchFolder;
-    if (!StartServer(screen) || !SetMonitors(screen.monitors)) {
+    if (!StartServer(screen) || (screen.primary && !SetPrimaryMonitor(*screen.primary))) {
         return false;
     }
     return !accessibility || (StartSessionBus() && StartAccessibility());
@@ -167,34 +167,26 @@ bool XSession::StartServer(const ScreenLayout& screen) {
     return true;
 }
 
-// The primary monitor takes over the server's only output ("screen"), which would otherwise
-// keep its own monitor over the whole screen.
-bool XSession::SetMonitors(const std::vector<Monitor>& monitors) {
-    if (monitors.empty()) {
-        return true;
-    }
+// The monitor takes over the server's only output ("screen"), whose own monitor would
+// otherwise cover the whole screen.
+bool XSession::SetPrimaryMonitor(const Monitor& monitor) {
     std::string xrandr = FindProgram("xrandr");
     if (xrandr.empty()) {
         return Fail("xrandr is missing: the real-X tests set monitors with it (Debian package "
                     "x11-xserver-utils)");
     }
+    // Width/millimetres x height/millimetres + x + y, at 96 dots per inch.
+    auto size = [](int pixels) {
+        return std::to_string(pixels) + "/" + std::to_string(pixels * 254 / 960);
+    };
+    const std::string geometry = size(monitor.width) + "x" + size(monitor.height) + "+" +
+                                 std::to_string(monitor.x) + "+" + std::to_string(monitor.y);
     SpawnOptions options;
     options.environment = environment_;
     options.outputFile = scratch_ + "/xrandr.log";
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
-        const Monitor& monitor = monitors[i];
-        // Physical sizes of a 96 dpi monitor, in millimetres.
-        auto millimetres = [](int pixels) { return std::to_string(pixels * 254 / 960); };
-        const std::string geometry =
-            std::to_string(monitor.width) + "/" + millimetres(monitor.width) + "x" +
-            std::to_string(monitor.height) + "/" + millimetres(monitor.height) + "+" +
-            std::to_string(monitor.x) + "+" + std::to_string(monitor.y);
-        const bool primary = i == 0;
-        const std::string name = (primary ? "*monitor-" : "monitor-") + std::to_string(i);
-        if (RunToEnd({xrandr, "--setmonitor", name, geometry, primary ? "screen" : "none"}, options,
-                     kStartLimit) != 0) {
-            return Fail("xrandr did not set the monitors; see " + options.outputFile);
-        }
+    if (RunToEnd({xrandr, "--setmonitor", "*primary", geometry, "screen"}, options, kStartLimit) !=
+        0) {
+        return Fail("xrandr did not set the primary monitor; see " + options.outputFile);
     }
     return true;
 }

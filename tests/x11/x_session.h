@@ -2,6 +2,7 @@
 
 #include "process.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +18,12 @@ struct Monitor {
     int height = 0;
 };
 
-// The server's screen: its size and the RandR monitors on it, the first one primary; without
-// monitors the server's own one covers the whole screen.
+// The server's screen: its size and, when given, the primary RandR monitor on it; without one
+// the server's own monitor covers the whole screen.
 struct ScreenLayout {
     int width = kDefaultScreenWidth;
     int height = kDefaultScreenHeight;
-    std::vector<Monitor> monitors;
+    std::optional<Monitor> primary;
 };
 
 // A private X server (Xvfb on a free display number, -noreset -nolisten tcp, 1024 x 768 unless
@@ -53,7 +54,7 @@ public:
 
 private:
     bool StartServer(const ScreenLayout& screen);
-    bool SetMonitors(const std::vector<Monitor>& monitors);
+    bool SetPrimaryMonitor(const Monitor& monitor);
     bool StartSessionBus();
     bool StartAccessibility();
     bool Fail(const std::string& problem);

@@ -125,6 +125,19 @@ TEST_F(SettingsTest, AFileThatCannotBeReplacedStaysAndLeavesNoTemporaryFile) {
     EXPECT_EQ(BoundScriptNames(), (Names16{u"KEY_F1"}));
 }
 
+// A link that leads back to itself names no file: the link stays as it is.
+TEST_F(SettingsTest, ALoopingLinkIsLeftAlone) {
+    std::error_code error;
+    std::filesystem::create_symlink("settings.ini", "settings.ini", error);
+    if (error) {
+        GTEST_SKIP() << "this file system makes no symbolic links";
+    }
+    Bind({112});
+    TApp::SaveSettings();
+    EXPECT_EQ(std::filesystem::read_symlink("settings.ini"), "settings.ini");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"settings.ini"});
+}
+
 TEST_F(SettingsTest, AFolderThatIsMissingWritesNothing) {
     Program().SettingsPath = u"missing\\settings.ini";
     Bind({112});

@@ -47,7 +47,7 @@ void TApp::StartUp(Platform& platform) {
     FillKeyTable();
     LoadSettings();
     TMainWindow::Create();
-    // The status bar tells it until a script is chosen.
+    // It stays in the status bar until the status next changes (a script is chosen, say).
     if (const std::u16string notice = platform.System().StartupNotice(); !notice.empty()) {
         ShowStatus(notice);
     }

@@ -9,7 +9,7 @@ namespace keyweave::x11 {
 // set) the program runs through XWayland: only X11 applications receive its keys, and the
 // Start/Stop combination is seen only while an X11 window has the focus.
 struct SessionNotice {
-    std::u16string status;     // for the status bar, which shows it until a script is chosen
+    std::u16string status;     // for the status bar
     std::string standardError; // a line for standard error
 };
 

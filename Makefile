@@ -1,5 +1,5 @@
 # Thin entry points; CMake presets do the work. See README.md.
-.PHONY: all linux windows sanitize test bench run deps clean
+.PHONY: all linux windows sanitize package test bench run deps clean
 
 all: linux
 
@@ -18,7 +18,11 @@ sanitize: deps
 	@test -f build/sanitize/build.ninja || cmake --preset sanitize
 	cmake --build --preset sanitize
 
-test: linux windows sanitize
+# The Debian package of the Linux build: build/linux/keyweave_<version>_<arch>.deb.
+package: linux
+	cmake --build --preset linux --target package
+
+test: linux windows sanitize package
 	ctest --preset linux
 	ctest --preset windows
 	ctest --preset sanitize

@@ -5,6 +5,7 @@
 #include "input/key_table.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "platform/platform.h"
 #include "runtime/events/event_queue.h"
 #include "runtime/runtime.h"
 #include "runtime/system/system.h"
@@ -46,6 +47,10 @@ void TApp::StartUp(Platform& platform) {
     FillKeyTable();
     LoadSettings();
     TMainWindow::Create();
+    // It stays in the status bar until the status next changes (a script is chosen, say).
+    if (const std::u16string notice = platform.System().StartupNotice(); !notice.empty()) {
+        ShowStatus(notice);
+    }
     TScript::LoadScripts();
     TMainWindow::UpdateScriptList();
     TMainWindow::UpdateBindLabels();

@@ -47,6 +47,44 @@ WriteOutcome WriteNewFile(const std::u16string& path, const std::u16string& line
     return lineWritten && closed ? WriteOutcome::Written : WriteOutcome::Incomplete;
 }
 
+// A name beside `path` that nothing has, so that no file of the user's is overwritten; "" when
+// every name tried is taken.
+std::u16string UnusedNameBeside(const std::u16string& path) {
+    constexpr int kNamesTried = 100;
+    for (int number = 1; number <= kNamesTried; ++number) {
+        std::u16string name = path + u".saving-" + DecimalText(number);
+        if (!PathTaken(name)) {
+            return name;
+        }
+    }
+    return u"";
+}
+
+// The new line is written to a new file beside `path` and then moved over it, so that a failed
+// write leaves the previous file in place, byte for byte.
+WriteOutcome ReplaceThroughNewFile(const std::u16string& path, const std::u16string& line) {
+    const std::u16string temporary = UnusedNameBeside(path);
+    const WriteOutcome outcome =
+        temporary.empty() ? WriteOutcome::NotCreated : WriteNewFile(temporary, line);
+    if (outcome == WriteOutcome::NotCreated) {
+        return outcome;
+    }
+    if (outcome == WriteOutcome::Incomplete || !ReplaceFile(temporary, path)) {
+        RemoveFile(temporary);
+        return WriteOutcome::Incomplete;
+    }
+    return WriteOutcome::Written;
+}
+
+// For a folder in which no file can be made while the file itself can be written: the line
+// overwrites the file, whose old bytes are written back when the new line does not get through.
+void OverwriteInPlace(const std::u16string& path, const std::u16string& line) {
+    const std::optional<std::string> old = ReadFileBytes(path);
+    if (WriteNewFile(path, line) == WriteOutcome::Incomplete && old) {
+        WriteFileBytes(path, *old);
+    }
+}
+
 } // namespace
 
 int TApp::LoadSettings() {
@@ -68,17 +106,15 @@ int TApp::LoadSettings() {
     return 0;
 }
 
-// The new binding is written beside the settings file and then moved over it, so that a
-// failed write leaves the previous file in place, byte for byte.
+// A settings file that is a symbolic link is written through it, so that the link stays.
 int TApp::SaveSettings() {
-    const std::u16string& path = Program().SettingsPath;
-    const std::u16string temporary = path + u".tmp";
-    const WriteOutcome outcome = WriteNewFile(temporary, BindingLine(Program().BindList));
-    if (outcome == WriteOutcome::NotCreated) {
+    const std::u16string path = LinkTarget(Program().SettingsPath);
+    if (path.empty()) {
         return 0;
     }
-    if (outcome == WriteOutcome::Incomplete || !ReplaceFile(temporary, path)) {
-        RemoveFile(temporary);
+    const std::u16string line = BindingLine(Program().BindList);
+    if (ReplaceThroughNewFile(path, line) == WriteOutcome::NotCreated) {
+        OverwriteInPlace(path, line);
     }
     return 0;
 }

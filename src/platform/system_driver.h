@@ -35,6 +35,10 @@ public:
     // cannot tell.
     virtual void SleepUntilChange(int ms) { Sleep(ms); }
 
+    // What the user needs to know about how the program works in this session, told once at
+    // start without stopping the program; "" when there is nothing to tell.
+    virtual std::u16string StartupNotice() { return u""; }
+
     // A modal message box with an OK button: a warning icon when serious, else an
     // information icon. Returns when the user has dismissed it.
     virtual void Notify(const std::u16string& title, const std::u16string& text, bool serious) = 0;

@@ -6,6 +6,12 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace keyweave::scenario {
 namespace {
@@ -93,6 +99,39 @@ bool MakeSymlink(const fs::path& target, const fs::path& link) {
     std::error_code error;
     fs::create_symlink(target, link, error);
     return !error;
+}
+
+// Root writes into folders and files that forbid it. Where the system lets it, this process
+// acts as an ordinary user (nobody) while an object of this class lives.
+class AsAnOrdinaryUser {
+public:
+    AsAnOrdinaryUser() {
+#ifndef _WIN32
+        constexpr int kNobody = 65534;
+        dropped_ = geteuid() == 0 && setegid(kNobody) == 0 && seteuid(kNobody) == 0;
+#endif
+    }
+    ~AsAnOrdinaryUser() {
+#ifndef _WIN32
+        if (dropped_ && (seteuid(0) != 0 || setegid(0) != 0)) {
+            ADD_FAILURE() << "cannot act as root again";
+        }
+#endif
+    }
+    AsAnOrdinaryUser(const AsAnOrdinaryUser&) = delete;
+    AsAnOrdinaryUser& operator=(const AsAnOrdinaryUser&) = delete;
+
+private:
+    bool dropped_ = false;
+};
+
+std::vector<std::string> EntriesOf(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // The heap that start-up used at its peak, as a multiple of a file's size, and what it kept.
@@ -326,8 +365,8 @@ TEST(HostileFiles, UnreadableSettingsCountAsMissing) {
     }
 }
 
-// Saving replaces the link itself, not a file it points to.
-TEST(HostileFiles, ADanglingSettingsLinkCountsAsMissingAndIsReplacedBySaving) {
+// Saving writes through the link to the file it points to, and the link stays.
+TEST(HostileFiles, ADanglingSettingsLinkCountsAsMissingAndSavingWritesItsTarget) {
     Scenario s;
     AddGoodScript(s);
     if (!MakeSymlink("nowhere.ini", s.folder.Path() / "settings.ini")) {
@@ -338,8 +377,10 @@ TEST(HostileFiles, ADanglingSettingsLinkCountsAsMissingAndIsReplacedBySaving) {
     s.RunUntil(100);
     BindF2(s);
     EXPECT_EQ(s.Settings(), "KEY_F2\r\n");
-    EXPECT_FALSE(fs::is_symlink(s.folder.Path() / "settings.ini"));
-    EXPECT_FALSE(fs::exists(s.folder.Path() / "nowhere.ini"));
+    EXPECT_TRUE(fs::is_symlink(s.folder.Path() / "settings.ini"));
+    EXPECT_EQ(s.folder.Read("nowhere.ini"), "KEY_F2\r\n");
+    EXPECT_EQ(EntriesOf(s.folder.Path()),
+              (std::vector<std::string>{"Scripts", "nowhere.ini", "settings.ini"}));
     ExpectF2Bound(s);
 }
 
@@ -370,42 +411,60 @@ TEST(HostileFiles, ASettingsFolderLoadsNothingAndANewBindingWorksUnsaved) {
     s.RunUntil(100);
     BindF2(s);
     EXPECT_TRUE(fs::is_directory(s.folder.Path() / "settings.ini"));
-    EXPECT_FALSE(fs::exists(s.folder.Path() / "settings.ini.tmp"));
+    EXPECT_EQ(EntriesOf(s.folder.Path()), (std::vector<std::string>{"Scripts", "settings.ini"}));
     ExpectF2Bound(s);
 }
 
-// Root and Windows write into read-only folders, so the write failure is also made by a folder
-// standing where the new file is written first.
+// Binds F2 while no file can be made in the program's folder, whose settings file can or cannot
+// be written. False when this process makes files there all the same: Windows folders have no
+// such permission, and root can unless it may act as an ordinary user.
+bool BindF2InALockedFolder(Scenario& s, bool settingsWritable) {
+    using fs::perms;
+    const fs::path folder = s.folder.Path();
+    fs::permissions(folder / "settings.ini", settingsWritable
+                                                 ? perms::owner_read | perms::owner_write |
+                                                       perms::others_read | perms::others_write
+                                                 : perms::owner_read | perms::others_read);
+    fs::permissions(folder, perms::owner_read | perms::owner_exec | perms::others_read |
+                                perms::others_exec);
+    bool locked = false;
+    {
+        AsAnOrdinaryUser user;
+        locked = !std::ofstream(folder / "probe").is_open();
+        if (locked) {
+            BindF2(s);
+        }
+    }
+    fs::permissions(folder, perms::owner_all);
+    fs::permissions(folder / "settings.ini", perms::owner_read | perms::owner_write);
+    std::error_code ignored;
+    fs::remove(folder / "probe", ignored);
+    return locked;
+}
+
+// Where no new file can be made beside it, the settings file is written in place.
+TEST(HostileFiles, AReadOnlyFolderGetsTheNewBindingWrittenIntoTheSettingsFile) {
+    Scenario s;
+    AddGoodScript(s);
+    s.WriteSettings("KEY_F1 KEY_LCTRL KEY_LSHIFT\r\n");
+    s.Start();
+    if (!BindF2InALockedFolder(s, true)) {
+        GTEST_SKIP() << "this process makes files in read-only folders";
+    }
+    EXPECT_EQ(s.Settings(), "KEY_F2\r\n");
+    EXPECT_EQ(EntriesOf(s.folder.Path()), (std::vector<std::string>{"Scripts", "settings.ini"}));
+    ExpectF2Bound(s);
+}
+
 TEST(HostileFiles, AFailedSaveKeepsTheOldFileAndTheNewBindingInMemory) {
     Scenario s;
     AddGoodScript(s);
     s.WriteSettings("KEY_F1\r\n");
-    fs::create_directory(s.folder.Path() / "settings.ini.tmp");
     s.Start();
     ExpectF1PlaysGood(s);
-    BindF2(s);
-    EXPECT_EQ(s.Settings(), "KEY_F1\r\n");
-    EXPECT_TRUE(fs::is_directory(s.folder.Path() / "settings.ini.tmp"));
-    ExpectF2Bound(s);
-}
-
-TEST(HostileFiles, AReadOnlyFolderKeepsTheOldSettingsFile) {
-    Scenario s;
-    AddGoodScript(s);
-    s.WriteSettings("KEY_F1\r\n");
-    const fs::path folder = s.folder.Path();
-    const fs::perms was = fs::status(folder).permissions();
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    const bool writable = std::ofstream(folder / "probe").is_open();
-    std::error_code ignored;
-    fs::remove(folder / "probe", ignored);
-    if (writable) {
-        fs::permissions(folder, was);
-        GTEST_SKIP() << "this process writes into read-only folders";
+    if (!BindF2InALockedFolder(s, false)) {
+        GTEST_SKIP() << "this process makes files in read-only folders";
     }
-    s.Start();
-    BindF2(s);
-    fs::permissions(folder, was);
     EXPECT_EQ(s.Settings(), "KEY_F1\r\n");
     ExpectF2Bound(s);
 }

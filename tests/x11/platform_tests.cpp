@@ -1,9 +1,12 @@
 // The platform layer itself on a private X server, in this process: devices, gadgets, pump.
 
 // GoogleTest before the X headers, whose macros (None) clash with its names.
+#include "app/program_state.h"
+#include "input/key_table.h"
 #include "platform/x11/gtk_gadgets.h"
 #include "platform/x11/gtk_text_area.h"
 #include "platform/x11/x11_platform.h"
+#include "recorder.h"
 #include "runtime/events/event_queue.h"
 #include "runtime/gui/gadget.h"
 #include "runtime/runtime.h"
@@ -13,11 +16,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <iostream>
+#include <map>
+#include <stdexcept>
 #include <thread>
 
 namespace keyweave::x11test {
@@ -193,6 +199,86 @@ TEST_F(Platform, AKeyboardMappingChangeIsFollowed) {
     x_->MapKeycode(spare, "");
 }
 
+// The XKB name of the physical key that a keyboard row of the key table stands for on the US
+// layout, as on Windows.
+std::string UsKeyName(int code) {
+    static const std::map<int, std::string> kNames = {
+        {9, "TAB"},    {13, "RTRN"},  {32, "SPCE"},  {37, "LEFT"},  {38, "UP"},
+        {39, "RGHT"},  {40, "DOWN"},  {48, "AE10"},  {160, "LFSH"}, {161, "RTSH"},
+        {162, "LCTL"}, {163, "RCTL"}, {164, "LALT"}, {165, "RALT"},
+    };
+    auto numbered = [](const std::string& row, std::size_t index) {
+        return row + (index < 9 ? "0" : "") + std::to_string(index + 1);
+    };
+    for (auto [row, keys] : {std::pair{"AE", "123456789"}, std::pair{"AD", "QWERTYUIOP"},
+                             std::pair{"AC", "ASDFGHJKL"}, std::pair{"AB", "ZXCVBNM"}}) {
+        if (const char* key = std::strchr(keys, code); key != nullptr && code != 0) {
+            return numbered(row, static_cast<std::size_t>(key - keys));
+        }
+    }
+    if (code >= 112 && code <= 123) {
+        return numbered("FK", static_cast<std::size_t>(code - 112));
+    }
+    auto found = kNames.find(code);
+    return found != kNames.end() ? found->second : "";
+}
+
+struct Layout {
+    const char* name;
+    std::map<int, std::string> movedKeys; // the letters this layout puts elsewhere
+};
+
+bool SetLayout(const std::string& layout) {
+    SpawnOptions options;
+    options.environment = session.ClientEnvironment();
+    const bool set = RunToEnd({FindProgram("setxkbmap"), "-display", session.Display(), layout},
+                              options, 10s) == 0;
+    PumpFor(50ms);
+    return set;
+}
+
+// Letters follow the layout's own letters (AZERTY, QWERTZ) or, on a layout without Latin
+// letters, their US places; digits and right Alt (AltGr on de and fr) keep their keys.
+TEST_F(Platform, EveryTableKeyIsInjectedOntoItsKeyAndSeenOnEveryLayout) {
+    ASSERT_FALSE(FindProgram("setxkbmap").empty()) << "setxkbmap is missing (x11-xkb-utils)";
+    Recorder recorder(session.Display());
+    ASSERT_TRUE(recorder.Ok());
+    ResetProgramState();
+    FillKeyTable();
+    struct BackToUs {
+        ~BackToUs() { SetLayout("us"); }
+    } backToUs;
+    const Layout layouts[] = {
+        {"de", {{'Y', "AB01"}, {'Z', "AD06"}}},
+        {"fr", {{'A', "AD01"}, {'Q', "AC01"}, {'Z', "AD02"}, {'W', "AB01"}, {'M', "AC10"}}},
+        {"ru", {}},
+        {"us", {}},
+    };
+    for (const Layout& layout : layouts) {
+        ASSERT_TRUE(SetLayout(layout.name)) << layout.name;
+        for (const KeyRef& row : Program().KeyboardKeyList) {
+            const int code = row->Key;
+            auto moved = layout.movedKeys.find(code);
+            const std::string name =
+                moved != layout.movedKeys.end() ? moved->second : UsKeyName(code);
+            const int keycode = x_->KeycodeNamed(name);
+            ASSERT_NE(keycode, 0) << name;
+            const std::size_t from = recorder.Events().size();
+            platform->Keyboard().SendKey(code, true);
+            Pump();
+            EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, keycode, from, 1s), 0)
+                << layout.name << ": " << row->Key << " onto " << name;
+            // Codes below 32 are never polled.
+            EXPECT_TRUE(code < 32 || Held(code)) << layout.name << ": " << row->Key;
+            platform->Keyboard().SendKey(code, false);
+            Pump();
+            EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, keycode, from, 1s), 0)
+                << layout.name << ": " << row->Key;
+            EXPECT_TRUE(code < 32 || Released(code)) << layout.name << ": " << row->Key;
+        }
+    }
+}
+
 TEST_F(Platform, TheCursorMovesToTheExactPixelAndButtonsAreLeftAndRight) {
     platform->Mouse().MoveCursor(17, 33);
     Pump();
@@ -254,6 +340,16 @@ TEST_F(Platform, MainThreadCallsRunInPostingOrderAtThePumpAndInsideAMessageBox) 
     platform->System().Notify(u"Keyweave 1.0", u"Dismissed by a main-thread call.", true);
     dismisser.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+// A call that throws must not unwind through GLib's frames: the pump raises it once the
+// context has returned, and later calls still run.
+TEST_F(Platform, AThrowingCallIsRaisedByThePumpAndLaterCallsStillRun) {
+    platform->System().PostMainThreadCall([] { throw std::runtime_error("inside a call"); });
+    EXPECT_THROW(platform->System().Poll(), std::runtime_error);
+    bool ran = false;
+    platform->System().PostMainThreadCall([&ran] { ran = true; });
+    EXPECT_TRUE(Within(1s, [&] { return ran; }));
 }
 
 TEST_F(Platform, SleepLastsTheRequestedMilliseconds) {

@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,7 +30,7 @@ public:
             return;
         }
         scratch = pattern;
-        if (!session.Start(scratch)) {
+        if (!session.Start(scratch, true, {kScreenWidth, kScreenHeight, kPrimaryMonitor})) {
             problem = session.Problem();
             return;
         }
@@ -75,6 +76,56 @@ bool Xdotool(const std::vector<std::string>& arguments) {
     return RunToEnd(command, options, 10s) == 0;
 }
 
+std::set<std::string> IniFiles(const std::string& folder) {
+    std::set<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(folder, ignored)) {
+        if (entry.path().extension() == ".ini") {
+            names.insert(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+namespace {
+
+// Starts the installed program for a user whose home is `home`, waits for `label`, and ends it
+// with a signal, as the close box would, even while a message box is open.
+void ExpectStartShows(const std::string& prefix, const std::string& home, const std::string& label,
+                      const std::string& log) {
+    SpawnOptions options;
+    options.environment = session.ClientEnvironment();
+    options.environment["HOME"] = home;
+    options.environment["XDG_CONFIG_HOME"] = "";
+    options.outputFile = log;
+    pid_t pid = Spawn({prefix + "/bin/keyweave"}, options);
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(Accessibility::WaitFor(pid, "label", label, 10s).has_value())
+        << Accessibility::Describe(Accessibility::Elements(pid));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(x11test::WaitForExit(pid, 5s), std::optional<int>(0));
+    EndChild(pid);
+}
+
+} // namespace
+
+void ExpectInstalledProgramAtHome(const std::string& prefix, const std::string& home) {
+    EXPECT_TRUE(fs::exists(prefix + "/share/applications/keyweave.desktop"));
+    EXPECT_TRUE(fs::exists(prefix + "/share/icons/hicolor/scalable/apps/keyweave.svg"));
+    const std::set<std::string> examples = IniFiles(KEYWEAVE_EXAMPLES);
+    ASSERT_FALSE(examples.empty());
+    EXPECT_EQ(IniFiles(prefix + "/share/keyweave/Scripts"), examples);
+
+    fs::create_directories(home);
+    const std::string config = home + "/.config/keyweave";
+    ExpectStartShows(prefix, home, "You need to bind the Start/Stop key!",
+                     home + "/first-start.log");
+    EXPECT_EQ(IniFiles(config + "/Scripts"), examples);
+
+    std::ofstream(config + "/settings.ini", std::ios::binary) << "KEY_F12\r\n";
+    ExpectStartShows(prefix, home, "<F12> ", home + "/second-start.log");
+}
+
 ProgramRun::ProgramRun(const std::string& name, XSession& on) : session_(on) {
     folder_ = scratch + "/" + name;
     fs::create_directories(folder_ + "/Scripts");
@@ -105,9 +156,12 @@ std::optional<std::string> ProgramRun::Settings() const {
     return bytes.str();
 }
 
-bool ProgramRun::Start() {
+bool ProgramRun::Start(const Environment& extra) {
     SpawnOptions options;
     options.environment = session_.ClientEnvironment();
+    for (const auto& [name, value] : extra) {
+        options.environment[name] = value;
+    }
     options.workingFolder = scratch;
     options.outputFile = folder_ + "/output.log";
     pid_ = Spawn({folder_ + "/keyweave"}, options);

@@ -38,6 +38,8 @@ const std::string kMouseScript = "?kweaver\r\n"
                                  "{Mouse\r\n"
                                  "MouseLoc(123, 457)\r\n"
                                  "Sleep(150)\r\n"
+                                 "RestoreMouseLoc()\r\n"
+                                 "Sleep(150)\r\n"
                                  "MouseLoc(321, 203)\r\n"
                                  "LockMouse()\r\n"
                                  "Sleep(60000)\r\n";
@@ -239,6 +241,37 @@ TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleases
     std::this_thread::sleep_for(400ms);
     EXPECT_EQ(recorder.Events().size(), afterStop) << "the script went on after the stop";
     ExpectNothingHeld();
+}
+
+// Under Wayland the program says once, without a box, that only X11 windows take part: on
+// standard error, and in the status bar until a script is chosen.
+TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
+    const Environment sessions[] = {
+        {{"XDG_SESSION_TYPE", "wayland"}},
+        {{"WAYLAND_DISPLAY", "wayland-0"}},
+        {{"XDG_SESSION_TYPE", "x11"}},
+    };
+    for (const Environment& session : sessions) {
+        const auto& [name, value] = *session.begin();
+        const bool wayland = value != "x11";
+        ProgramRun run("session-" + name + "-" + value);
+        run.WriteSettings("KEY_F12\r\n");
+        run.AddScript("Timing.ini", kTimingScript);
+        ASSERT_TRUE(run.Start(session));
+        auto window = run.WaitForMainWindow();
+        ASSERT_TRUE(window.has_value()) << run.Output();
+        const std::string status = wayland ? "Wayland" : "Select a script.";
+        EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", status, 5s))
+            << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+        PickScript(run, *window, "Timing");
+        const std::string output = run.Output();
+        const std::size_t said = output.find("Wayland session");
+        EXPECT_EQ(said != std::string::npos, wayland) << output;
+        if (wayland) {
+            EXPECT_NE(output.find("only X11 applications receive its keys"), std::string::npos);
+            EXPECT_EQ(output.find("Wayland session", said + 1), std::string::npos) << output;
+        }
+    }
 }
 
 TEST_F(RealProgram, FirstStartWarnsThenHeldKeysBecomeTheStartStopBinding) {
@@ -496,6 +529,7 @@ TEST_P(EndingSignal, EndsWithStatusZeroAndReleasesEverything) {
 
 INSTANTIATE_TEST_SUITE_P(TermIntHup, EndingSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
 
+// Positions count from the primary monitor's corner, which lies right of another monitor.
 TEST_F(RealProgram, MouseLocLandsOnTheExactPixelAndTheLockPullsTheCursorBack) {
     ProgramRun run("mouse");
     StartWithScript(run, kMouseScript, "Mouse");
@@ -506,20 +540,27 @@ TEST_F(RealProgram, MouseLocLandsOnTheExactPixelAndTheLockPullsTheCursorBack) {
         }
         return x_->Pointer() == wanted;
     };
+    auto moveTo = [](Point point) {
+        return Xdotool({"mousemove", std::to_string(point.x), std::to_string(point.y)});
+    };
+    const Point start = OnScreen(40, 50);
+    ASSERT_TRUE(moveTo(start));
     Tap("F12");
-    EXPECT_TRUE(waitForPointer({123, 457}, 1s));
-    ASSERT_TRUE(waitForPointer({321, 203}, 1s));
+    EXPECT_TRUE(waitForPointer(OnScreen(123, 457), 1s));
+    EXPECT_TRUE(waitForPointer(start, 1s)) << "RestoreMouseLoc returns to the start position";
+    ASSERT_TRUE(waitForPointer(OnScreen(321, 203), 1s));
 
-    // Another client moves the cursor: the lock puts it back within a main-loop turn or two.
-    ASSERT_TRUE(Xdotool({"mousemove", "700", "600"}));
-    EXPECT_TRUE(waitForPointer({321, 203}, 500ms));
+    // Another client moves the cursor, onto the other monitor: the lock puts it back within a
+    // main-loop turn or two.
+    ASSERT_TRUE(moveTo({700, 600}));
+    EXPECT_TRUE(waitForPointer(OnScreen(321, 203), 500ms));
     std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(x_->Pointer(), (Point{321, 203}));
+    EXPECT_EQ(x_->Pointer(), OnScreen(321, 203));
 
     // Stopping the script unlocks the cursor.
     Tap("F12");
     ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Mouse stopped.", 2s));
-    ASSERT_TRUE(Xdotool({"mousemove", "700", "600"}));
+    ASSERT_TRUE(moveTo({700, 600}));
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(x_->Pointer(), (Point{700, 600}));
 }
@@ -539,51 +580,15 @@ TEST_F(RealProgram, LosingTheXServerEndsTheProgramWithAMessage) {
         << run.Output();
 }
 
-std::set<std::string> IniFiles(const std::string& folder) {
-    std::set<std::string> names;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored)) {
-        if (entry.path().extension() == ".ini") {
-            names.insert(entry.path().filename().string());
-        }
-    }
-    return names;
-}
-
 TEST_F(RealProgram, AnInstalledProgramKeepsItsFilesInTheConfigFolderSeededWithTheExamples) {
     const std::string prefix = ScratchFolder() + "/prefix";
-    const std::string home = ScratchFolder() + "/home";
-    std::filesystem::create_directories(home);
     SpawnOptions quiet;
     quiet.outputFile = ScratchFolder() + "/install.log";
     ASSERT_EQ(
         RunToEnd({KEYWEAVE_CMAKE, "--install", KEYWEAVE_BUILD_DIR, "--prefix", prefix}, quiet, 60s),
         0);
-    EXPECT_TRUE(std::filesystem::exists(prefix + "/share/applications/keyweave.desktop"));
-    EXPECT_TRUE(
-        std::filesystem::exists(prefix + "/share/icons/hicolor/scalable/apps/keyweave.svg"));
-    const std::set<std::string> examples = IniFiles(KEYWEAVE_EXAMPLES);
-    ASSERT_FALSE(examples.empty());
-    EXPECT_EQ(IniFiles(prefix + "/share/keyweave/Scripts"), examples);
-
-    SpawnOptions options;
-    options.environment = Session().ClientEnvironment();
-    options.environment["HOME"] = home;
-    options.environment["XDG_CONFIG_HOME"] = "";
-    options.outputFile = ScratchFolder() + "/installed.log";
-    pid_t pid = Spawn({prefix + "/bin/keyweave"}, options);
-    ASSERT_GT(pid, 0);
-    // No settings yet: the warning box is up, and the program waits in its loop.
-    auto warning =
-        Accessibility::WaitFor(pid, "label", "You need to bind the Start/Stop key!", 10s);
-    EXPECT_TRUE(warning.has_value());
-    EXPECT_EQ(IniFiles(home + "/.config/keyweave/Scripts"), examples);
+    ExpectInstalledProgramAtHome(prefix, ScratchFolder() + "/home");
     EXPECT_FALSE(std::filesystem::exists(prefix + "/bin/Scripts"));
-
-    // A signal ends it as the close box would, even while the warning box is open.
-    kill(pid, SIGTERM);
-    EXPECT_EQ(WaitForExit(pid, 5s), std::optional<int>(0));
-    EndChild(pid);
 }
 
 // A screenshot in the binary PPM form that `import -depth 8` writes.
@@ -630,8 +635,8 @@ TEST_F(RealProgram, ScreenshotShowsTheCentredWindowAndTheScriptViewColour) {
 
     Picture screen;
     ASSERT_TRUE(screen.Load(ppm));
-    ASSERT_EQ(screen.width, XSession::kScreenWidth);
-    ASSERT_EQ(screen.height, XSession::kScreenHeight);
+    ASSERT_EQ(screen.width, kScreenWidth);
+    ASSERT_EQ(screen.height, kScreenHeight);
     const int left = window.x;
     const int top = window.y;
     const int right = window.x + window.width - 1;

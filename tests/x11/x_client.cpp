@@ -1,9 +1,11 @@
 #include "x_client.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <cstring>
 
 namespace keyweave::x11test {
 
@@ -111,6 +113,22 @@ Point XClient::Pointer() {
 
 int XClient::Keycode(const char* keysymName) {
     return XKeysymToKeycode(display_, XStringToKeysym(keysymName));
+}
+
+int XClient::KeycodeNamed(const std::string& xkbName) {
+    XkbDescPtr xkb = XkbGetMap(display_, 0, XkbUseCoreKbd);
+    int found = 0;
+    if (xkb != nullptr && XkbGetNames(display_, XkbKeyNamesMask, xkb) == Success) {
+        for (int keycode = xkb->min_key_code; keycode <= xkb->max_key_code && found == 0;
+             ++keycode) {
+            const char* name = xkb->names->keys[keycode].name;
+            if (std::string(name, strnlen(name, XkbKeyNameLength)) == xkbName) {
+                found = keycode;
+            }
+        }
+    }
+    XkbFreeKeyboard(xkb, 0, True);
+    return found;
 }
 
 void XClient::PressKeycode(int keycode, bool down) {

@@ -44,6 +44,8 @@ public:
     Point Pointer();
 
     int Keycode(const char* keysymName);
+    // The keycode of the physical key with this XKB name ("AC01"); 0 when none has it.
+    int KeycodeNamed(const std::string& xkbName);
 
     // Presses or releases a key through XTest, as the user's keyboard does.
     void PressKeycode(int keycode, bool down);

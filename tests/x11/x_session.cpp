@@ -128,15 +128,16 @@ bool XSession::Fail(const std::string& problem) {
     return false;
 }
 
-bool XSession::Start(const std::string& scratchFolder, bool accessibility) {
+bool XSession::Start(const std::string& scratchFolder, bool accessibility,
+                     const ScreenLayout& screen) {
     scratch_ = scratchFolder;
-    if (!StartServer()) {
+    if (!StartServer(screen) || (screen.primary && !SetPrimaryMonitor(*screen.primary))) {
         return false;
     }
     return !accessibility || (StartSessionBus() && StartAccessibility());
 }
 
-bool XSession::StartServer() {
+bool XSession::StartServer(const ScreenLayout& screen) {
     std::string xvfb = FindProgram("Xvfb");
     if (xvfb.empty()) {
         return Fail("Xvfb is missing: the real-X tests need it (Debian package xvfb)");
@@ -147,7 +148,7 @@ bool XSession::StartServer() {
     options.outputFile = scratch_ + "/xvfb.log";
     // -displayfd: the server picks a free display number and writes it when it is ready.
     server_ = Spawn({xvfb, "-displayfd", "3", "-screen", "0",
-                     std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24",
+                     std::to_string(screen.width) + "x" + std::to_string(screen.height) + "x24",
                      "-noreset", "-nolisten", "tcp"},
                     options);
     displayNumber.CloseWrite();
@@ -163,6 +164,30 @@ bool XSession::StartServer() {
     // Programs on this session keep their settings in memory and use no desktop services.
     environment_["GSETTINGS_BACKEND"] = "memory";
     environment_["GIO_USE_VFS"] = "local";
+    return true;
+}
+
+// The monitor takes over the server's only output ("screen"), whose own monitor would
+// otherwise cover the whole screen.
+bool XSession::SetPrimaryMonitor(const Monitor& monitor) {
+    std::string xrandr = FindProgram("xrandr");
+    if (xrandr.empty()) {
+        return Fail("xrandr is missing: the real-X tests set monitors with it (Debian package "
+                    "x11-xserver-utils)");
+    }
+    // Width/millimetres x height/millimetres + x + y, at 96 dots per inch.
+    auto size = [](int pixels) {
+        return std::to_string(pixels) + "/" + std::to_string(pixels * 254 / 960);
+    };
+    const std::string geometry = size(monitor.width) + "x" + size(monitor.height) + "+" +
+                                 std::to_string(monitor.x) + "+" + std::to_string(monitor.y);
+    SpawnOptions options;
+    options.environment = environment_;
+    options.outputFile = scratch_ + "/xrandr.log";
+    if (RunToEnd({xrandr, "--setmonitor", "*primary", geometry, "screen"}, options, kStartLimit) !=
+        0) {
+        return Fail("xrandr did not set the primary monitor; see " + options.outputFile);
+    }
     return true;
 }
 

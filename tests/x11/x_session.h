@@ -2,14 +2,34 @@
 
 #include "process.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace keyweave::x11test {
 
-// A private X server (Xvfb on a free display number, -noreset -nolisten tcp, 1024 x 768) with a
-// private session bus and the accessibility bus, through which tests read what the program's
-// window shows. Every process it starts is tracked by its id and ended by it.
+inline constexpr int kDefaultScreenWidth = 1024;
+inline constexpr int kDefaultScreenHeight = 768;
+
+struct Monitor {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The server's screen: its size and, when given, the primary RandR monitor on it; without one
+// the server's own monitor covers the whole screen.
+struct ScreenLayout {
+    int width = kDefaultScreenWidth;
+    int height = kDefaultScreenHeight;
+    std::optional<Monitor> primary;
+};
+
+// A private X server (Xvfb on a free display number, -noreset -nolisten tcp, 1024 x 768 unless
+// told otherwise) with a private session bus and the accessibility bus, through which tests
+// read what the program's window shows. Every process it starts is tracked by its id and
+// ended by it.
 class XSession {
 public:
     XSession() = default;
@@ -17,9 +37,10 @@ public:
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
-    // Starts the server, and the buses unless `accessibility` is false; false with Problem()
-    // set when a tool is missing or does not start.
-    bool Start(const std::string& scratchFolder, bool accessibility = true);
+    // Starts the server with this screen, and the buses unless `accessibility` is false; false
+    // with Problem() set when a tool is missing or does not start.
+    bool Start(const std::string& scratchFolder, bool accessibility = true,
+               const ScreenLayout& screen = {});
     void Stop();
 
     const std::string& Problem() const { return problem_; }
@@ -28,11 +49,12 @@ public:
     // What a program started on this session needs in its environment.
     const Environment& ClientEnvironment() const { return environment_; }
 
-    static constexpr int kScreenWidth = 1024;
-    static constexpr int kScreenHeight = 768;
+    static constexpr int kScreenWidth = kDefaultScreenWidth;
+    static constexpr int kScreenHeight = kDefaultScreenHeight;
 
 private:
-    bool StartServer();
+    bool StartServer(const ScreenLayout& screen);
+    bool SetPrimaryMonitor(const Monitor& monitor);
     bool StartSessionBus();
     bool StartAccessibility();
     bool Fail(const std::string& problem);

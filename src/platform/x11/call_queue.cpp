@@ -1,5 +1,7 @@
 #include "platform/x11/call_queue.h"
 
+#include <utility>
+
 namespace keyweave::x11 {
 
 void CallQueue::Post(std::function<void()> call) {
@@ -27,9 +29,26 @@ void CallQueue::RunPending() {
         batch.swap(calls_);
     }
     for (auto& call : batch) {
-        call();
+        RunGuarded(call);
     }
     running_ = false;
+}
+
+// The first failure wins: later ones are usually its consequences.
+void CallQueue::RunGuarded(std::function<void()>& call) {
+    try {
+        call();
+    } catch (...) {
+        if (failure_ == nullptr) {
+            failure_ = std::current_exception();
+        }
+    }
+}
+
+void CallQueue::RaiseFailure() {
+    if (failure_ != nullptr) {
+        std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
 }
 
 bool CallQueue::NewCallPending() const {

@@ -41,8 +41,9 @@ GSourceFuncs kCallSourceFuncs = {PrepareCalls, CheckCalls, DispatchCalls,
 } // namespace
 
 GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input,
-                                   TimerThread* timers)
-    : beforeExit_(std::move(beforeExit)), input_(input), timers_(timers) {
+                                   TimerThread* timers, std::u16string startupNotice)
+    : beforeExit_(std::move(beforeExit)), input_(input), timers_(timers),
+      startupNotice_(std::move(startupNotice)) {
     KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
     reinterpret_cast<CallSource*>(source_)->queue = &calls_;
@@ -65,6 +66,7 @@ void GlibSystemDriver::Poll() {
     SendInjectedInput();
     for (int i = 0; i < kMaxIterationsPerPoll && g_main_context_iteration(nullptr, FALSE); ++i) {
     }
+    calls_.RaiseFailure();
 }
 
 void GlibSystemDriver::Wait() {
@@ -130,6 +132,7 @@ void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string&
                               bool serious) {
     SendInjectedInput();
     ShowMessageBox(ToUtf8(title), ToUtf8(text), serious);
+    calls_.RaiseFailure();
 }
 
 void GlibSystemDriver::ExitProcess(int status) {

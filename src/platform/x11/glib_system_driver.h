@@ -6,6 +6,7 @@
 #include "platform/x11/timer_thread.h"
 
 #include <functional>
+#include <string>
 
 typedef struct _GSource GSource;
 
@@ -13,14 +14,17 @@ namespace keyweave::x11 {
 
 // The system driver on GLib's default main context, which GTK and its modal dialogs run:
 // main-thread calls are a source of that context, so they also run inside a dialog's loop.
+// An exception thrown by a call is raised again by Poll, Wait or Notify once the context has
+// returned, and later calls and ticks still run.
 class GlibSystemDriver final : public SystemDriver {
 public:
     // `beforeExit` runs first when the process ends through ExitProcess. The pause until a
     // change also ends on events of `input`, whose descriptor must be a source of the default
     // main context. Input injected on `input` is sent whenever the main thread pumps, pauses
     // or shows a message box. A pause wakes at the next tick of `timers` and fires it itself.
+    // StartupNotice gives `startupNotice`.
     GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input,
-                     TimerThread* timers);
+                     TimerThread* timers, std::u16string startupNotice = u"");
     ~GlibSystemDriver() override;
     GlibSystemDriver(const GlibSystemDriver&) = delete;
     GlibSystemDriver& operator=(const GlibSystemDriver&) = delete;
@@ -36,6 +40,7 @@ public:
     // arrive as events, it pauses as Sleep does, so that a source that stays ready cannot
     // make the loop spin and a polled keyboard is still polled.
     void SleepUntilChange(int ms) override;
+    std::u16string StartupNotice() override { return startupNotice_; }
     void Notify(const std::u16string& title, const std::u16string& text, bool serious) override;
     [[noreturn]] void ExitProcess(int status) override;
 
@@ -47,6 +52,7 @@ private:
     std::function<void()> beforeExit_;
     const InputConnection* input_;
     TimerThread* timers_;
+    std::u16string startupNotice_;
 };
 
 } // namespace keyweave::x11

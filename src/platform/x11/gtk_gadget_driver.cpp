@@ -23,20 +23,6 @@ void LoadCompactControls() {
     g_object_unref(provider);
 }
 
-ScreenSize PrimaryMonitorSize() {
-    GdkDisplay* display = gdk_display_get_default();
-    GdkMonitor* monitor = gdk_display_get_primary_monitor(display);
-    if (monitor == nullptr) {
-        monitor = gdk_display_get_monitor(display, 0);
-    }
-    if (monitor == nullptr) {
-        return {};
-    }
-    GdkRectangle area{};
-    gdk_monitor_get_geometry(monitor, &area);
-    return {area.width, area.height};
-}
-
 std::shared_ptr<GtkGadget> MakeControl(int gadgetClass, const std::u16string& text, int x, int y,
                                        int width, int height, int style) {
     switch (gadgetClass) {
@@ -55,7 +41,7 @@ std::shared_ptr<GtkGadget> MakeControl(int gadgetClass, const std::u16string& te
 
 } // namespace
 
-GtkGadgetDriver::GtkGadgetDriver() : desktop_(PrimaryMonitorSize()) {
+GtkGadgetDriver::GtkGadgetDriver(const MonitorArea& primary) : primary_(primary) {
     LoadCompactControls();
 }
 
@@ -64,7 +50,8 @@ std::shared_ptr<TGadget> GtkGadgetDriver::CreateGadget(int gadgetClass, const st
                                                        const std::shared_ptr<TGadget>& group,
                                                        int style) {
     if (gadgetClass == WindowClass) {
-        auto window = std::make_shared<GtkWindowGadget>(text, x, y, width, height, style);
+        auto window =
+            std::make_shared<GtkWindowGadget>(text, x, y, width, height, style, primary_.origin);
         window->Show();
         return window;
     }

@@ -1,15 +1,16 @@
 #pragma once
 
 #include "platform/gadget_driver.h"
+#include "platform/x11/primary_monitor.h"
 
 namespace keyweave::x11 {
 
 // Realises the program's gadgets with GTK 3: windows, push buttons, labels, combo boxes and
 // text areas at their exact pixel positions and sizes. Other classes are plain gadgets whose
-// operations do nothing.
+// operations do nothing. Windows are placed counting from the primary monitor's top left corner.
 class GtkGadgetDriver final : public GadgetDriver {
 public:
-    GtkGadgetDriver();
+    explicit GtkGadgetDriver(const MonitorArea& primary);
 
     std::shared_ptr<TGadget> CreateGadget(int gadgetClass, const std::u16string& text, int x, int y,
                                           int width, int height,
@@ -17,10 +18,10 @@ public:
                                           int style) override;
 
     // The primary monitor's size (the first monitor's when none is marked primary).
-    ScreenSize DesktopSize() override { return desktop_; }
+    ScreenSize DesktopSize() override { return primary_.size; }
 
 private:
-    ScreenSize desktop_;
+    MonitorArea primary_;
 };
 
 } // namespace keyweave::x11

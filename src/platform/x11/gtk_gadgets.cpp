@@ -45,7 +45,7 @@ GtkGadget::GtkGadget(int gadgetClass, int x, int y, int width, int height, int s
     : TGadget(gadgetClass, x, y, width, height, style), widget_(widget) {}
 
 GtkWindowGadget::GtkWindowGadget(const std::u16string& title, int x, int y, int width, int height,
-                                 int style)
+                                 int style, ScreenPoint origin)
     : GtkGadget(WindowClass, x, y, width, height, style, gtk_window_new(GTK_WINDOW_TOPLEVEL)),
       client_(gtk_fixed_new()) {
     auto* window = GTK_WINDOW(widget_);
@@ -54,7 +54,7 @@ GtkWindowGadget::GtkWindowGadget(const std::u16string& title, int x, int y, int 
     gtk_window_set_decorated(window, (style & WindowTitleBar) != 0);
     // x and y place the client area; the window manager adds its frame around it.
     gtk_window_set_gravity(window, GDK_GRAVITY_STATIC);
-    gtk_window_move(window, x, y);
+    gtk_window_move(window, origin.x + x, origin.y + y);
 
     GtkWidget* column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
     gtk_widget_set_size_request(client_, width, height);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/mouse_device.h"
 #include "runtime/gui/gadget.h"
 
 #include <string>
@@ -22,10 +23,12 @@ protected:
 };
 
 // A top-level window: a fixed-layout client area of the given size, and a status bar below it
-// with style bit 8. Its close box raises WindowClose and leaves the window open.
+// with style bit 8. Its close box raises WindowClose and leaves the window open. Its position
+// counts from `origin` on the X screen.
 class GtkWindowGadget final : public GtkGadget {
 public:
-    GtkWindowGadget(const std::u16string& title, int x, int y, int width, int height, int style);
+    GtkWindowGadget(const std::u16string& title, int x, int y, int width, int height, int style,
+                    ScreenPoint origin);
 
     // Puts a control at (x, y) of the client area with exactly this size.
     void Place(GtkWidget* control, int x, int y, int width, int height);

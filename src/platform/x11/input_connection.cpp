@@ -3,6 +3,8 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 
 namespace keyweave::x11 {
@@ -70,12 +72,14 @@ void InputConnection::SelectRawKeyEvents() {
 
 void InputConnection::SelectMappingEvents() {
     int opcode = 0;
+    int eventBase = 0;
     int error = 0;
     int major = XkbMajorVersion;
     int minor = XkbMinorVersion;
-    if (!XkbQueryExtension(display_, &opcode, &xkbEventBase_, &error, &major, &minor)) {
+    if (!XkbQueryExtension(display_, &opcode, &eventBase, &error, &major, &minor)) {
         return;
     }
+    xkbEventBase_ = eventBase;
     // Under XKB the server tells only clients that ask for it that the keyboard mapping
     // changed.
     const unsigned mask = XkbMapNotifyMask | XkbNewKeyboardNotifyMask;
@@ -96,7 +100,30 @@ void InputConnection::LoadKeyboardMapping() {
         mapping.keysyms.assign(keysyms, keysyms + (maxKeycode - minKeycode + 1) * perKeycode);
         XFree(keysyms);
     }
+    mapping.keyNames = KeyNames(minKeycode, maxKeycode);
     keys_ = VirtualKeyMap(mapping);
+}
+
+std::vector<std::string> InputConnection::KeyNames(int minKeycode, int maxKeycode) const {
+    std::vector<std::string> names;
+    if (xkbEventBase_ < 0) {
+        return names;
+    }
+    XkbDescPtr xkb = XkbGetMap(display_, 0, XkbUseCoreKbd);
+    if (xkb == nullptr) {
+        return names;
+    }
+    if (XkbGetNames(display_, XkbKeyNamesMask, xkb) == Success && xkb->names != nullptr &&
+        xkb->names->keys != nullptr) {
+        names.resize(static_cast<std::size_t>(maxKeycode - minKeycode + 1));
+        for (int keycode = std::max<int>(minKeycode, xkb->min_key_code);
+             keycode <= std::min<int>(maxKeycode, xkb->max_key_code); ++keycode) {
+            const char* name = xkb->names->keys[keycode].name;
+            names[keycode - minKeycode].assign(name, strnlen(name, XkbKeyNameLength));
+        }
+    }
+    XkbFreeKeyboard(xkb, 0, True);
+    return names;
 }
 
 void InputConnection::QueryKeymap() {

@@ -4,6 +4,7 @@
 
 #include <bitset>
 #include <string>
+#include <vector>
 
 typedef struct _XDisplay Display;
 
@@ -52,6 +53,8 @@ private:
     void SelectRawKeyEvents();
     void SelectMappingEvents();
     void LoadKeyboardMapping();
+    // The XKB names of the keycodes from min to max; empty without XKB.
+    std::vector<std::string> KeyNames(int minKeycode, int maxKeycode) const;
     void QueryKeymap();
 
     Display* display_ = nullptr;

@@ -82,6 +82,26 @@ constexpr auto kKeysyms = [] {
 // Only the first group's unshifted and shifted keysyms identify a key.
 constexpr int kColumnsUsed = 2;
 
+constexpr int kRightAlt = 165;
+
+struct KeyPlace {
+    int virtualKey;
+    std::string_view keyName;
+};
+
+// The keys that carry the digits and the letters on the US layout, by their XKB names.
+constexpr KeyPlace kUsDigitPlaces[] = {
+    {'0', "AE10"}, {'1', "AE01"}, {'2', "AE02"}, {'3', "AE03"}, {'4', "AE04"},
+    {'5', "AE05"}, {'6', "AE06"}, {'7', "AE07"}, {'8', "AE08"}, {'9', "AE09"},
+};
+constexpr KeyPlace kUsLetterPlaces[] = {
+    {'A', "AC01"}, {'B', "AB05"}, {'C', "AB03"}, {'D', "AC03"}, {'E', "AD03"}, {'F', "AC04"},
+    {'G', "AC05"}, {'H', "AC06"}, {'I', "AD08"}, {'J', "AC07"}, {'K', "AC08"}, {'L', "AC09"},
+    {'M', "AB07"}, {'N', "AB06"}, {'O', "AD09"}, {'P', "AD10"}, {'Q', "AD01"}, {'R', "AD04"},
+    {'S', "AC02"}, {'T', "AD05"}, {'U', "AD07"}, {'V', "AB04"}, {'W', "AD02"}, {'X', "AB02"},
+    {'Y', "AD06"}, {'Z', "AB01"},
+};
+
 } // namespace
 
 std::span<const Keysym> KeysymsOf(int virtualKey) {
@@ -93,10 +113,15 @@ std::span<const Keysym> KeysymsOf(int virtualKey) {
 }
 
 VirtualKeyMap::VirtualKeyMap(const KeyboardMapping& mapping) {
-    const int perKeycode = mapping.keysymsPerKeycode;
-    if (perKeycode <= 0) {
+    if (mapping.keysymsPerKeycode <= 0) {
         return;
     }
+    FindByKeysyms(mapping);
+    FindByKeyNames(mapping);
+}
+
+void VirtualKeyMap::FindByKeysyms(const KeyboardMapping& mapping) {
+    const int perKeycode = mapping.keysymsPerKeycode;
     const int keycodes = static_cast<int>(mapping.keysyms.size()) / perKeycode;
     auto keysymAt = [&](int keycode, int column) {
         return mapping.keysyms[(keycode - mapping.minKeycode) * perKeycode + column];
@@ -125,6 +150,36 @@ VirtualKeyMap::VirtualKeyMap(const KeyboardMapping& mapping) {
             }
         }
     }
+}
+
+void VirtualKeyMap::FindByKeyNames(const KeyboardMapping& mapping) {
+    PlaceOnNamedKey(mapping, kRightAlt, "RALT");
+    for (auto places :
+         {std::span<const KeyPlace>(kUsDigitPlaces), std::span<const KeyPlace>(kUsLetterPlaces)}) {
+        const bool layoutHasSome = std::any_of(places.begin(), places.end(), [&](auto place) {
+            return keycodeOf_[place.virtualKey] != 0;
+        });
+        if (layoutHasSome) {
+            continue;
+        }
+        for (const KeyPlace& place : places) {
+            PlaceOnNamedKey(mapping, place.virtualKey, place.keyName);
+        }
+    }
+}
+
+void VirtualKeyMap::PlaceOnNamedKey(const KeyboardMapping& mapping, int virtualKey,
+                                    std::string_view name) {
+    const auto found = std::find(mapping.keyNames.begin(), mapping.keyNames.end(), name);
+    const int keycode = mapping.minKeycode + static_cast<int>(found - mapping.keyNames.begin());
+    if (found == mapping.keyNames.end() || keycode < 1 || keycode > 255) {
+        return;
+    }
+    for (KeySet& keys : keysOf_) {
+        keys.reset(virtualKey);
+    }
+    keycodeOf_[virtualKey] = static_cast<std::uint8_t>(keycode);
+    keysOf_[keycode].set(virtualKey);
 }
 
 int VirtualKeyMap::KeycodeOf(int virtualKey) const {

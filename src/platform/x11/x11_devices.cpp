@@ -48,12 +48,13 @@ ScreenPoint X11Mouse::CursorPos() {
                        &windowY, &mask)) {
         return {};
     }
-    return {rootX, rootY};
+    return {rootX - origin_.x, rootY - origin_.y};
 }
 
 void X11Mouse::MoveCursor(int x, int y) {
     Display* display = input_.Get();
-    XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
+    XTestFakeMotionEvent(display, DefaultScreen(display), origin_.x + x, origin_.y + y,
+                         CurrentTime);
 }
 
 void X11Mouse::SendButton(int button, bool down) {

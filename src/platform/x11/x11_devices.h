@@ -24,10 +24,11 @@ private:
 };
 
 // The pointer: its position on the root window, XTest moves to exact pixels and XTest clicks of
-// buttons 1 (left) and 3 (right).
+// buttons 1 (left) and 3 (right). Positions count from `origin`, the primary monitor's top left
+// corner on the root window.
 class X11Mouse final : public MouseDevice {
 public:
-    explicit X11Mouse(InputConnection& input) : input_(input) {}
+    X11Mouse(InputConnection& input, ScreenPoint origin) : input_(input), origin_(origin) {}
 
     ScreenPoint CursorPos() override;
     void MoveCursor(int x, int y) override;
@@ -35,6 +36,7 @@ public:
 
 private:
     InputConnection& input_;
+    ScreenPoint origin_;
 };
 
 } // namespace keyweave::x11

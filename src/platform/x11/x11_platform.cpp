@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "platform/x11/program_folder.h"
+#include "platform/x11/session_notice.h"
 
 #include <X11/Xlib.h>
 #include <csignal>
@@ -44,9 +45,11 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 
 } // namespace
 
-X11Platform::X11Platform(const std::string& displayName)
-    : input_(displayName), keyboard_(input_), mouse_(input_),
-      system_([this] { FinishBeforeExit(); }, &input_, &timers_) {
+X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice)
+    : primary_(PrimaryMonitorArea()), input_(displayName), keyboard_(input_),
+      mouse_(input_, primary_.origin),
+      system_([this] { FinishBeforeExit(); }, &input_, &timers_, startupNotice),
+      gadgets_(primary_) {
     inputWatch_ = g_unix_fd_add(input_.Fd(), G_IO_IN, OnInputReadable, &input_);
 }
 
@@ -80,10 +83,12 @@ std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
     }
     gtk_window_set_default_icon_name("keyweave");
 
+    const x11::SessionNotice notice = x11::NoticeForThisSession();
+    std::fputs(notice.standardError.c_str(), stderr);
     GdkDisplay* display = gdk_display_get_default();
     std::unique_ptr<Platform> platform;
     try {
-        platform = std::make_unique<x11::X11Platform>(gdk_display_get_name(display));
+        platform = std::make_unique<x11::X11Platform>(gdk_display_get_name(display), notice.status);
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "keyweave: %s\n", error.what());
         std::exit(1);

@@ -4,6 +4,7 @@
 #include "platform/x11/glib_system_driver.h"
 #include "platform/x11/gtk_gadget_driver.h"
 #include "platform/x11/input_connection.h"
+#include "platform/x11/primary_monitor.h"
 #include "platform/x11/timer_thread.h"
 #include "platform/x11/x11_devices.h"
 
@@ -13,10 +14,12 @@ namespace keyweave::x11 {
 
 // The Linux platform: XInput 2 and XTest on the program's own X connection, a timer thread,
 // GLib's main context for the pump and main-thread calls, and GTK 3 for the window. GTK must
-// have been initialised on the same display.
+// have been initialised on the same display. Cursor positions and the window's place count from
+// the primary monitor's top left corner.
 class X11Platform final : public Platform {
 public:
-    explicit X11Platform(const std::string& displayName);
+    // The system driver's StartupNotice gives `startupNotice`.
+    explicit X11Platform(const std::string& displayName, const std::u16string& startupNotice = u"");
     ~X11Platform() override;
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;
@@ -31,6 +34,7 @@ private:
     // Stops the timers and hands every pending request to the X server.
     void FinishBeforeExit();
 
+    MonitorArea primary_; // as it was at start, as the desktop's size on Windows
     InputConnection input_;
     X11Keyboard keyboard_;
     X11Mouse mouse_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <system_error>
 #include <type_traits>
 
@@ -174,6 +175,53 @@ StreamRef OpenForReading(const std::u16string& path) {
 
 StreamRef OpenForWriting(const std::u16string& path) {
     return Open(path, std::ios::out | std::ios::trunc, 2);
+}
+
+bool PathTaken(const std::u16string& path) {
+    std::error_code error;
+    return fs::symlink_status(NativePath(path), error).type() != fs::file_type::not_found && !error;
+}
+
+std::u16string LinkTarget(const std::u16string& path) {
+    // As many links as the system itself follows before it gives up on a loop.
+    constexpr int kMostLinks = 40;
+    fs::path current = NativePath(path);
+    for (int hop = 0; hop <= kMostLinks; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(current, error))) {
+            return TextFromNative(current.native());
+        }
+        const fs::path next = fs::read_symlink(current, error);
+        if (error) {
+            return u"";
+        }
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    return u"";
+}
+
+std::optional<std::string> ReadFileBytes(const std::u16string& path) {
+    const fs::path nativePath = NativePath(path);
+    std::error_code error;
+    if (fs::is_directory(nativePath, error)) {
+        return std::nullopt;
+    }
+    std::ifstream file(nativePath, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (file.bad()) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool WriteFileBytes(const std::u16string& path, const std::string& bytes) {
+    std::ofstream file(NativePath(path), std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
 }
 
 bool ReplaceFile(const std::u16string& from, const std::u16string& to) {

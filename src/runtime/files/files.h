@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,20 @@ using StreamRef = std::unique_ptr<TCStream>;
 
 StreamRef OpenForReading(const std::u16string& path);
 StreamRef OpenForWriting(const std::u16string& path);
+
+// Whether anything at all has this path: a file, a folder, or a link, even one that leads
+// nowhere.
+bool PathTaken(const std::u16string& path);
+
+// The path at which a chain of symbolic links starting at `path` ends, whether or not anything
+// is there; `path` itself when it is no link; "" when the chain loops or cannot be read.
+std::u16string LinkTarget(const std::u16string& path);
+
+// The bytes of a whole file; none when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::u16string& path);
+
+// Writes these bytes as the file's whole content; false when that failed.
+bool WriteFileBytes(const std::u16string& path, const std::string& bytes);
 
 // Renames a file over another, replacing it; false when that failed.
 bool ReplaceFile(const std::u16string& from, const std::u16string& to);

@@ -3,6 +3,9 @@
 #include "unit/app/program_fixture.h"
 #include "unit/app/working_folder.h"
 
+#include <algorithm>
+#include <filesystem>
+
 namespace keyweave::testing {
 namespace {
 
@@ -24,6 +27,16 @@ protected:
         return names;
     }
 
+    // The names in the folder, sorted.
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     static void Bind(std::initializer_list<int> codes) {
         for (int code : codes) {
             Program().BindList.push_back(TKeyboard::ReturnTKeyFromInt(code));
@@ -39,7 +52,7 @@ TEST_F(SettingsTest, ABindingSurvivesASaveAndLoadByteForByte) {
     folder.Write("settings.ini", "");
     TApp::SaveSettings();
     EXPECT_EQ(folder.Read("settings.ini"), "KEY_F1 KEY_LCTRL\r\n");
-    EXPECT_FALSE(folder.Exists("settings.ini.tmp"));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"settings.ini"});
 }
 
 TEST_F(SettingsTest, NamesMatchByScriptNameOrDisplayNameInAnyCase) {
@@ -88,14 +101,19 @@ TEST_F(SettingsTest, AnEmptyBindingIsSavedAsAnEmptyLine) {
     EXPECT_EQ(folder.Read("settings.ini"), "\r\n");
 }
 
-TEST_F(SettingsTest, AFileThatCannotBeCreatedKeepsTheOldFileAndTheBinding) {
+// The new file is written under a name that nothing has yet, and nothing else is touched.
+TEST_F(SettingsTest, TheUsersOwnFilesBesideTheSettingsAreLeftAlone) {
     folder.Write("settings.ini", "KEY_A\r\n");
-    std::filesystem::create_directory("settings.ini.tmp");
+    folder.Write("settings.ini.tmp", "mine\r\n");
+    folder.Write("settings.ini.saving-1", "mine too\r\n");
+    std::filesystem::create_directory("settings.ini.saving-2");
     Bind({112});
     TApp::SaveSettings();
-    EXPECT_EQ(folder.Read("settings.ini"), "KEY_A\r\n");
-    EXPECT_EQ(BoundScriptNames(), (Names16{u"KEY_F1"}));
-    EXPECT_TRUE(std::filesystem::is_directory("settings.ini.tmp"));
+    EXPECT_EQ(folder.Read("settings.ini"), "KEY_F1\r\n");
+    EXPECT_EQ(folder.Read("settings.ini.tmp"), "mine\r\n");
+    EXPECT_EQ(folder.Read("settings.ini.saving-1"), "mine too\r\n");
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"settings.ini", "settings.ini.saving-1",
+                                                   "settings.ini.saving-2", "settings.ini.tmp"}));
 }
 
 TEST_F(SettingsTest, AFileThatCannotBeReplacedStaysAndLeavesNoTemporaryFile) {
@@ -103,8 +121,21 @@ TEST_F(SettingsTest, AFileThatCannotBeReplacedStaysAndLeavesNoTemporaryFile) {
     Bind({112});
     TApp::SaveSettings();
     EXPECT_TRUE(std::filesystem::is_directory("settings.ini/inside"));
-    EXPECT_FALSE(folder.Exists("settings.ini.tmp"));
+    EXPECT_EQ(Entries(), std::vector<std::string>{"settings.ini"});
     EXPECT_EQ(BoundScriptNames(), (Names16{u"KEY_F1"}));
+}
+
+// A link that leads back to itself names no file: the link stays as it is.
+TEST_F(SettingsTest, ALoopingLinkIsLeftAlone) {
+    std::error_code error;
+    std::filesystem::create_symlink("settings.ini", "settings.ini", error);
+    if (error) {
+        GTEST_SKIP() << "this file system makes no symbolic links";
+    }
+    Bind({112});
+    TApp::SaveSettings();
+    EXPECT_EQ(std::filesystem::read_symlink("settings.ini"), "settings.ini");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"settings.ini"});
 }
 
 TEST_F(SettingsTest, AFolderThatIsMissingWritesNothing) {

@@ -189,5 +189,34 @@ TEST_F(FilesTest, RemoveFileRemovesFilesOnly) {
     EXPECT_EQ(PathKind(folder.Text(u"sub")), 2);
 }
 
+TEST_F(FilesTest, WholeFilesAreReadAndWrittenByteForByte) {
+    const std::string bytes("a\r\n\0\xFF\n", 6);
+    EXPECT_TRUE(WriteFileBytes(folder.Text(u"bytes.bin"), bytes));
+    EXPECT_EQ(ReadFileBytes(folder.Text(u"bytes.bin")), bytes);
+    EXPECT_EQ(ReadFileBytes(folder.Text(u"missing.bin")), std::nullopt);
+    EXPECT_EQ(ReadFileBytes(folder.Text()), std::nullopt);
+    EXPECT_FALSE(WriteFileBytes(folder.Text(), bytes));
+}
+
+TEST_F(FilesTest, LinksAreFollowedToWhereTheyEndAndCountAsTakenEvenDangling) {
+    folder.Write("file.ini", "");
+    std::error_code error;
+    std::filesystem::create_symlink("middle.ini", folder.path() / "first.ini", error);
+    std::filesystem::create_symlink("sub/last.ini", folder.path() / "middle.ini", error);
+    std::filesystem::create_symlink("loop.ini", folder.path() / "loop.ini", error);
+    if (error) {
+        GTEST_SKIP() << "this file system makes no symbolic links";
+    }
+    EXPECT_EQ(LinkTarget(folder.Text(u"file.ini")), folder.Text(u"file.ini"));
+    EXPECT_EQ(LinkTarget(folder.Text(u"none.ini")), folder.Text(u"none.ini"));
+    EXPECT_EQ(LinkTarget(folder.Text(u"first.ini")), folder.Text(u"sub/last.ini"));
+    EXPECT_EQ(LinkTarget(folder.Text(u"loop.ini")), u"");
+
+    EXPECT_TRUE(PathTaken(folder.Text(u"file.ini")));
+    EXPECT_TRUE(PathTaken(folder.Text(u"first.ini")));
+    EXPECT_TRUE(PathTaken(folder.Text()));
+    EXPECT_FALSE(PathTaken(folder.Text(u"none.ini")));
+}
+
 } // namespace
 } // namespace keyweave

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,6 +49,23 @@ TEST(CallQueue, CallsNeverNest) {
     queue.Post([&] { order += "next"; });
     queue.RunPending();
     EXPECT_EQ(order, "outer()next");
+}
+
+TEST(CallQueue, AThrowingCallIsKeptUntilRaisedAndLaterCallsStillRun) {
+    CallQueue queue;
+    std::string order;
+    queue.Post([&] { order += 'a'; });
+    queue.Post([] { throw std::runtime_error("first"); });
+    queue.Post([] { throw std::logic_error("second"); });
+    queue.Post([&] { order += 'b'; });
+    EXPECT_NO_THROW(queue.RunPending());
+    EXPECT_EQ(order, "ab");
+    EXPECT_THROW(queue.RaiseFailure(), std::runtime_error);
+    EXPECT_NO_THROW(queue.RaiseFailure()) << "raised once only";
+
+    queue.Post([&] { order += 'c'; });
+    queue.RunPending();
+    EXPECT_EQ(order, "abc") << "the run after a failure is not taken for a nested one";
 }
 
 using namespace std::chrono_literals;

@@ -1,0 +1,31 @@
+#include "platform/x11/session_notice.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace keyweave::x11 {
+namespace {
+
+bool Set(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+bool InWaylandSession() {
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    return (type != nullptr && std::string_view(type) == "wayland") || Set("WAYLAND_DISPLAY");
+}
+
+} // namespace
+
+SessionNotice NoticeForThisSession() {
+    if (!InWaylandSession()) {
+        return {};
+    }
+    return {u"Wayland session: only X11 windows get the keys and see Start/Stop.",
+            "keyweave: this is a Wayland session, and Keyweave runs through XWayland: only X11 "
+            "applications receive its keys, and the Start/Stop combination is seen only while "
+            "an X11 window has the focus.\n"};
+}
+
+} // namespace keyweave::x11

@@ -40,30 +40,42 @@ void InputCapture::Take(const std::vector<InputEvent>& events) {
     }
 }
 
-// A press of a key that is down already is the keyboard's auto-repeat.
+namespace {
+
+// Notes that a key or button went down or up; false when that changes nothing: a press of
+// one that is down already, as the keyboard's auto-repeat sends, or a release of one that is
+// up.
+bool Changes(std::set<int>& held, int code, bool down) {
+    return down ? held.insert(code).second : held.erase(code) > 0;
+}
+
+} // namespace
+
 void InputCapture::TakeKey(const InputEvent& event, bool down) {
-    if (down ? !keysDown_.insert(event.code).second : keysDown_.erase(event.code) == 0) {
+    if (!Changes(keysDown_, event.code, down)) {
         return;
     }
     if (phase_ == Phase::Recording) {
-        if (!TKeyboard::ReturnTKeyFromInt(event.code)) {
-            leftOut_ += down ? 1 : 0;
-        } else if (down && !(combinationHeld_ && bound_.contains(event.code))) {
-            openKeys_[event.code] = recording_.actions.size();
-            Keep(event, Operation::PressKey);
-        } else if (!down && openKeys_.erase(event.code) > 0) {
-            Keep(event, Operation::ReleaseKey);
-        }
+        KeepKey(event, down);
     }
     WatchTheCombination(event.timeMs);
 }
 
+// Once the whole combination is held, its keys' presses end the recording and are not kept.
+void InputCapture::KeepKey(const InputEvent& event, bool down) {
+    if (!TKeyboard::ReturnTKeyFromInt(event.code)) {
+        leftOut_ += down ? 1 : 0;
+    } else if (down && !(combinationHeld_ && bound_.contains(event.code))) {
+        openKeys_[event.code] = recording_.actions.size();
+        Keep(event, Operation::PressKey);
+    } else if (!down && openKeys_.erase(event.code) > 0) {
+        Keep(event, Operation::ReleaseKey);
+    }
+}
+
 void InputCapture::TakeButton(const InputEvent& event, bool down) {
     lastCursor_ = event;
-    if (down ? !buttonsDown_.insert(event.code).second : buttonsDown_.erase(event.code) == 0) {
-        return;
-    }
-    if (phase_ != Phase::Recording) {
+    if (!Changes(buttonsDown_, event.code, down) || phase_ != Phase::Recording) {
         return;
     }
     if (!TMouse::ReturnTKeyFromInt(event.code)) {
@@ -101,17 +113,14 @@ void InputCapture::WatchTheCombination(double time) {
 // Start/Stop keys' releases that follow; the task ended with the first of those presses.
 void InputCapture::DropTheCombination(double time) {
     endPress_ = time - start_;
-    bool found = false;
     for (const int code : bound_) {
         const auto open = openKeys_.find(code);
-        if (open == openKeys_.end()) {
-            continue;
+        if (open != openKeys_.end()) {
+            RecordedAction& press = recording_.actions[open->second];
+            endPress_ = std::min(endPress_, press.timeMs);
+            press.operation = Operation::None;
+            openKeys_.erase(open);
         }
-        RecordedAction& press = recording_.actions[open->second];
-        endPress_ = found ? std::min(endPress_, press.timeMs) : press.timeMs;
-        found = true;
-        press.operation = Operation::None;
-        openKeys_.erase(open);
     }
 }
 

@@ -11,7 +11,7 @@
 namespace keyweave {
 
 // What a recording keeps of the user's input, taken from the watcher's events: everything
-// between the release of the Start/Stop keys that starts it and their press that ends it,
+// from the release of the Start/Stop keys that starts it to their release that ends it,
 // except
 // - the Start/Stop keys' own presses and releases that start and end it,
 // - auto-repeated presses, and releases of what was held before it began,
@@ -37,6 +37,7 @@ private:
     enum class Phase { Armed, Recording, Ended };
 
     void TakeKey(const InputEvent& event, bool down);
+    void KeepKey(const InputEvent& event, bool down);
     void TakeButton(const InputEvent& event, bool down);
     void WatchTheCombination(double time);
     void DropTheCombination(double time);
@@ -50,8 +51,8 @@ private:
     std::set<int> buttonsDown_; // every button held
     bool combinationHeld_ = false;
     Phase phase_ = Phase::Armed;
-    double start_ = 0;
-    double endPress_ = 0;
+    double start_ = 0;    // the watcher's time of the release that started it
+    double endPress_ = 0; // since the start: the first press of the hold that ended it
     // Presses kept and not yet released: code to the index of the press in the recording.
     std::map<int, std::size_t> openKeys_;
     std::map<int, std::size_t> openButtons_;

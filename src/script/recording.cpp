@@ -135,10 +135,10 @@ private:
         Append(event.operation, event.code, -1);
     }
 
-    // The positions of the path since the last event, each at its time as far as it fits
-    // before `limit`: with the drift of that event, after no wait at all where the gap to the
-    // command before would be too short for one, and after one SLEEP, a millisecond early
-    // where no single value waits as long.
+    // Lays out the path's positions since the last event, each at its recorded time moved by
+    // that event's drift, as far as they fit before `limit`. A position follows the command
+    // before it at once where the gap between them would be under 5 ms, and otherwise after a
+    // single SLEEP, a millisecond early where no single value waits as long.
     void PlacePath(std::optional<std::int64_t> limit) {
         const double drift = static_cast<double>(lastAt_) - lastTime_;
         for (const RecordedAction& move : path_) {

@@ -391,10 +391,10 @@ int RunBenchmark(const std::string& self, const std::string& program) {
                             lateness, "filled, coloured, one pump"});
             const std::string commands =
                 std::to_string(static_cast<long>(core.recordingCommands)) + " commands";
-            rows.push_back({"10-minute recording to its file, ms", "keyweave",
+            rows.push_back({"10-min recording to its file, ms", "keyweave",
                             Once(core.saveRecordingMs), lateness,
                             "cursor moving all the time: " + commands + " made and written"});
-            rows.push_back({"10-minute recording shown, ms", "keyweave", Once(core.showRecordingMs),
+            rows.push_back({"10-min recording shown, ms", "keyweave", Once(core.showRecordingMs),
                             lateness, "library reloaded, recording chosen, its view built"});
         } else if (done) {
             problem = "the load and view timings failed";

@@ -2,6 +2,7 @@
 #include "checker.h"
 #include "runtime/strings.h"
 #include "scenario.h"
+#include "simulation.h"
 
 #include <cmath>
 #include <filesystem>
@@ -73,39 +74,20 @@ TEST(Recording, TypingClickingAndDraggingBecomeTheSelectedScript) {
     EXPECT_EQ(Program().Running, 0);
     r.End(2000);
 
-    EXPECT_EQ(r.File(1), Bytes({"?kweaver",
-                                "{Recording 1",
-                                "Sleep(100)",
-                                "KeyDown(KEY_A)",
-                                "Sleep(78)",
-                                "KeyUp(KEY_A)",
-                                "Sleep(58)",
-                                "MouseLoc(400, 300)",
-                                "Sleep(8)",
-                                "MouseLoc(410, 305)",
-                                "Sleep(8)",
-                                "MouseLoc(420, 310)",
-                                "Sleep(78)",
-                                "MouseDown(MOUSE_LEFT)",
-                                "MouseLoc(425, 315)",
-                                "Sleep(7)",
-                                "MouseLoc(430, 320)",
-                                "Sleep(8)",
-                                "MouseLoc(440, 330)",
-                                "Sleep(78)",
-                                "MouseUp(MOUSE_LEFT)",
-                                "Sleep(98)",
-                                "KeyDown(KEY_LSHIFT)",
-                                "Sleep(48)",
-                                "Sleep(1)",
-                                "KeyDown(KEY_B)",
-                                "Sleep(48)",
-                                "Sleep(1)",
-                                "KeyUp(KEY_B)",
-                                "Sleep(48)",
-                                "Sleep(1)",
-                                "KeyUp(KEY_LSHIFT)",
-                                "Sleep(246)"}));
+    // clang-format off
+    EXPECT_EQ(r.File(1), Bytes({
+        "?kweaver", "{Recording 1",
+        "Sleep(100)", "KeyDown(KEY_A)", "Sleep(78)", "KeyUp(KEY_A)",
+        "Sleep(58)", "MouseLoc(400, 300)", "Sleep(8)", "MouseLoc(410, 305)",
+        "Sleep(8)", "MouseLoc(420, 310)",
+        "Sleep(78)", "MouseDown(MOUSE_LEFT)", "MouseLoc(425, 315)",
+        "Sleep(7)", "MouseLoc(430, 320)",
+        "Sleep(8)", "MouseLoc(440, 330)", "Sleep(78)", "MouseUp(MOUSE_LEFT)",
+        "Sleep(98)", "KeyDown(KEY_LSHIFT)", "Sleep(48)", "Sleep(1)", "KeyDown(KEY_B)",
+        "Sleep(48)", "Sleep(1)", "KeyUp(KEY_B)", "Sleep(48)", "Sleep(1)", "KeyUp(KEY_LSHIFT)",
+        "Sleep(246)",
+    }));
+    // clang-format on
     EXPECT_EQ(r.s.Status(),
               u"Recording 1 ready. 1 press of a key outside the key table was left out.");
     EXPECT_EQ(r.s.ComboItems().size(), 2u);
@@ -121,90 +103,37 @@ TEST(Recording, TypingClickingAndDraggingBecomeTheSelectedScript) {
     EXPECT_EQ(Program().Running, 0);
 }
 
-// Times as the replay and the dry run see them: each key and button event with its time since
-// the start, and the cursor's place at each button event.
-struct Replayed {
+// The key and button events of a timeline or of Injected(), "KeyDown 65" and "MouseDown 1 at
+// X Y" with the pixel of the last move before it, and their times since `start`.
+struct Events {
     std::vector<std::int64_t> times;
     Lines events;
 };
 
-Replayed Recorded(const Lines& timeline, std::int64_t start) {
-    Replayed recorded;
-    int x = 0;
-    int y = 0;
-    for (const std::string& line : timeline) {
+Events EventsOf(const Lines& lines, std::int64_t start) {
+    Events found;
+    std::string pixel;
+    for (const std::string& line : lines) {
         std::istringstream words(line);
         std::int64_t at = 0;
         std::string action;
-        int code = 0;
+        std::string code;
         words >> at >> action >> code;
         if (action == "Move") {
-            x = code;
+            std::string y;
             words >> y;
+            pixel = " at " + code + " " + y;
             continue;
         }
-        recorded.times.push_back(at - start);
-        const bool button = action.starts_with("Mouse");
-        recorded.events.push_back(
-            action + " " + std::to_string(code) +
-            (button ? " at " + std::to_string(x) + " " + std::to_string(y) : ""));
+        found.times.push_back(at - start);
+        found.events.push_back(action + " " + code + (action.starts_with("Mouse") ? pixel : ""));
     }
-    return recorded;
+    return found;
 }
 
-// The actions of the log from `start` to before `end`.
-Replayed Replay(const std::vector<sim::InjectedAction>& log, std::int64_t start, std::int64_t end) {
-    Replayed replayed;
-    std::string where;
-    for (const auto& action : log) {
-        if (action.timeMs < start || action.timeMs >= end) {
-            continue;
-        }
-        if (action.kind == sim::InjectedAction::Move) {
-            where = " at " + std::to_string(action.x) + " " + std::to_string(action.y);
-            continue;
-        }
-        const bool button = action.kind == sim::InjectedAction::MouseDown ||
-                            action.kind == sim::InjectedAction::MouseUp;
-        const char* names[] = {"KeyDown", "KeyUp", "MouseDown", "MouseUp"};
-        replayed.times.push_back(action.timeMs - start);
-        replayed.events.push_back(std::string(names[action.kind]) + " " +
-                                  std::to_string(action.code) + (button ? where : ""));
-    }
-    return replayed;
-}
-
-// The dry run's lines, "T keydown CODE NAME" ..., as a replay.
-Replayed DryRun(const std::string& out) {
-    std::vector<sim::InjectedAction> log;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream words(line);
-        sim::InjectedAction action;
-        std::string kind;
-        words >> action.timeMs >> kind;
-        if (kind == "move") {
-            action.kind = sim::InjectedAction::Move;
-            words >> action.x >> action.y;
-        } else if (kind == "keydown" || kind == "keyup") {
-            action.kind =
-                kind == "keydown" ? sim::InjectedAction::KeyDown : sim::InjectedAction::KeyUp;
-            words >> action.code;
-        } else if (kind == "mousedown" || kind == "mouseup") {
-            action.kind =
-                kind == "mousedown" ? sim::InjectedAction::MouseDown : sim::InjectedAction::MouseUp;
-            words >> action.code;
-        } else {
-            continue;
-        }
-        log.push_back(action);
-    }
-    return Replay(log, 0, std::numeric_limits<std::int64_t>::max());
-}
-
-// Every gap of 5 ms or more between two recorded events, replayed within 1 ms; shorter ones
+// Every gap of 5 ms or more between two recorded events replayed within 1 ms; shorter ones
 // one turn apart, or two where the cursor goes to a button's pixel first.
-void ExpectTheGapsOf(const Replayed& recorded, const Replayed& replayed) {
+void ExpectTheGapsOf(const Events& recorded, const Events& replayed) {
     ASSERT_EQ(replayed.events, recorded.events);
     for (std::size_t i = 1; i < recorded.times.size(); ++i) {
         const std::int64_t gap = recorded.times[i] - recorded.times[i - 1];
@@ -221,8 +150,7 @@ TEST(Recording, TheReplayAndTheDryRunKeepEveryGapAndPixelAndTheRhythm) {
     Recorder r;
     r.Begin();
     const Lines timeline = {
-        "1163 KeyDown 65",   "1166 KeyDown 66",   "1171 KeyUp 65",
-        "1250 KeyUp 66", // 3 ms apart
+        "1163 KeyDown 65",   "1166 KeyDown 66",   "1171 KeyUp 65",     "1250 KeyUp 66",
         "1300 Move 100 100", "1303 Move 110 100", "1306 Move 120 100", "1309 Move 130 100",
         "1312 Move 140 100", "1315 Move 150 100", "1318 Move 160 100", "1321 Move 170 100",
         "1361 MouseDown 1",  "1380 Move 180 120", "1401 Move 200 200", "1451 MouseUp 1",
@@ -231,18 +159,23 @@ TEST(Recording, TheReplayAndTheDryRunKeepEveryGapAndPixelAndTheRhythm) {
     };
     r.s.Perform(timeline);
     r.End(1700);
-    const auto file = r.File(1);
-    ASSERT_TRUE(file);
 
-    // Played from 2060 on with the chosen recording: its second pass begins 640 ms later, when
-    // F1 went down to end the recording.
+    // Played from 2060 on: the second pass begins 640 ms later, as F1 went down at 1700 to end
+    // the recording that began at 1060.
     r.s.Perform({"2000 KeyDown 112", "2060 KeyUp 112"});
     r.s.RunUntil(2060 + 640 + 200);
-    const Replayed recorded = Recorded(timeline, 1060);
-    ExpectTheGapsOf(recorded, Replay(r.s.sim.Log(), 2060, 2060 + 640));
-    EXPECT_EQ(r.s.Times(sim::InjectedAction::KeyDown, kA).at(1),
-              r.s.Times(sim::InjectedAction::KeyDown, kA).at(0) + 640);
+    const Events recorded = EventsOf(timeline, 1060);
+    ExpectTheGapsOf(recorded, EventsOf(r.s.Injected(2060, 2060 + 640), 2060));
+    const auto presses = r.s.Times(sim::InjectedAction::KeyDown, kA);
+    EXPECT_EQ(presses.at(1), presses.at(0) + 640);
 
+    // The dry run shows what the program played.
+    std::string played;
+    for (const auto& action : r.s.sim.Log()) {
+        const std::string line =
+            action.timeMs < 2060 + 640 ? check::DescribeAction(action, 2060) : "";
+        played += line.empty() ? "" : line + "\n";
+    }
     const std::string path = (r.s.folder.Path() / "Scripts" / "Recording 1.ini").string();
     std::ostringstream out;
     std::ostringstream err;
@@ -250,7 +183,7 @@ TEST(Recording, TheReplayAndTheDryRunKeepEveryGapAndPixelAndTheRhythm) {
     EXPECT_EQ(err.str(), "");
     std::ostringstream dryRun;
     EXPECT_EQ(check::RunCheck({"--simulate", "639", path}, dryRun, err), check::kAllScripts);
-    ExpectTheGapsOf(recorded, DryRun(dryRun.str()));
+    EXPECT_EQ(dryRun.str(), played);
 }
 
 // Nothing is released that the recording did not see pressed; whatever it saw pressed is
@@ -279,28 +212,16 @@ TEST(Recording, OnlyTheStartStopKeysOwnPressesThatEndItAreLeftOut) {
                  "1400 KeyDown 162", "1450 KeyDown 112", "1460 KeyDown 65", "1470 KeyUp 65",
                  "1500 KeyUp 112", "1510 KeyUp 162"});
     r.s.RunUntil(1600);
-    EXPECT_EQ(r.File(1), Bytes({"?kweaver",
-                                "{Recording 1",
-                                "Sleep(40)",
-                                "KeyDown(KEY_LCTRL)",
-                                "Sleep(46)",
-                                "MouseLoc(512, 384)",
-                                "MouseDown(MOUSE_LEFT)",
-                                "Sleep(48)",
-                                "Sleep(1)",
-                                "MouseUp(MOUSE_LEFT)",
-                                "Sleep(48)",
-                                "Sleep(1)",
-                                "KeyUp(KEY_LCTRL)",
-                                "Sleep(48)",
-                                "Sleep(1)",
-                                "KeyDown(KEY_F1)",
-                                "Sleep(8)",
-                                "KeyUp(KEY_F1)",
-                                "Sleep(149)",
-                                "KeyDown(KEY_A)",
-                                "Sleep(8)",
-                                "KeyUp(KEY_A)"}));
+    // clang-format off
+    EXPECT_EQ(r.File(1), Bytes({
+        "?kweaver", "{Recording 1",
+        "Sleep(40)", "KeyDown(KEY_LCTRL)",
+        "Sleep(46)", "MouseLoc(512, 384)", "MouseDown(MOUSE_LEFT)",
+        "Sleep(48)", "Sleep(1)", "MouseUp(MOUSE_LEFT)", "Sleep(48)", "Sleep(1)", "KeyUp(KEY_LCTRL)",
+        "Sleep(48)", "Sleep(1)", "KeyDown(KEY_F1)", "Sleep(8)", "KeyUp(KEY_F1)",
+        "Sleep(149)", "KeyDown(KEY_A)", "Sleep(8)", "KeyUp(KEY_A)",
+    }));
+    // clang-format on
 }
 
 TEST(Recording, WithoutABindingTheButtonWarnsAsAtStartUp) {

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/program_state.h"
+#include "app/recorder.h"
 #include "input/key_table.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
@@ -9,6 +10,7 @@
 #include "runtime/events/event_queue.h"
 #include "runtime/runtime.h"
 #include "runtime/system/system.h"
+#include "script/timing.h"
 
 namespace keyweave {
 
@@ -64,9 +66,9 @@ namespace {
 // script keeps its 2 ms turns.
 void PauseTurn() {
     if (Program().Running == 0 && EventQueueCount() == 0) {
-        SleepUntilChange(2);
+        SleepUntilChange(kTurnMs);
     } else {
-        SleepMs(2);
+        SleepMs(kTurnMs);
     }
 }
 
@@ -76,7 +78,11 @@ void TApp::Turn() {
     auto& program = Program();
     TKeyboard::Update();
     if (!program.BindList.empty()) {
-        TKey::Update();
+        if (TRecorder::HasTheStartStopKeys()) {
+            TRecorder::Update();
+        } else {
+            TKey::Update();
+        }
         if (program.Running == 1) {
             TMouse::Update();
             if (const ScriptRef script = program.CurrentScript) {

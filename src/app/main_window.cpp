@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/program_state.h"
+#include "app/recorder.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "runtime/events/event_queue.h"
@@ -21,6 +22,7 @@ const std::u16string kAboutText =
     u"Keyweave 1.0 - keyboard and mouse macro player, by the Keyweave authors.";
 const std::u16string kBindButtonText = u"Bind Start/Stop key.";
 const std::u16string kBindPrompt = u"Hold key(s) down for 3 seconds.";
+const std::u16string kRecordButtonText = u"Record Script";
 
 constexpr int kWindowStyle = WindowTitleBar | WindowStatusBar | WindowClientShape | WindowCentred;
 constexpr int kPushButton = 8;
@@ -112,38 +114,31 @@ void StartBinding() {
     program.BindList.clear();
 }
 
-void ReloadScripts() {
-    auto& program = Program();
-    program.Running = 0;
-    for (const auto& script : program.ScriptList) {
-        EndPendingWait(*script);
-    }
-    TScript::LoadScripts();
-    TMainWindow::UpdateScriptList();
-    TMainWindow::UpdateBindLabels();
-    program.ScriptView->ReplaceText(0, -1, u"", UnitCharacters);
-    program.ScriptCombo->SetText(u"");
-    ShowStatus(u"Choose a script.");
-}
-
 void FinishBinding() {
     TMainWindow::UpdateBindLabels();
     TApp::SaveSettings();
     Program().BindButton->SetText(kBindButtonText);
 }
 
+// Choosing a script, binding new Start/Stop keys and reloading each end a recording under way
+// first.
 void HandleGadgetAction(const ObjectRef& source) {
     auto& program = Program();
     if (source == program.ScriptCombo) {
+        TRecorder::Cancel();
         ChooseScript(CurrentEventExtra());
     } else if (source == program.ExitButton) {
         TApp::Close();
     } else if (source == program.BindButton) {
+        TRecorder::Cancel();
         StartBinding();
     } else if (source == program.AboutButton) {
         Notify(kAboutText, false);
     } else if (source == program.ReloadButton) {
-        ReloadScripts();
+        TRecorder::Cancel();
+        ReloadScripts(u"");
+    } else if (source == program.RecordButton) {
+        TRecorder::Toggle();
     }
 }
 
@@ -152,6 +147,30 @@ void HandleGadgetAction(const ObjectRef& source) {
 void ShowStatus(const std::u16string& text) {
     if (const GadgetRef window = Program().Window) {
         window->SetStatus(text);
+    }
+}
+
+ScriptRef ReloadScripts(const std::u16string& fileName) {
+    auto& program = Program();
+    program.Running = 0;
+    for (const auto& script : program.ScriptList) {
+        EndPendingWait(*script);
+    }
+    ScriptRef found = TScript::LoadScriptsFinding(fileName);
+    TMainWindow::UpdateScriptList();
+    TMainWindow::UpdateBindLabels();
+    program.ScriptView->ReplaceText(0, -1, u"", UnitCharacters);
+    program.ScriptCombo->SetText(u"");
+    ShowStatus(u"Choose a script.");
+    return found;
+}
+
+void PickScript(const ScriptRef& script) {
+    auto& program = Program();
+    const auto item = std::find(program.ScriptList.begin(), program.ScriptList.end(), script);
+    if (item != program.ScriptList.end()) {
+        program.ScriptCombo->SelectItem(static_cast<int>(item - program.ScriptList.begin()), 1);
+        ChooseScript(script);
     }
 }
 
@@ -171,6 +190,8 @@ int TMainWindow::Create() {
     program.AboutButton = CreateButtonGadget(u"About", 5, 340, 190, 25, window, kPushButton);
     program.ReloadButton =
         CreateButtonGadget(u"Reload Scripts", 5, 310, 190, 25, window, kPushButton);
+    program.RecordButton =
+        CreateButtonGadget(kRecordButtonText, 5, 115, 190, 25, window, kPushButton);
     ShowStatus(u"Select a script.");
     return 0;
 }

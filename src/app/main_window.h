@@ -1,5 +1,7 @@
 #pragma once
 
+#include "script/script.h"
+
 #include <string>
 
 namespace keyweave {
@@ -21,6 +23,14 @@ public:
 
 // Sets the status bar text of the main window.
 void ShowStatus(const std::u16string& text);
+
+// What "Reload Scripts" does; returns the script read from the file `fileName` of the Scripts
+// folder, or null.
+ScriptRef ReloadScripts(const std::u16string& fileName);
+
+// Shows a script of ScriptList as the chosen item of the script combo box and makes it the
+// current script, as the user's pick of it does.
+void PickScript(const ScriptRef& script);
 
 // Id of the event that announces a captured Start/Stop binding.
 inline constexpr int BindCapturedEvent = 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/recorder.h"
 #include "input/key.h"
 #include "input/mouse.h"
 #include "runtime/gui/gadget.h"
@@ -28,6 +29,7 @@ struct ProgramState {
     GadgetRef BindLabel;
     GadgetRef AboutButton;
     GadgetRef ReloadButton;
+    GadgetRef RecordButton;
 
     // The Start/Stop binding.
     KeyList BindList;
@@ -38,6 +40,7 @@ struct ProgramState {
     int Running = 0;
     ScriptRef CurrentScript;
     std::vector<ScriptRef> ScriptList;
+    RecorderState Recorder;
 
     // The keyboard.
     KeyList KeyboardKeyList;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/gadget_driver.h"
+#include "platform/input_watcher.h"
 #include "platform/keyboard_device.h"
 #include "platform/mouse_device.h"
 #include "platform/system_driver.h"
@@ -20,6 +21,12 @@ public:
     virtual TimerSource& Timers() = 0;
     virtual SystemDriver& System() = 0;
     virtual GadgetDriver& Gadgets() = 0;
+    // The user's input as it happens, for recording scripts. This default cannot watch: the
+    // recorder then tells the user that recording is not possible.
+    virtual InputWatcher& Watcher() {
+        static NoInputWatcher none;
+        return none;
+    }
 };
 
 // Defined once by the platform library that is linked into the program.

@@ -30,9 +30,9 @@ public:
     virtual void Sleep(int ms) = 0;
 
     // The main loop's pause while nothing plays: it ends as soon as something that a turn
-    // reacts to is waiting (a key pressed or released, a main-thread call, a platform message),
-    // however long that takes. This default pauses as Sleep(ms) does, for a platform that
-    // cannot tell.
+    // reacts to is waiting (a key pressed or released, a main-thread call, a platform message,
+    // and while the input watcher watches, any event it has to report), however long that
+    // takes. This default pauses as Sleep(ms) does, for a platform that cannot tell.
     virtual void SleepUntilChange(int ms) { Sleep(ms); }
 
     // What the user needs to know about how the program works in this session, told once at

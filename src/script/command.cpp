@@ -26,6 +26,24 @@ const Statement* ShownStatement(const TCommand& command) {
     return statement && command.Command == statement->command ? statement : nullptr;
 }
 
+// The statement's display name and the command's operands in parentheses, each parenthesis
+// padded with `pad` on its inner side.
+std::u16string CallText(const Statement& statement, const TCommand& command,
+                        std::u16string_view pad) {
+    std::u16string text(statement.displayName);
+    if (statement.arguments.empty()) {
+        return text + u"()";
+    }
+    const std::int32_t operands[] = {command.Value, command.Value2};
+    text += u"(";
+    text += pad;
+    for (std::size_t i = 0; i < statement.arguments.size(); ++i) {
+        text += (i > 0 ? u", " : u"") + OperandText(statement.arguments[i].kind, operands[i]);
+    }
+    text += pad;
+    return text + u")";
+}
+
 } // namespace
 
 std::shared_ptr<TCommand> TCommand::Create(const std::u16string& command, std::int32_t value,
@@ -40,19 +58,12 @@ std::shared_ptr<TCommand> TCommand::Create(const std::u16string& command, std::i
 
 std::u16string TCommand::DisplayForm() const {
     const Statement* statement = ShownStatement(*this);
-    if (!statement) {
-        return u"";
-    }
-    std::u16string form(statement->displayName);
-    if (statement->arguments.empty()) {
-        return form + u"()";
-    }
-    const std::int32_t operands[] = {Value, Value2};
-    form += u"( ";
-    for (std::size_t i = 0; i < statement->arguments.size(); ++i) {
-        form += (i > 0 ? u", " : u"") + OperandText(statement->arguments[i].kind, operands[i]);
-    }
-    return form + u" )";
+    return statement ? CallText(*statement, *this, u" ") : u"";
+}
+
+std::u16string TCommand::StatementLine() const {
+    const Statement* statement = StatementOf(Performs);
+    return statement ? CallText(*statement, *this, u"") : u"";
 }
 
 std::vector<std::u16string> DisplayLines(const CommandList& commands) {

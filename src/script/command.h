@@ -50,6 +50,10 @@ public:
     // name that is none of the eleven commands written in upper case. The text is also a
     // statement line, which compiles back to this command when its key or button has a name.
     std::u16string DisplayForm() const;
+
+    // The statement line that compiles to this command, as scripts spell it: "KeyDown(KEY_A)",
+    // "Sleep(8)", "MouseLoc(400, 300)"; "" for the operation None.
+    std::u16string StatementLine() const;
 };
 
 using CommandRef = std::shared_ptr<TCommand>;

@@ -33,18 +33,27 @@ std::shared_ptr<TScript> TScript::Load(const std::u16string& path) {
     return script;
 }
 
+int TScript::LoadScripts() {
+    LoadScriptsFinding(u"");
+    return 0;
+}
+
 // Only files ending in ".ini" (any case) are candidates; whether one is a script is decided
 // by its header when it is read.
-int TScript::LoadScripts() {
+ScriptRef TScript::LoadScriptsFinding(const std::u16string& fileName) {
     Program().CurrentScript = nullptr;
     Program().ScriptList.clear();
+    ScriptRef found;
     for (const std::u16string& name : ListFolder(kScriptsFolder, true)) {
         std::u16string path = kScriptsFolder + name;
         if (Lower(PathExtension(name)) == u"ini" && PathKind(path) == 1) {
-            Load(path);
+            ScriptRef script = Load(path);
+            if (name == fileName) {
+                found = std::move(script);
+            }
         }
     }
-    return 0;
+    return found;
 }
 
 } // namespace keyweave

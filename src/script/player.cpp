@@ -3,6 +3,7 @@
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "script/script.h"
+#include "script/timing.h"
 
 namespace keyweave {
 
@@ -84,7 +85,7 @@ int TScript::Update() {
         break;
     case Operation::Wait:
         // A refused timer (no positive period, or no free slot) leaves Timer empty: no wait.
-        Timer = TTimer::Create(1000.0f / static_cast<float>(command->Value), nullptr);
+        Timer = TTimer::Create(WaitHertz(command->Value), nullptr);
         break;
     case Operation::Stop:
         Reset();

@@ -34,6 +34,8 @@ public:
     static std::shared_ptr<TScript> Load(const std::u16string& path);
     // Loads every script of the Scripts folder into ScriptList; CurrentScript becomes none.
     static int LoadScripts();
+    // The same, and the script read from the file `fileName` of the folder, or null.
+    static std::shared_ptr<TScript> LoadScriptsFinding(const std::u16string& fileName);
 
     // The parser (script/library.cpp): 1 when the file is a script.
     int Read(const std::u16string& path);

@@ -5,6 +5,7 @@
 #include "runtime/strings.h"
 
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 
 namespace keyweave::scenario {
@@ -39,6 +40,20 @@ std::string Describe(const sim::InjectedAction& action) {
     return text + std::to_string(action.code);
 }
 
+// The simulated platform but for its input watcher: Platform's own, which cannot watch.
+class WithoutWatcher final : public Platform {
+public:
+    explicit WithoutWatcher(sim::SimPlatform& sim) : sim_(sim) {}
+    KeyboardDevice& Keyboard() override { return sim_.Keyboard(); }
+    MouseDevice& Mouse() override { return sim_.Mouse(); }
+    TimerSource& Timers() override { return sim_.Timers(); }
+    SystemDriver& System() override { return sim_.System(); }
+    GadgetDriver& Gadgets() override { return sim_.Gadgets(); }
+
+private:
+    sim::SimPlatform& sim_;
+};
+
 } // namespace
 
 Scenario::Scenario(ScreenSize desktop) : sim(desktop) {
@@ -66,6 +81,11 @@ void Scenario::Start() {
     TApp::StartUp(sim);
 }
 
+void Scenario::StartWithoutWatcher() {
+    withoutWatcher_ = std::make_unique<WithoutWatcher>(sim);
+    TApp::StartUp(*withoutWatcher_);
+}
+
 void Scenario::RunUntil(std::int64_t ms) {
     while (!exitStatus && sim.Now() < ms) {
         try {
@@ -86,6 +106,14 @@ void Scenario::Release(int code) {
 
 void Scenario::MoveMouse(int x, int y) {
     sim.MoveCursorByUser(x, y);
+}
+
+void Scenario::PressMouse(int button) {
+    sim.PressButtonByUser(button);
+}
+
+void Scenario::ReleaseMouse(int button) {
+    sim.ReleaseButtonByUser(button);
 }
 
 void Scenario::Click(const GadgetRef& button) {
@@ -118,6 +146,37 @@ void Scenario::Tap(std::initializer_list<int> codes, int holdMs) {
     RunUntil(Now() + holdMs);
     for (int code : codes) {
         Release(code);
+    }
+}
+
+void Scenario::Perform(const Lines& timeline) {
+    for (const std::string& line : timeline) {
+        std::istringstream words(line);
+        std::int64_t at = 0;
+        std::string action;
+        int first = 0;
+        int second = 0;
+        words >> at >> action >> first;
+        const bool move = action == "Move";
+        if (move) {
+            words >> second;
+        }
+        if (!words || !(words >> std::ws).eof() || at < Now()) {
+            throw std::invalid_argument("not a timeline line: " + line);
+        }
+        while (!exitStatus && Now() + 2 <= at) {
+            RunUntil(Now() + 1);
+        }
+        sim.Advance(at - Now());
+        if (move) {
+            MoveMouse(first, second);
+        } else if (action == "KeyDown" || action == "KeyUp") {
+            action == "KeyDown" ? Hold(first) : Release(first);
+        } else if (action == "MouseDown" || action == "MouseUp") {
+            action == "MouseDown" ? PressMouse(first) : ReleaseMouse(first);
+        } else {
+            throw std::invalid_argument("not a timeline action: " + line);
+        }
     }
 }
 
@@ -155,6 +214,14 @@ int Scenario::ComboCurrent() const {
 
 std::u16string Scenario::ComboText() const {
     return Sim(Program().ScriptCombo).text;
+}
+
+std::optional<std::string> Scenario::ScriptFile(const std::string& file) const {
+    const std::filesystem::path path = std::filesystem::path("Scripts") / file;
+    if (!folder.Exists(path)) {
+        return std::nullopt;
+    }
+    return folder.Read(path);
 }
 
 std::optional<std::string> Scenario::Settings() const {

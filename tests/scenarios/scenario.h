@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,8 @@ public:
 
     // The start-up. Message boxes are dismissed at once.
     void Start();
+    // The same on a platform that cannot watch the user's input, as Platform is by default.
+    void StartWithoutWatcher();
 
     // Turns of the main loop until the virtual time is at least `ms`, or the program ended.
     void RunUntil(std::int64_t ms);
@@ -46,12 +49,20 @@ public:
     void Hold(int code);
     void Release(int code);
     void MoveMouse(int x, int y);
+    // Button 1 (left) or 2 (right), pressed or released where the cursor is.
+    void PressMouse(int button);
+    void ReleaseMouse(int button);
     void Click(const GadgetRef& button);
     void PickScript(const std::u16string& name);
     void PickItem(int index);
     void UseCloseBox();
     // Holds the keys from now, releases them `holdMs` later, and runs until then.
     void Tap(std::initializer_list<int> codes, int holdMs = 60);
+    // The user's actions at their virtual times, in the words of Injected(): "1163 KeyDown 65",
+    // "1165 KeyUp 65", "1200 Move 10 20", "1203 MouseDown 1" and "MouseUp" (where the cursor
+    // is), with turns of the main loop in between; the turn before an action is cut short
+    // where it would pass the action's time. A line that says anything else throws.
+    void Perform(const Lines& timeline);
 
     // What the user sees.
     std::u16string Status() const;
@@ -62,6 +73,9 @@ public:
     std::vector<std::u16string> ComboItems() const;
     int ComboCurrent() const;
     std::u16string ComboText() const;
+
+    // The bytes of a file of Scripts, or nothing when there is none.
+    std::optional<std::string> ScriptFile(const std::string& file) const;
 
     // The settings file's bytes, or nothing when there is no file.
     std::optional<std::string> Settings() const;
@@ -79,6 +93,9 @@ public:
 
     testing::WorkingFolder folder;
     sim::SimPlatform sim;
+
+private:
+    std::unique_ptr<Platform> withoutWatcher_;
 };
 
 } // namespace keyweave::scenario

@@ -1,14 +1,18 @@
 #include "core_timings.h"
 
+#include "app/input_capture.h"
 #include "app/main_window.h"
 #include "app/program_state.h"
 #include "input/key_table.h"
+#include "input/keyboard.h"
 #include "long_listing.h"
 #include "platform/platform.h"
 #include "runtime/runtime.h"
+#include "script/recording_file.h"
 #include "script/script.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +37,43 @@ void WriteScripts(const std::filesystem::path& folder) {
                  << "Sleep(" << 10 * (line + 1) << ")\r\nMouseStroke(MOUSE_LEFT, 20)\r\n";
         }
     }
+}
+
+constexpr int kStartStopKey = 123; // F12
+
+// Ten minutes of a cursor that never rests, reported every millisecond as a fast mouse does,
+// with a key typed twice a second, between the release and the press of the Start/Stop key.
+std::vector<InputEvent> BusyMinutes() {
+    const int lastMs = kRecordingMinutes * 60 * 1000;
+    std::vector<InputEvent> events = {{InputEvent::KeyDown, kStartStopKey, 0, 0, 0},
+                                      {InputEvent::KeyUp, kStartStopKey, 0, 0, 1}};
+    for (int ms = 2; ms < lastMs; ++ms) {
+        const double angle = ms / 1000.0;
+        events.push_back({InputEvent::CursorMove, 0, 960 + static_cast<int>(400 * std::cos(angle)),
+                          540 + static_cast<int>(400 * std::sin(angle)), double(ms)});
+        if (ms % 500 == 0) {
+            events.push_back(
+                {ms % 1000 ? InputEvent::KeyUp : InputEvent::KeyDown, 65, 0, 0, ms + 0.5});
+        }
+    }
+    events.push_back({InputEvent::KeyDown, kStartStopKey, 0, 0, double(lastMs)});
+    events.push_back({InputEvent::KeyUp, kStartStopKey, 0, 0, lastMs + 60.0});
+    return events;
+}
+
+void MeasureRecording(Platform& platform, CoreTimings& timings) {
+    InputCapture capture({TKeyboard::ReturnTKeyFromInt(kStartStopKey)}, {});
+    capture.Take(BusyMinutes());
+    auto start = Clock::now();
+    const CommandList commands = TranscribeRecording(capture.Result());
+    const SavedRecording saved = SaveRecording(commands);
+    timings.saveRecordingMs = MsSince(start);
+    timings.recordingCommands = static_cast<double>(commands.size());
+
+    start = Clock::now();
+    PickScript(ReloadScripts(saved.fileName));
+    platform.System().Poll();
+    timings.showRecordingMs = MsSince(start);
 }
 
 } // namespace
@@ -65,6 +106,7 @@ CoreTimings MeasureCoreTimings(const std::string& display, const std::string& sc
     TMainWindow::UpdateScriptView();
     platform->System().Poll();
     timings.buildViewMs = MsSince(start);
+    MeasureRecording(*platform, timings);
     return timings;
 }
 

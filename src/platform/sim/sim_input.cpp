@@ -64,6 +64,12 @@ void SimMouse::MoveByUser(int x, int y) {
     cursor_ = OnScreen(x, y);
 }
 
+void SimMouse::SetButtonByUser(int button, bool down) {
+    if (IsSentButton(button)) {
+        buttons_[button - 1] = down;
+    }
+}
+
 bool SimMouse::IsButtonDown(int button) const {
     return IsSentButton(button) && buttons_[button - 1];
 }

@@ -43,6 +43,7 @@ public:
     void SendButton(int button, bool down) override;
 
     void MoveByUser(int x, int y);
+    void SetButtonByUser(int button, bool down);
     bool IsButtonDown(int button) const;
 
 private:

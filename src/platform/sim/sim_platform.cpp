@@ -4,12 +4,14 @@
 #include "platform/sim/sim_gadgets.h"
 #include "platform/sim/sim_input.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_watcher.h"
 
 namespace keyweave::sim {
 
 struct SimPlatform::Impl {
     explicit Impl(ScreenSize desktop)
-        : system(clock), keyboard(clock, log), mouse(clock, log, desktop), gadgets(desktop) {}
+        : system(clock), keyboard(clock, log), mouse(clock, log, desktop), gadgets(desktop),
+          watcher(clock) {}
 
     SimClock clock;
     InjectionLog log;
@@ -17,6 +19,7 @@ struct SimPlatform::Impl {
     SimKeyboard keyboard;
     SimMouse mouse;
     SimGadgetDriver gadgets;
+    SimWatcher watcher;
 };
 
 SimPlatform::SimPlatform(ScreenSize desktop) : impl_(std::make_unique<Impl>(desktop)) {}
@@ -43,6 +46,10 @@ GadgetDriver& SimPlatform::Gadgets() {
     return impl_->gadgets;
 }
 
+InputWatcher& SimPlatform::Watcher() {
+    return impl_->watcher;
+}
+
 std::int64_t SimPlatform::Now() const {
     return impl_->clock.Now();
 }
@@ -53,10 +60,12 @@ void SimPlatform::Advance(std::int64_t ms) {
 
 void SimPlatform::HoldKey(int code) {
     impl_->keyboard.SetHeld(code, true);
+    impl_->watcher.Report(InputEvent::KeyDown, code);
 }
 
 void SimPlatform::ReleaseKey(int code) {
     impl_->keyboard.SetHeld(code, false);
+    impl_->watcher.Report(InputEvent::KeyUp, code);
 }
 
 bool SimPlatform::IsKeyDown(int code) const {
@@ -65,6 +74,20 @@ bool SimPlatform::IsKeyDown(int code) const {
 
 void SimPlatform::MoveCursorByUser(int x, int y) {
     impl_->mouse.MoveByUser(x, y);
+    const ScreenPoint cursor = impl_->mouse.CursorPos();
+    impl_->watcher.Report(InputEvent::CursorMove, 0, cursor.x, cursor.y);
+}
+
+void SimPlatform::PressButtonByUser(int button) {
+    impl_->mouse.SetButtonByUser(button, true);
+    const ScreenPoint cursor = impl_->mouse.CursorPos();
+    impl_->watcher.Report(InputEvent::ButtonDown, button, cursor.x, cursor.y);
+}
+
+void SimPlatform::ReleaseButtonByUser(int button) {
+    impl_->mouse.SetButtonByUser(button, false);
+    const ScreenPoint cursor = impl_->mouse.CursorPos();
+    impl_->watcher.Report(InputEvent::ButtonUp, button, cursor.x, cursor.y);
 }
 
 ScreenPoint SimPlatform::Cursor() const {
@@ -89,6 +112,10 @@ int SimPlatform::RunningTimerCount() const {
 
 int SimPlatform::PendingCalls() const {
     return impl_->system.PendingCalls();
+}
+
+bool SimPlatform::IsWatching() const {
+    return impl_->watcher.IsWatching();
 }
 
 int SimPlatform::PausesUntilChange() const {

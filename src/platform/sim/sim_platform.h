@@ -117,6 +117,8 @@ public:
     TimerSource& Timers() override;
     SystemDriver& System() override;
     GadgetDriver& Gadgets() override;
+    // Reports the user's actions below while watching.
+    InputWatcher& Watcher() override;
 
     // Time.
     std::int64_t Now() const;
@@ -129,6 +131,9 @@ public:
     void ReleaseKey(int code);
     bool IsKeyDown(int code) const;
     void MoveCursorByUser(int x, int y);
+    // Button 1 (left) or 2 (right) where the cursor is; others are only reported.
+    void PressButtonByUser(int button);
+    void ReleaseButtonByUser(int button);
     ScreenPoint Cursor() const;
     bool IsButtonDown(int button) const;
 
@@ -140,6 +145,8 @@ public:
     int RunningTimerCount() const;
     // Main-thread calls posted and not yet run.
     int PendingCalls() const;
+    // Whether the recorder watches the user's input.
+    bool IsWatching() const;
     // Pauses taken with SleepUntilChange so far (each one a plain Sleep here).
     int PausesUntilChange() const;
 

@@ -238,4 +238,10 @@ bool RemoveFile(const std::u16string& path) {
     return fs::remove(NativePath(path), error) && !error;
 }
 
+bool CreateFolder(const std::u16string& path) {
+    std::error_code error;
+    fs::create_directory(NativePath(FolderPath(path)), error);
+    return PathKind(path) == 2;
+}
+
 } // namespace keyweave

@@ -77,4 +77,7 @@ bool ReplaceFile(const std::u16string& from, const std::u16string& to);
 // Removes a file; false when that failed.
 bool RemoveFile(const std::u16string& path);
 
+// Makes a folder where nothing is; true when a folder is there afterwards.
+bool CreateFolder(const std::u16string& path);
+
 } // namespace keyweave

@@ -46,6 +46,7 @@ TEST_F(MainWindowTest, CreateBuildsTheGadgetsInOrder) {
         {LabelClass, u"", 5, 85, 190, 20, 16},
         {ButtonClass, u"About", 5, 340, 190, 25, 8},
         {ButtonClass, u"Reload Scripts", 5, 310, 190, 25, 8},
+        {ButtonClass, u"Record Script", 5, 115, 190, 25, 8},
     };
     const auto& created = sim.GadgetsCreated();
     ASSERT_EQ(created.size(), expected.size());

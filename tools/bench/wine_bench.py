@@ -276,10 +276,10 @@ class WineBenchmark:
         try:
             # XTest keys go to the window with the X focus, which Wine does not always move
             # with the Windows foreground.
-            self.xdotool(["search", "--name", f"^{TARGET_TITLE}$", "windowfocus"])
+            self.session.xdotool("search", "--name", f"^{TARGET_TITLE}$", "windowfocus")
             time.sleep(0.6)
             self.sleeper.take()
-            self.xdotool(["key", "--delay", str(ms)] + ["a"] * (2 * pairs))
+            self.session.xdotool("key", "--delay", ms, *["a"] * (2 * pairs))
             entries = self.wait_for_keys(VK_A, 4 * pairs, since, 10)
         except (OSError, subprocess.SubprocessError, SessionError) as error:
             seen = sum(1 for e in read_log(self.log)[since:] if e[2] == VK_A)

@@ -1,6 +1,7 @@
 #include "platform/win32/input_devices.h"
 
 #include "input/mouse.h"
+#include "platform/win32/performance_clock.h"
 
 #include <windows.h>
 
@@ -41,13 +42,27 @@ bool IsExtendedKey(BYTE key) {
 } // namespace
 
 KeySet Win32Keyboard::HeldKeys() {
-    KeySet held;
-    for (int code = 32; code <= 255; ++code) {
-        if ((GetAsyncKeyState(code) & 0x8000) != 0) {
-            held.set(static_cast<std::size_t>(code));
+    KeySet everyCode;
+    for (std::size_t code = 32; code <= 255; ++code) {
+        everyCode.set(code);
+    }
+    return HeldKeysAmong(everyCode);
+}
+
+KeySet Win32Keyboard::HeldKeysAmong(const KeySet& codes) {
+    const KeySet wanted = codes & ~KeySet(0xFFFFFFFFu);
+    KeySet ask = changes_.KeysToAsk(wanted, NowMs());
+    if (wanted != asked_) {
+        ask = wanted;
+        asked_ = wanted;
+    }
+    for (std::size_t code = 32; code <= 255; ++code) {
+        if (ask.test(code)) {
+            held_.set(code, (GetAsyncKeyState(static_cast<int>(code)) & 0x8000) != 0);
         }
     }
-    return held;
+    held_ &= wanted;
+    return held_;
 }
 
 // Programs that read scan codes rather than virtual keys (games with DirectInput or raw input,

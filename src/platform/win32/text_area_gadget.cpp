@@ -1,5 +1,6 @@
 #include "platform/win32/text_area_gadget.h"
 
+#include "platform/win32/rich_text.h"
 #include "platform/win32/wide_text.h"
 
 #include <algorithm>
@@ -12,6 +13,30 @@ constexpr int kBold = 1;
 constexpr int kItalic = 2;
 constexpr int kUnderline = 4;
 constexpr int kStrikeOut = 8;
+
+struct StreamSource {
+    const std::string* text;
+    std::size_t done;
+};
+
+DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    const std::size_t count =
+        std::min(static_cast<std::size_t>(wanted), source->text->size() - source->done);
+    std::copy_n(source->text->data() + source->done, count, buffer);
+    source->done += count;
+    *given = static_cast<LONG>(count);
+    return 0;
+}
+
+RichTextFont DefaultFont(HWND control) {
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof(format);
+    SendMessageW(control, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+    // Heights are in twips, RTF font sizes in half points.
+    return {FromWide(format.szFaceName), std::max(1, static_cast<int>(format.yHeight + 5) / 10),
+            format.bCharSet};
+}
 
 // The rich edit class of msftedit.dll where it could be loaded, else that of riched20.dll.
 const wchar_t* RichEditClass() {
@@ -46,6 +71,10 @@ DWORD Effects(int flags) {
 
 TextAreaGadget::TextAreaGadget(int x, int y, int width, int height, int style, GadgetRef group)
     : ControlGadget(TextAreaClass, x, y, width, height, style, std::move(group)) {
+    CreateControl();
+}
+
+HWND TextAreaGadget::CreateControl() {
     DWORD controlStyle = WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL;
     const bool wrap = (style & TextAreaWordWrap) != 0;
     if (!wrap) {
@@ -58,6 +87,11 @@ TextAreaGadget::TextAreaGadget(int x, int y, int width, int height, int style, G
     SendMessageW(handle, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     // A line width of 1 turns word wrap off; 0 wraps at the window's edge.
     SendMessageW(handle, EM_SETTARGETDEVICE, 0, wrap ? 0 : 1);
+    if (background_) {
+        SendMessageW(handle, EM_SETBKGNDCOLOR, 0,
+                     RGB(background_->r, background_->g, background_->b));
+    }
+    return handle;
 }
 
 void TextAreaGadget::SetText(const std::u16string& text) {
@@ -69,16 +103,24 @@ std::u16string TextAreaGadget::GetText() {
 }
 
 void TextAreaGadget::SetColor(Rgb colour) {
+    background_ = colour;
     SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, RGB(colour.r, colour.g, colour.b));
 }
 
 int TextAreaGadget::Length() {
+    if (pending_) {
+        return static_cast<int>(pending_->Text().size());
+    }
     GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
     return static_cast<int>(
         SendMessageW(Handle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
 }
 
 CHARRANGE TextAreaGadget::Range(int pos, int length, int units) {
+    if (pending_) {
+        const TextRange range = RangeOf(pending_->Text(), pos, length, units == UnitLines);
+        return {range.begin, range.end};
+    }
     const int total = Length();
     auto toCharacters = [&](int position) {
         if (units != UnitLines) {
@@ -97,22 +139,45 @@ CHARRANGE TextAreaGadget::Range(int pos, int length, int units) {
 }
 
 CHARRANGE TextAreaGadget::Selection() {
+    if (pending_) {
+        return pendingSelection_;
+    }
     CHARRANGE range{};
     SendMessageW(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range));
     return range;
 }
 
 void TextAreaGadget::Select(CHARRANGE range) {
+    if (pending_) {
+        const LONG length = Length();
+        pendingSelection_ = {std::clamp(range.cpMin, LONG{0}, length),
+                             std::clamp(range.cpMax, LONG{0}, length)};
+    }
     SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
 
 void TextAreaGadget::ReplaceText(int pos, int length, const std::u16string& text, int units) {
-    Select(Range(pos, length, units));
+    const CHARRANGE range = Range(pos, length, units);
+    if (range.cpMin == 0 && range.cpMax == Length()) {
+        pending_.emplace(NormaliseLineBreaks(text));
+        const auto end = static_cast<LONG>(pending_->Text().size());
+        pendingSelection_ = {end, end};
+        if (locks_.empty()) {
+            Flush();
+        }
+        return;
+    }
+    Flush();
+    Select(range);
     SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
 std::u16string TextAreaGadget::AreaText(int pos, int length, int units) {
     const CHARRANGE range = Range(pos, length, units);
+    if (pending_) {
+        return pending_->Text().substr(static_cast<std::size_t>(range.cpMin),
+                                       static_cast<std::size_t>(range.cpMax - range.cpMin));
+    }
     std::wstring text(static_cast<std::size_t>(range.cpMax - range.cpMin) + 1, L'\0');
     TEXTRANGEW request{range, text.data()};
     const auto copied =
@@ -122,10 +187,14 @@ std::u16string TextAreaGadget::AreaText(int pos, int length, int units) {
 }
 
 int TextAreaGadget::AreaLen(int units) {
-    if (units == UnitLines) {
-        return static_cast<int>(SendMessageW(Handle(), EM_GETLINECOUNT, 0, 0));
+    if (units != UnitLines) {
+        return Length();
     }
-    return Length();
+    if (pending_) {
+        const std::u16string& text = pending_->Text();
+        return static_cast<int>(std::count(text.begin(), text.end(), u'\n')) + 1;
+    }
+    return static_cast<int>(SendMessageW(Handle(), EM_GETLINECOUNT, 0, 0));
 }
 
 void TextAreaGadget::LockText() {
@@ -139,17 +208,61 @@ void TextAreaGadget::UnlockText() {
     if (locks_.empty()) {
         return;
     }
-    Select(locks_.back());
+    const CHARRANGE kept = locks_.back();
     locks_.pop_back();
+    if (locks_.empty()) {
+        Flush();
+    }
+    Select(kept);
     if (locks_.empty()) {
         SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
         InvalidateRect(Handle(), nullptr, TRUE);
     }
 }
 
+// Rich edit controls delete a long text paragraph by paragraph, and Wine's take seconds for a
+// few thousand: a fresh control, put in the old one's place in the tab order, is emptied at
+// once. It then takes the whole text in one stream.
+void TextAreaGadget::Flush() {
+    if (!pending_) {
+        return;
+    }
+    const std::string rtf = RichTextOf(*pending_, DefaultFont(Handle()));
+    const auto length = static_cast<LONG>(pending_->Text().size());
+    const CHARRANGE selection = pendingSelection_;
+    pending_.reset();
+    HWND old = Handle();
+    const bool focused = GetFocus() == old;
+    HWND control = CreateControl();
+    SendMessageW(control, WM_SETREDRAW, FALSE, 0);
+    SetWindowPos(control, old, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    Discard(old);
+    if (focused) {
+        SetFocus(control);
+    }
+    StreamSource source{&rtf, 0};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadStream};
+    SendMessageW(control, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    // The stream's last paragraph mark becomes the control's own final one, which counts as
+    // no character: a text that ends with a line break gets that break back.
+    if (Length() == length - 1) {
+        Select({length - 1, length - 1});
+        SendMessageW(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\r"));
+    }
+    Select(selection);
+    if (locks_.empty()) {
+        SendMessageW(control, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(control, nullptr, TRUE);
+    }
+}
+
 void TextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int units) {
     const CHARRANGE range = Range(pos, length, units);
     if (range.cpMax <= range.cpMin) {
+        return;
+    }
+    if (pending_) {
+        pending_->SetStyle({range.cpMin, range.cpMax}, {colour, flags & 15});
         return;
     }
     const CHARRANGE kept = Selection();

@@ -1,14 +1,19 @@
 #pragma once
 
 #include "platform/win32/win32_gadget.h"
+#include "runtime/gui/styled_text.h"
 
+#include <optional>
 #include <richedit.h>
 #include <vector>
 
 namespace keyweave::win32 {
 
 // A rich edit text area. Positions and lengths are in characters, a line break counting as
-// one, or in lines (units 2).
+// one, or in lines (units 2). A new whole text goes to a fresh control in one rich text stream;
+// while the area is locked, the text and the colours given to it are kept here (and read back
+// from here) until the last unlock: a long script's view is built in one operation instead of
+// one selection and one format per coloured range.
 class TextAreaGadget final : public ControlGadget {
 public:
     TextAreaGadget(int x, int y, int width, int height, int style, GadgetRef group);
@@ -28,8 +33,15 @@ private:
     int Length();
     CHARRANGE Selection();
     void Select(CHARRANGE range);
+    HWND CreateControl();
+    // Hands the pending text and its colours to a fresh control in place of the old one.
+    void Flush();
 
     std::vector<CHARRANGE> locks_;
+    std::optional<Rgb> background_;
+    std::optional<StyledText> pending_;
+    // The caret and selection of the pending text, as the control will have them.
+    CHARRANGE pendingSelection_{};
 };
 
 } // namespace keyweave::win32

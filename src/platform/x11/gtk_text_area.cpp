@@ -15,6 +15,17 @@ constexpr int kItalic = 2;
 constexpr int kUnderline = 4;
 constexpr int kStrikeThrough = 8;
 
+// The characters of text[begin, end) as GTK counts them: a surrogate pair is one.
+int CodePointsIn(std::u16string_view text, int begin, int end) {
+    int points = 0;
+    for (int i = begin; i < end; ++i) {
+        const bool pairEnd = text[i] >= 0xDC00 && text[i] <= 0xDFFF && i > 0 &&
+                             text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF;
+        points += pairEnd ? 0 : 1;
+    }
+    return points;
+}
+
 } // namespace
 
 GtkTextAreaGadget::GtkTextAreaGadget(int x, int y, int width, int height, int style)
@@ -50,6 +61,13 @@ int GtkTextAreaGadget::Offset(int units) const {
 void GtkTextAreaGadget::ReplaceText(int pos, int length, const std::u16string& text, int units) {
     TextRange range = RangeOf(text_, pos, length, units == UnitLines);
     std::u16string replacement = NormaliseLineBreaks(text);
+    if (!locks_.empty() && range.begin == 0 && range.end == static_cast<int>(text_.size())) {
+        text_ = replacement;
+        surrogates_ = HasSurrogates(text_);
+        pending_.emplace(std::move(replacement));
+        return;
+    }
+    Flush();
     std::string utf8 = ToUtf8(replacement);
     if (range.begin == 0 && range.end == static_cast<int>(text_.size())) {
         gtk_text_buffer_set_text(buffer_, utf8.c_str(), static_cast<int>(utf8.size()));
@@ -91,6 +109,9 @@ void GtkTextAreaGadget::UnlockText() {
     }
     Selection saved = locks_.back();
     locks_.pop_back();
+    if (locks_.empty()) {
+        Flush();
+    }
     int size = gtk_text_buffer_get_char_count(buffer_);
     GtkTextIter insert;
     GtkTextIter bound;
@@ -123,6 +144,10 @@ void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int
     if (range.begin >= range.end) {
         return;
     }
+    if (pending_) {
+        pending_->SetStyle(range, {colour, flags & 15});
+        return;
+    }
     GtkTextIter begin;
     GtkTextIter end;
     gtk_text_buffer_get_iter_at_offset(buffer_, &begin, Offset(range.begin));
@@ -133,6 +158,26 @@ void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int
         gtk_text_buffer_remove_tag(buffer_, tag, &begin, &end);
     }
     gtk_text_buffer_apply_tag(buffer_, TagFor(colour, flags), &begin, &end);
+}
+
+void GtkTextAreaGadget::Flush() {
+    if (!pending_) {
+        return;
+    }
+    const std::string utf8 = ToUtf8(pending_->Text());
+    gtk_text_buffer_set_text(buffer_, utf8.c_str(), static_cast<int>(utf8.size()));
+    GtkTextIter at;
+    gtk_text_buffer_get_start_iter(buffer_, &at);
+    for (const StyledText::Run& run : pending_->Runs()) {
+        GtkTextIter end = at;
+        gtk_text_iter_forward_chars(&end, CodePointsIn(pending_->Text(), run.begin, run.end));
+        if (run.style != nullptr) {
+            gtk_text_buffer_apply_tag(buffer_, TagFor(run.style->colour, run.style->flags), &at,
+                                      &end);
+        }
+        at = end;
+    }
+    pending_.reset();
 }
 
 } // namespace keyweave::x11

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/x11/gtk_gadgets.h"
+#include "runtime/gui/styled_text.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,10 @@ namespace keyweave::x11 {
 // as the program does, a line break being one character; the gadget keeps its text as the
 // program set it, so that reading it back costs no conversion. Locks are counted; each unlock
 // restores the caret and selection of its lock. GTK lays out and draws only between main-loop
-// iterations, so a batch of changes is shown once without more ado.
+// iterations, so a batch of changes is shown once without more ado. A whole text replaced
+// while the area is locked, and the colours then given to it, are kept here until the last
+// unlock, which fills the buffer in one pass: the text at once, then one tag per run of one
+// colour, with no tag to remove first.
 class GtkTextAreaGadget final : public GtkGadget {
 public:
     GtkTextAreaGadget(int x, int y, int width, int height, int style);
@@ -38,6 +43,8 @@ private:
     // The buffer's character offset of a position in `text_`.
     int Offset(int units) const;
     GtkTextTag* TagFor(Rgb colour, int flags);
+    // Hands the pending text and its colours to the buffer.
+    void Flush();
 
     GtkWidget* view_;
     GtkTextBuffer* buffer_;
@@ -46,6 +53,7 @@ private:
     bool surrogates_ = false;
     std::vector<Selection> locks_;
     std::vector<GtkTextTag*> tags_; // every colour tag made so far
+    std::optional<StyledText> pending_;
 };
 
 } // namespace keyweave::x11

@@ -37,7 +37,7 @@ void AppendFlag(std::string& rtf, int flags, int was, int flag, const char* on, 
 
 } // namespace
 
-std::string RichTextOf(const StyledText& text, const RichTextFont& font) {
+std::string RichTextOf(const StyledText& text, TextRange part, const RichTextFont& font) {
     std::vector<Rgb> colours;
     for (const TextStyle& style : text.Styles()) {
         if (std::find(colours.begin(), colours.end(), style.colour) == colours.end()) {
@@ -60,6 +60,11 @@ std::string RichTextOf(const StyledText& text, const RichTextFont& font) {
     std::size_t colourIndex = 0;
     int flags = 0;
     for (const StyledText::Run& run : text.Runs()) {
+        const int begin = std::max(run.begin, part.begin);
+        const int end = std::min(run.end, part.end);
+        if (begin >= end) {
+            continue;
+        }
         const TextStyle plain{};
         const TextStyle& style = run.style != nullptr ? *run.style : plain;
         const std::size_t index =
@@ -81,7 +86,7 @@ std::string RichTextOf(const StyledText& text, const RichTextFont& font) {
         if (rtf.size() != before) {
             rtf += ' ';
         }
-        for (int at = run.begin; at < run.end; ++at) {
+        for (int at = begin; at < end; ++at) {
             AppendCharacter(rtf, text.Text()[static_cast<std::size_t>(at)]);
         }
     }

@@ -13,9 +13,9 @@ struct RichTextFont {
     int charset = 0;
 };
 
-// The text and its styles as one rich text (RTF) document, for a single EM_STREAMIN: the
-// font, a colour table of the styles' colours, and a paragraph mark for each line break.
-// Characters that were never styled get the control's default colour (\cf0).
-std::string RichTextOf(const StyledText& text, const RichTextFont& font);
+// The characters of `part` with their styles as one rich text (RTF) document, for a single
+// EM_STREAMIN: the font, a colour table of the styles' colours, and a paragraph mark for each
+// line break. Characters that were never styled get the control's default colour (\cf0).
+std::string RichTextOf(const StyledText& text, TextRange part, const RichTextFont& font);
 
 } // namespace keyweave::win32

@@ -1,5 +1,6 @@
 #include "platform/win32/text_area_gadget.h"
 
+#include "platform/win32/callback_guard.h"
 #include "platform/win32/rich_text.h"
 #include "platform/win32/wide_text.h"
 
@@ -27,6 +28,31 @@ DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* gi
     source->done += count;
     *given = static_cast<LONG>(count);
     return 0;
+}
+
+// The first stretch of a long text, streamed at once, and each later one: a few
+// milliseconds' work each, even in Wine's rich edit, which lays out about 20 lines a
+// millisecond.
+constexpr int kStretchLines = 500;
+constexpr UINT_PTR kStreamTimer = 1;
+
+// Where the stretch of `lines` lines from `from` ends.
+int StretchEnd(const std::u16string& text, int from, int lines) {
+    auto at = static_cast<std::size_t>(from);
+    for (int line = 0; line < lines; ++line) {
+        at = text.find(u'\n', at);
+        if (at == std::u16string::npos) {
+            return static_cast<int>(text.size());
+        }
+        ++at;
+    }
+    return static_cast<int>(at);
+}
+
+void CALLBACK OnStreamTimer(HWND control, UINT, UINT_PTR, DWORD) {
+    if (auto* area = dynamic_cast<TextAreaGadget*>(Win32Gadget::FromHandle(control))) {
+        RunGuarded([area] { area->StreamMore(); });
+    }
 }
 
 RichTextFont DefaultFont(HWND control) {
@@ -107,9 +133,16 @@ void TextAreaGadget::SetColor(Rgb colour) {
     SendMessageW(Handle(), EM_SETBKGNDCOLOR, 0, RGB(colour.r, colour.g, colour.b));
 }
 
-int TextAreaGadget::Length() {
+const StyledText* TextAreaGadget::Copy() const {
     if (pending_) {
-        return static_cast<int>(pending_->Text().size());
+        return &*pending_;
+    }
+    return streaming_ ? &*streaming_ : nullptr;
+}
+
+int TextAreaGadget::Length() {
+    if (const StyledText* copy = Copy()) {
+        return static_cast<int>(copy->Text().size());
     }
     GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
     return static_cast<int>(
@@ -117,8 +150,8 @@ int TextAreaGadget::Length() {
 }
 
 CHARRANGE TextAreaGadget::Range(int pos, int length, int units) {
-    if (pending_) {
-        const TextRange range = RangeOf(pending_->Text(), pos, length, units == UnitLines);
+    if (const StyledText* copy = Copy()) {
+        const TextRange range = RangeOf(copy->Text(), pos, length, units == UnitLines);
         return {range.begin, range.end};
     }
     const int total = Length();
@@ -152,6 +185,8 @@ void TextAreaGadget::Select(CHARRANGE range) {
         const LONG length = Length();
         pendingSelection_ = {std::clamp(range.cpMin, LONG{0}, length),
                              std::clamp(range.cpMax, LONG{0}, length)};
+    } else if (streaming_ && std::max(range.cpMin, range.cpMax) > streamed_) {
+        StreamTo(-1);
     }
     SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
@@ -160,23 +195,26 @@ void TextAreaGadget::ReplaceText(int pos, int length, const std::u16string& text
     const CHARRANGE range = Range(pos, length, units);
     if (range.cpMin == 0 && range.cpMax == Length()) {
         pending_.emplace(NormaliseLineBreaks(text));
+        streaming_.reset();
         const auto end = static_cast<LONG>(pending_->Text().size());
         pendingSelection_ = {end, end};
         if (locks_.empty()) {
             Flush();
+            Select(pendingSelection_);
         }
         return;
     }
     Flush();
+    StreamTo(-1);
     Select(range);
     SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
 std::u16string TextAreaGadget::AreaText(int pos, int length, int units) {
     const CHARRANGE range = Range(pos, length, units);
-    if (pending_) {
-        return pending_->Text().substr(static_cast<std::size_t>(range.cpMin),
-                                       static_cast<std::size_t>(range.cpMax - range.cpMin));
+    if (const StyledText* copy = Copy()) {
+        return copy->Text().substr(static_cast<std::size_t>(range.cpMin),
+                                   static_cast<std::size_t>(range.cpMax - range.cpMin));
     }
     std::wstring text(static_cast<std::size_t>(range.cpMax - range.cpMin) + 1, L'\0');
     TEXTRANGEW request{range, text.data()};
@@ -190,8 +228,8 @@ int TextAreaGadget::AreaLen(int units) {
     if (units != UnitLines) {
         return Length();
     }
-    if (pending_) {
-        const std::u16string& text = pending_->Text();
+    if (const StyledText* copy = Copy()) {
+        const std::u16string& text = copy->Text();
         return static_cast<int>(std::count(text.begin(), text.end(), u'\n')) + 1;
     }
     return static_cast<int>(SendMessageW(Handle(), EM_GETLINECOUNT, 0, 0));
@@ -222,15 +260,14 @@ void TextAreaGadget::UnlockText() {
 
 // Rich edit controls delete a long text paragraph by paragraph, and Wine's take seconds for a
 // few thousand: a fresh control, put in the old one's place in the tab order, is emptied at
-// once. It then takes the whole text in one stream.
+// once.
 void TextAreaGadget::Flush() {
     if (!pending_) {
         return;
     }
-    const std::string rtf = RichTextOf(*pending_, DefaultFont(Handle()));
-    const auto length = static_cast<LONG>(pending_->Text().size());
-    const CHARRANGE selection = pendingSelection_;
+    streaming_ = std::move(pending_);
     pending_.reset();
+    streamed_ = 0;
     HWND old = Handle();
     const bool focused = GetFocus() == old;
     HWND control = CreateControl();
@@ -240,20 +277,60 @@ void TextAreaGadget::Flush() {
     if (focused) {
         SetFocus(control);
     }
-    StreamSource source{&rtf, 0};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadStream};
-    SendMessageW(control, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
-    // The stream's last paragraph mark becomes the control's own final one, which counts as
-    // no character: a text that ends with a line break gets that break back.
-    if (Length() == length - 1) {
-        Select({length - 1, length - 1});
-        SendMessageW(control, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\r"));
+    StreamTo(StretchEnd(streaming_->Text(), 0, kStretchLines));
+    if (streaming_) {
+        SetTimer(control, kStreamTimer, USER_TIMER_MINIMUM, OnStreamTimer);
     }
-    Select(selection);
     if (locks_.empty()) {
         SendMessageW(control, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(control, nullptr, TRUE);
     }
+}
+
+void TextAreaGadget::StreamTo(int end) {
+    if (!streaming_) {
+        return;
+    }
+    const auto length = static_cast<int>(streaming_->Text().size());
+    end = end < 0 ? length : std::min(end, length);
+    const std::string rtf = RichTextOf(*streaming_, {streamed_, end}, DefaultFont(Handle()));
+    StreamSource source{&rtf, 0};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadStream};
+    CHARRANGE tail{streamed_, streamed_};
+    SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&tail));
+    SendMessageW(Handle(), EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
+    streamed_ = end;
+    // The last paragraph mark of a stream at the end becomes the control's own final one,
+    // which counts as no character: a stretch that ends with a line break gets it back.
+    GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const auto inControl = static_cast<int>(
+        SendMessageW(Handle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
+    if (inControl == end - 1) {
+        CHARRANGE last{end - 1, end - 1};
+        SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&last));
+        SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\r"));
+    }
+    if (streamed_ == length) {
+        KillTimer(Handle(), kStreamTimer);
+        streaming_.reset();
+    }
+}
+
+// The caret, the selection and the scroll position stay as the user left them.
+void TextAreaGadget::StreamMore() {
+    if (!streaming_ || !locks_.empty()) {
+        return;
+    }
+    CHARRANGE selection{};
+    SendMessageW(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    POINT scroll{};
+    SendMessageW(Handle(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    StreamTo(StretchEnd(streaming_->Text(), streamed_, kStretchLines));
+    SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
+    SendMessageW(Handle(), EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
+    SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 void TextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int units) {
@@ -265,6 +342,7 @@ void TextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int un
         pending_->SetStyle({range.cpMin, range.cpMax}, {colour, flags & 15});
         return;
     }
+    StreamTo(-1);
     const CHARRANGE kept = Selection();
     Select(range);
     CHARFORMAT2W format{};

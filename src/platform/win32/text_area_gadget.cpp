@@ -1,6 +1,7 @@
 #include "platform/win32/text_area_gadget.h"
 
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/performance_clock.h"
 #include "platform/win32/rich_text.h"
 #include "platform/win32/wide_text.h"
 
@@ -32,9 +33,11 @@ DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* gi
 
 // The first stretch of a long text, streamed at once, and each later one: a few
 // milliseconds' work each, even in Wine's rich edit, which lays out about 20 lines a
-// millisecond.
+// millisecond. A stretch follows the previous one only kStretchGapMs after it went in, so
+// that the pump, which takes every message that is due, streams one stretch, not all of them.
 constexpr int kStretchLines = 500;
 constexpr UINT_PTR kStreamTimer = 1;
+constexpr double kStretchGapMs = 10;
 
 // Where the stretch of `lines` lines from `from` ends.
 int StretchEnd(const std::u16string& text, int from, int lines) {
@@ -278,6 +281,7 @@ void TextAreaGadget::Flush() {
         SetFocus(control);
     }
     StreamTo(StretchEnd(streaming_->Text(), 0, kStretchLines));
+    streamedAt_ = NowMs();
     if (streaming_) {
         SetTimer(control, kStreamTimer, USER_TIMER_MINIMUM, OnStreamTimer);
     }
@@ -318,7 +322,7 @@ void TextAreaGadget::StreamTo(int end) {
 
 // The caret, the selection and the scroll position stay as the user left them.
 void TextAreaGadget::StreamMore() {
-    if (!streaming_ || !locks_.empty()) {
+    if (!streaming_ || !locks_.empty() || NowMs() - streamedAt_ < kStretchGapMs) {
         return;
     }
     CHARRANGE selection{};
@@ -331,6 +335,7 @@ void TextAreaGadget::StreamMore() {
     SendMessageW(Handle(), EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(Handle(), nullptr, TRUE);
+    streamedAt_ = NowMs();
 }
 
 void TextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int units) {

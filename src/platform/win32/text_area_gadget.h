@@ -55,6 +55,7 @@ private:
     // A text whose first `streamed_` characters are in the control.
     std::optional<StyledText> streaming_;
     int streamed_ = 0;
+    double streamedAt_ = 0; // when the last stretch went in, performance counter milliseconds
 };
 
 } // namespace keyweave::win32

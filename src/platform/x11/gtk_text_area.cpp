@@ -26,6 +26,26 @@ int CodePointsIn(std::u16string_view text, int begin, int end) {
     return points;
 }
 
+// The first stretch of a long text, added at once, and each later one, a few milliseconds'
+// work for the view. A stretch follows the previous one only kStretchGapUs after it was
+// added, so that a pump, which dispatches whatever is due, adds one stretch, not all of them.
+constexpr int kStretchLines = 500;
+constexpr unsigned kStretchIntervalMs = 10;
+constexpr gint64 kStretchGapUs = 20000;
+
+// Where the stretch of `lines` lines from `from` ends.
+int StretchEnd(const std::u16string& text, int from, int lines) {
+    auto at = static_cast<std::size_t>(from);
+    for (int line = 0; line < lines; ++line) {
+        at = text.find(u'\n', at);
+        if (at == std::u16string::npos) {
+            return static_cast<int>(text.size());
+        }
+        ++at;
+    }
+    return static_cast<int>(at);
+}
+
 } // namespace
 
 GtkTextAreaGadget::GtkTextAreaGadget(int x, int y, int width, int height, int style)
@@ -39,6 +59,12 @@ GtkTextAreaGadget::GtkTextAreaGadget(int x, int y, int width, int height, int st
     gtk_text_view_set_wrap_mode(view, (style & TextAreaWordWrap) ? GTK_WRAP_WORD : GTK_WRAP_NONE);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(widget_), GTK_SHADOW_IN);
     gtk_container_add(GTK_CONTAINER(widget_), view_);
+}
+
+GtkTextAreaGadget::~GtkTextAreaGadget() {
+    if (streamTimeout_ != 0) {
+        g_source_remove(streamTimeout_);
+    }
 }
 
 void GtkTextAreaGadget::SetColor(Rgb colour) {
@@ -68,8 +94,14 @@ void GtkTextAreaGadget::ReplaceText(int pos, int length, const std::u16string& t
         return;
     }
     Flush();
+    const bool whole = range.begin == 0 && range.end == static_cast<int>(text_.size());
+    if (whole) {
+        streaming_.reset();
+    } else {
+        StreamTo(-1);
+    }
     std::string utf8 = ToUtf8(replacement);
-    if (range.begin == 0 && range.end == static_cast<int>(text_.size())) {
+    if (whole) {
         gtk_text_buffer_set_text(buffer_, utf8.c_str(), static_cast<int>(utf8.size()));
     } else {
         GtkTextIter begin;
@@ -112,6 +144,9 @@ void GtkTextAreaGadget::UnlockText() {
     if (locks_.empty()) {
         Flush();
     }
+    if (std::max(saved.insert, saved.bound) > gtk_text_buffer_get_char_count(buffer_)) {
+        StreamTo(-1);
+    }
     int size = gtk_text_buffer_get_char_count(buffer_);
     GtkTextIter insert;
     GtkTextIter bound;
@@ -148,6 +183,7 @@ void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int
         pending_->SetStyle(range, {colour, flags & 15});
         return;
     }
+    StreamTo(-1);
     GtkTextIter begin;
     GtkTextIter end;
     gtk_text_buffer_get_iter_at_offset(buffer_, &begin, Offset(range.begin));
@@ -164,20 +200,78 @@ void GtkTextAreaGadget::Flush() {
     if (!pending_) {
         return;
     }
-    const std::string utf8 = ToUtf8(pending_->Text());
-    gtk_text_buffer_set_text(buffer_, utf8.c_str(), static_cast<int>(utf8.size()));
+    streaming_ = std::move(pending_);
+    pending_.reset();
+    streamed_ = 0;
+    gtk_text_buffer_set_text(buffer_, "", 0);
+    StreamTo(StretchEnd(streaming_->Text(), 0, kStretchLines));
+    streamedAt_ = g_get_monotonic_time();
+    if (streaming_ && streamTimeout_ == 0) {
+        streamTimeout_ = g_timeout_add(kStretchIntervalMs, StreamMore, this);
+    }
+}
+
+void GtkTextAreaGadget::StreamTo(int end) {
+    if (!streaming_) {
+        return;
+    }
+    const std::u16string& text = streaming_->Text();
+    end = end < 0 ? static_cast<int>(text.size()) : std::min(end, static_cast<int>(text.size()));
+    const std::string utf8 = ToUtf8(text.substr(static_cast<std::size_t>(streamed_),
+                                                static_cast<std::size_t>(end - streamed_)));
     GtkTextIter at;
-    gtk_text_buffer_get_start_iter(buffer_, &at);
-    for (const StyledText::Run& run : pending_->Runs()) {
-        GtkTextIter end = at;
-        gtk_text_iter_forward_chars(&end, CodePointsIn(pending_->Text(), run.begin, run.end));
+    gtk_text_buffer_get_end_iter(buffer_, &at);
+    const int first = gtk_text_iter_get_offset(&at);
+    gtk_text_buffer_insert(buffer_, &at, utf8.c_str(), static_cast<int>(utf8.size()));
+    gtk_text_buffer_get_iter_at_offset(buffer_, &at, first);
+    for (const StyledText::Run& run : streaming_->Runs()) {
+        const int begin = std::max(run.begin, streamed_);
+        const int stop = std::min(run.end, end);
+        if (begin >= stop) {
+            continue;
+        }
+        GtkTextIter runEnd = at;
+        gtk_text_iter_forward_chars(&runEnd, CodePointsIn(text, begin, stop));
         if (run.style != nullptr) {
             gtk_text_buffer_apply_tag(buffer_, TagFor(run.style->colour, run.style->flags), &at,
-                                      &end);
+                                      &runEnd);
         }
-        at = end;
+        at = runEnd;
     }
-    pending_.reset();
+    streamed_ = end;
+    if (streamed_ == static_cast<int>(text.size())) {
+        streaming_.reset();
+    }
+}
+
+// The caret and the selection stay where the user left them.
+int GtkTextAreaGadget::StreamMore(void* data) {
+    auto* area = static_cast<GtkTextAreaGadget*>(data);
+    if (!area->streaming_) {
+        area->streamTimeout_ = 0;
+        return G_SOURCE_REMOVE;
+    }
+    if (!area->locks_.empty() || g_get_monotonic_time() - area->streamedAt_ < kStretchGapUs) {
+        return G_SOURCE_CONTINUE;
+    }
+    GtkTextIter insert;
+    GtkTextIter bound;
+    gtk_text_buffer_get_iter_at_mark(area->buffer_, &insert,
+                                     gtk_text_buffer_get_insert(area->buffer_));
+    gtk_text_buffer_get_iter_at_mark(area->buffer_, &bound,
+                                     gtk_text_buffer_get_selection_bound(area->buffer_));
+    const int insertAt = gtk_text_iter_get_offset(&insert);
+    const int boundAt = gtk_text_iter_get_offset(&bound);
+    area->StreamTo(StretchEnd(area->streaming_->Text(), area->streamed_, kStretchLines));
+    gtk_text_buffer_get_iter_at_offset(area->buffer_, &insert, insertAt);
+    gtk_text_buffer_get_iter_at_offset(area->buffer_, &bound, boundAt);
+    gtk_text_buffer_select_range(area->buffer_, &insert, &bound);
+    area->streamedAt_ = g_get_monotonic_time();
+    if (area->streaming_) {
+        return G_SOURCE_CONTINUE;
+    }
+    area->streamTimeout_ = 0;
+    return G_SOURCE_REMOVE;
 }
 
 } // namespace keyweave::x11

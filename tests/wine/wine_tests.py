@@ -218,6 +218,22 @@ def pick_script(test, index, name):
     test.wait_for_status(f"{name} ready.")
 
 
+def start_playing(args, session, script, binding, *keys):
+    """keyweave.exe with one script, picked and bound to `binding`, started by pressing `keys`
+    with the target in front; returns the test and the target's log."""
+    test = ProgramTest(args, session)
+    test.add_script("script.ini", script)
+    test.bind(binding)
+    test.start()
+    test.wait_for_window()
+    name = script.splitlines()[1].lstrip("{")
+    pick_script(test, 0, name)
+    log = session.dir / "target.log"
+    test.start_target(log)
+    test.press(100, *keys)
+    return test, log
+
+
 def case_platform(args, session):
     status, output = session.run(args.platform_tests, timeout=240)
     print(output)
@@ -302,17 +318,10 @@ def case_start_stop(args, session):
 def case_scan_codes(args, session):
     """Every key of the table reaches the target with the scan code and extended bit of a
     physical keyboard, in its window messages and in its raw input."""
-    test = ProgramTest(args, session)
     strokes = "".join(f"KeyDown({name})\nKeyUp({name})\n" for name, *_ in TABLE_KEYS)
-    test.add_script("keys.ini", "?kweaver\n{Every key\n" + strokes + "Stop()\n")
     # A combination that the script never holds whole, although it strokes both keys.
-    test.bind("KEY_F11 KEY_F12")
-    test.start()
-    test.wait_for_window()
-    pick_script(test, 0, "Every key")
-    log = session.dir / "target.log"
-    test.start_target(log)
-    test.press(100, VK_F11, VK_F12)
+    test, log = start_playing(args, session, "?kweaver\n{Every key\n" + strokes + "Stop()\n",
+                              "KEY_F11 KEY_F12", VK_F11, VK_F12)
     test.wait_for_status("Every key stopped.")
     # Raw input names the modifiers by their left and right virtual keys: it is compared by
     # scan code and extended bit alone.
@@ -363,15 +372,7 @@ def case_first_start(args, session):
 def run_until_holding(args, session, ending=HOLD_ON):
     """keyweave.exe running a script that holds D, Left Shift and both buttons, in front of the
     target, and then goes on with `ending`."""
-    test = ProgramTest(args, session)
-    test.add_script("holder.ini", HOLDING_SCRIPT + ending)
-    test.bind("KEY_F12")
-    test.start()
-    test.wait_for_window()
-    pick_script(test, 0, "Holder")
-    log = session.dir / "target.log"
-    test.start_target(log)
-    test.press(100, VK_F12)
+    test, log = start_playing(args, session, HOLDING_SCRIPT + ending, "KEY_F12", VK_F12)
     pressed = {("keydown", 68), ("keydown", VK_SHIFT), ("buttondown", 1), ("buttondown", 2)}
     wait_for_target(test, log,
                     lambda entries: pressed <= {(kind, value) for _, kind, value in entries},

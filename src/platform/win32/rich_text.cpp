@@ -6,11 +6,6 @@ namespace keyweave::win32 {
 
 namespace {
 
-constexpr int kBold = 1;
-constexpr int kItalic = 2;
-constexpr int kUnderline = 4;
-constexpr int kStrikeOut = 8;
-
 // A character of the document: the three that RTF reserves escaped, tabs and line breaks as
 // control words, and everything outside printable ASCII as a Unicode escape (a surrogate pair
 // as two), with "?" for readers that know no Unicode.
@@ -78,10 +73,10 @@ std::string RichTextOf(const StyledText& text, TextRange part, const RichTextFon
             rtf += "\\cf" + std::to_string(index);
             colourIndex = index;
         }
-        AppendFlag(rtf, style.flags, flags, kBold, "\\b", "\\b0");
-        AppendFlag(rtf, style.flags, flags, kItalic, "\\i", "\\i0");
-        AppendFlag(rtf, style.flags, flags, kUnderline, "\\ul", "\\ulnone");
-        AppendFlag(rtf, style.flags, flags, kStrikeOut, "\\strike", "\\strike0");
+        AppendFlag(rtf, style.flags, flags, TextBold, "\\b", "\\b0");
+        AppendFlag(rtf, style.flags, flags, TextItalic, "\\i", "\\i0");
+        AppendFlag(rtf, style.flags, flags, TextUnderline, "\\ul", "\\ulnone");
+        AppendFlag(rtf, style.flags, flags, TextStrikeThrough, "\\strike", "\\strike0");
         flags = style.flags;
         if (rtf.size() != before) {
             rtf += ' ';

@@ -11,11 +11,6 @@ namespace keyweave::win32 {
 
 namespace {
 
-constexpr int kBold = 1;
-constexpr int kItalic = 2;
-constexpr int kUnderline = 4;
-constexpr int kStrikeOut = 8;
-
 struct StreamSource {
     const std::string* text;
     std::size_t done;
@@ -38,19 +33,6 @@ DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* gi
 constexpr int kStretchLines = 500;
 constexpr UINT_PTR kStreamTimer = 1;
 constexpr double kStretchGapMs = 10;
-
-// Where the stretch of `lines` lines from `from` ends.
-int StretchEnd(const std::u16string& text, int from, int lines) {
-    auto at = static_cast<std::size_t>(from);
-    for (int line = 0; line < lines; ++line) {
-        at = text.find(u'\n', at);
-        if (at == std::u16string::npos) {
-            return static_cast<int>(text.size());
-        }
-        ++at;
-    }
-    return static_cast<int>(at);
-}
 
 void CALLBACK OnStreamTimer(HWND control, UINT, UINT_PTR, DWORD) {
     if (auto* area = dynamic_cast<TextAreaGadget*>(Win32Gadget::FromHandle(control))) {
@@ -81,16 +63,16 @@ const wchar_t* RichEditClass() {
 
 DWORD Effects(int flags) {
     DWORD effects = 0;
-    if ((flags & kBold) != 0) {
+    if ((flags & TextBold) != 0) {
         effects |= CFE_BOLD;
     }
-    if ((flags & kItalic) != 0) {
+    if ((flags & TextItalic) != 0) {
         effects |= CFE_ITALIC;
     }
-    if ((flags & kUnderline) != 0) {
+    if ((flags & TextUnderline) != 0) {
         effects |= CFE_UNDERLINE;
     }
-    if ((flags & kStrikeOut) != 0) {
+    if ((flags & TextStrikeThrough) != 0) {
         effects |= CFE_STRIKEOUT;
     }
     return effects;

@@ -10,11 +10,6 @@
 namespace keyweave::x11 {
 namespace {
 
-constexpr int kBold = 1;
-constexpr int kItalic = 2;
-constexpr int kUnderline = 4;
-constexpr int kStrikeThrough = 8;
-
 // The characters of text[begin, end) as GTK counts them: a surrogate pair is one.
 int CodePointsIn(std::u16string_view text, int begin, int end) {
     int points = 0;
@@ -32,19 +27,6 @@ int CodePointsIn(std::u16string_view text, int begin, int end) {
 constexpr int kStretchLines = 500;
 constexpr unsigned kStretchIntervalMs = 10;
 constexpr gint64 kStretchGapUs = 20000;
-
-// Where the stretch of `lines` lines from `from` ends.
-int StretchEnd(const std::u16string& text, int from, int lines) {
-    auto at = static_cast<std::size_t>(from);
-    for (int line = 0; line < lines; ++line) {
-        at = text.find(u'\n', at);
-        if (at == std::u16string::npos) {
-            return static_cast<int>(text.size());
-        }
-        ++at;
-    }
-    return static_cast<int>(at);
-}
 
 } // namespace
 
@@ -166,10 +148,10 @@ GtkTextTag* GtkTextAreaGadget::TagFor(Rgb colour, int flags) {
     std::string foreground(name, 7);
     tag = gtk_text_buffer_create_tag(
         buffer_, name, "foreground", foreground.c_str(), "weight",
-        (flags & kBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL, "style",
-        (flags & kItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL, "underline",
-        (flags & kUnderline) ? PANGO_UNDERLINE_SINGLE : PANGO_UNDERLINE_NONE, "strikethrough",
-        (flags & kStrikeThrough) ? TRUE : FALSE, nullptr);
+        (flags & TextBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL, "style",
+        (flags & TextItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL, "underline",
+        (flags & TextUnderline) ? PANGO_UNDERLINE_SINGLE : PANGO_UNDERLINE_NONE, "strikethrough",
+        (flags & TextStrikeThrough) ? TRUE : FALSE, nullptr);
     tags_.push_back(tag);
     return tag;
 }

@@ -36,4 +36,16 @@ std::vector<StyledText::Run> StyledText::Runs() const {
     return runs;
 }
 
+int StretchEnd(std::u16string_view text, int from, int lines) {
+    auto at = static_cast<std::size_t>(from);
+    for (int line = 0; line < lines; ++line) {
+        at = text.find(u'\n', at);
+        if (at == std::u16string_view::npos) {
+            return static_cast<int>(text.size());
+        }
+        ++at;
+    }
+    return static_cast<int>(at);
+}
+
 } // namespace keyweave

@@ -5,12 +5,20 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace keyweave {
 
-// How a range of a text area looks: its colour and the style flags of SetStyle (1 bold,
-// 2 italic, 4 underline, 8 strike-through).
+// The style flags of SetStyle.
+enum TextStyleFlag {
+    TextBold = 1,
+    TextItalic = 2,
+    TextUnderline = 4,
+    TextStrikeThrough = 8,
+};
+
+// How a range of a text area looks: its colour and its style flags.
 struct TextStyle {
     Rgb colour;
     int flags = 0;
@@ -50,5 +58,10 @@ private:
     // Per character: 0 for the default look, else 1 + the index of its style.
     std::vector<std::uint32_t> styleOf_;
 };
+
+// Where the stretch of `lines` lines that starts at `from` ends: just after its last line
+// break, or at the end of the text. Text areas hand a long text to their control a stretch at
+// a time.
+int StretchEnd(std::u16string_view text, int from, int lines);
 
 } // namespace keyweave

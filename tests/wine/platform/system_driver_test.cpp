@@ -148,19 +148,25 @@ DWORD WINAPI PostAfter10Ms(LPVOID) {
     return 0;
 }
 
+// How long `pause` lasts while `other` runs on a thread of its own.
+template <typename Pause> double LastsWhile(LPTHREAD_START_ROUTINE other, Pause pause) {
+    HANDLE thread = CreateThread(nullptr, 0, other, nullptr, 0, nullptr);
+    const double start = NowMs();
+    pause();
+    const double lasted = NowMs() - start;
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    return lasted;
+}
+
 TEST(PauseTest, ATickEndsThePauseButACallAlreadyWaitingDoesNot) {
     Driver().Poll();
     Driver().Sleep(1);
-    HANDLE thread = CreateThread(nullptr, 0, PostAfter10Ms, nullptr, 0, nullptr);
-    double start = NowMs();
-    Driver().Sleep(200);
-    const double endedAfter = NowMs() - start;
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
+    const double endedAfter = LastsWhile(PostAfter10Ms, [] { Driver().Sleep(200); });
     EXPECT_GE(endedAfter, 9.0);
     EXPECT_LT(endedAfter, 60.0);
     // The call is still waiting (nothing pumped): the next pause lasts its full time.
-    start = NowMs();
+    double start = NowMs();
     Driver().Sleep(30);
     EXPECT_GE(NowMs() - start, 29.0);
     Driver().Poll();
@@ -189,12 +195,7 @@ void SettleKeyboard() {
 TEST(PauseTest, ThePauseUntilAChangeEndsWithAKeyOrATickAndNotBefore) {
     auto window = std::make_unique<FocusWindow>();
     SettleKeyboard();
-    double start = NowMs();
-    HANDLE thread = CreateThread(nullptr, 0, PressKAfter100Ms, nullptr, 0, nullptr);
-    Driver().SleepUntilChange(2);
-    const double keyAfter = NowMs() - start;
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
+    const double keyAfter = LastsWhile(PressKAfter100Ms, [] { Driver().SleepUntilChange(2); });
     EXPECT_GE(keyAfter, 90.0);
     EXPECT_LT(keyAfter, 1000.0);
     SettleKeyboard();
@@ -202,7 +203,7 @@ TEST(PauseTest, ThePauseUntilAChangeEndsWithAKeyOrATickAndNotBefore) {
     TickLog ticks;
     ticks.id = ThePlatform().Timers().StartPeriodic(60, PostTick,
                                                     reinterpret_cast<std::uintptr_t>(&ticks));
-    start = NowMs();
+    double start = NowMs();
     Driver().SleepUntilChange(2);
     const double tickAfter = NowMs() - start;
     ThePlatform().Timers().Kill(ticks.id);

@@ -17,6 +17,8 @@
 //   probe foreground              the title of the window in front
 //   probe cursor [X Y]            moves the cursor to (X, Y), or prints where it is
 
+#include "platform/win32/performance_clock.h"
+
 #include <windows.h>
 // These need windows.h before them.
 #include <commctrl.h>
@@ -100,13 +102,7 @@ LONG Absolute(int pixel, int size) {
     return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + 32768) / size);
 }
 
-double NowMs() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using keyweave::win32::NowMs;
 
 // Returns when the button went up.
 double ClickAt(int x, int y) {

@@ -9,6 +9,8 @@
 // "<ms> rawdown <vk> <scan> <extended>", "<ms> rawup ...", "<ms> buttondown <1|2>",
 // "<ms> buttonup <1|2>".
 
+#include "platform/win32/performance_clock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <windows.h>
@@ -17,13 +19,7 @@ namespace {
 
 FILE* logFile = nullptr;
 
-double NowMs() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using keyweave::win32::NowMs;
 
 void Log(const char* what, int value) {
     std::fprintf(logFile, "%.3f %s %d\n", NowMs(), what, value);

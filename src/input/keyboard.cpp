@@ -14,6 +14,17 @@ namespace {
 constexpr int kFirstPolledCode = 32;
 constexpr int kLastPolledCode = 255;
 
+// The codes of the table's rows that the poll can see.
+KeySet PolledCodes() {
+    KeySet codes;
+    for (const auto& key : Program().KeyboardKeyList) {
+        if (key->Key >= kFirstPolledCode && key->Key <= kLastPolledCode) {
+            codes.set(static_cast<std::size_t>(key->Key));
+        }
+    }
+    return codes;
+}
+
 void SendKey(std::int32_t code, bool down) {
     CurrentPlatform().Keyboard().SendKey(code & 0xFF, down);
 }
@@ -27,7 +38,7 @@ int TKeyboard::Update() {
     const KeyList previous = std::move(program.DownList);
     program.DownList.clear();
 
-    const KeySet held = CurrentPlatform().Keyboard().HeldKeys();
+    const KeySet held = CurrentPlatform().Keyboard().HeldKeysAmong(PolledCodes());
     for (int code = kFirstPolledCode; code <= kLastPolledCode; ++code) {
         if (!held.test(static_cast<std::size_t>(code))) {
             continue;

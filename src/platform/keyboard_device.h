@@ -16,6 +16,10 @@ public:
     // focus, injected presses included. Bits outside 32..255 are never set.
     virtual KeySet HeldKeys() = 0;
 
+    // HeldKeys() among `codes` alone: the other codes are never set. A platform where every
+    // key asked costs a round trip asks only these.
+    virtual KeySet HeldKeysAmong(const KeySet& codes) { return HeldKeys() & codes; }
+
     // Sends one press or release of the key with this virtual-key code (0..255) to the
     // focused application. A code that no key has sends nothing.
     virtual void SendKey(int code, bool down) = 0;

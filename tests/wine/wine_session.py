@@ -33,7 +33,8 @@ def wait_until(condition, timeout, interval=0.05, what="the condition"):
 
 
 def require_tools():
-    missing = [tool for tool in ("Xvfb", "xdpyinfo", "wine", "wineserver", "import", "convert")
+    missing = [tool for tool in ("Xvfb", "xdpyinfo", "wine", "wineserver", "import", "convert",
+                                 "xdotool")
                if shutil.which(tool) is None]
     if missing:
         raise SessionError("missing tools (run `make deps`): " + ", ".join(missing))
@@ -155,6 +156,13 @@ class WineSession:
             raise SessionError(f"{Path(program).name} {' '.join(map(str, args))} did not end "
                                f"within {timeout} s")
         return process.returncode, output.decode("utf-8", "replace")
+
+    def xdotool(self, *args):
+        """xdotool on the session's display: keys typed there reach Wine as a physical
+        keyboard's do, through the X server, and only while a Wine window has the X focus."""
+        subprocess.run(["xdotool", *map(str, args)], env=self.env(), check=True, timeout=120,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
 
     # Screenshots.
 

@@ -4,9 +4,10 @@
     wine_tests.py CASE --root DIR --work DIR --keyweave EXE --package ZIP --probe EXE
                   --user EXE --target EXE --platform-tests EXE
 
-Cases: platform (the platform layer's tests on the real system), first_start (the portable
-package unpacked and started for the first time), window (a screenshot, then the close box
-clicked with the mouse), and the ways a run ends, each of which must release the keys and both
+Cases: platform (the platform layer's tests on the real system), scan_codes (every key of the
+table played into the target, which checks its scan code and extended bit), first_start (the
+portable package unpacked and started for the first time), window (a screenshot, then the close
+box clicked with the mouse), and the ways a run ends, each of which must release the keys and both
 buttons that the script holds, checked with GetAsyncKeyState from another process: start_stop,
 close_box, exit_button, stop_close and pause_close (the script's Stop() or Pause(), then the
 close box), reload_close ("Reload Scripts", then the close box), bind_running (a new binding
@@ -68,6 +69,24 @@ HOLD_ON = "Sleep(20000)\n"
 # What the holding script presses, as GetAsyncKeyState and the target window see it.
 SCRIPT_HELD = {68, VK_SHIFT, VK_LSHIFT, VK_LBUTTON, VK_RBUTTON}
 SCRIPT_RELEASES = {("keyup", 68), ("keyup", VK_SHIFT), ("buttonup", 1), ("buttonup", 2)}
+
+
+# Every keyboard row of the key table: its script name, the virtual key of its window messages,
+# and the scan code and extended bit that a physical keyboard (US layout) sends for it.
+LETTER_SCANS = dict(zip("ABCDEFGHIJKLMOPQRSTUVWXYZ",
+                        [0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26,
+                         0x32, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15,
+                         0x2C]))
+TABLE_KEYS = (
+    [("KEY_TAB", 9, 0x0F, 0), ("KEY_LALT", 18, 0x38, 0), ("KEY_RALT", 18, 0x38, 1),
+     ("KEY_LSHIFT", 16, 0x2A, 0), ("KEY_RSHIFT", 16, 0x36, 0), ("KEY_LCTRL", 17, 0x1D, 0),
+     ("KEY_RCTRL", 17, 0x1D, 1), ("KEY_SPACE", 32, 0x39, 0), ("KEY_ENTER", 13, 0x1C, 0),
+     ("KEY_RETURN", 13, 0x1C, 0), ("KEY_DOWN", 40, 0x50, 1), ("KEY_UP", 38, 0x48, 1),
+     ("KEY_LEFT", 37, 0x4B, 1), ("KEY_RIGHT", 39, 0x4D, 1)]
+    + [(f"KEY_{letter}", ord(letter), scan, 0) for letter, scan in LETTER_SCANS.items()]
+    + [(f"KEY_{digit}", ord(str(digit)), 0x0B if digit == 0 else digit + 1, 0)
+       for digit in range(10)]
+    + [(f"KEY_F{n}", 111 + n, (0x3A + n) if n <= 10 else (0x4C + n), 0) for n in range(1, 13)])
 
 
 class Failure(Exception):
@@ -166,12 +185,23 @@ class ProgramTest:
 
 
 def read_log(log):
+    """(time, kind, key or button) of every key message and button the target received."""
     entries = []
     for line in log.read_text().splitlines():
-        when, kind, value = line.split()
-        if kind != "ready":
+        when, kind, value = line.split()[:3]
+        if kind != "ready" and not kind.startswith("raw"):
             entries.append((float(when), kind, int(value)))
     return entries
+
+
+def read_keys(log):
+    """(kind, virtual key, scan code, extended bit) of every key message and raw input."""
+    keys = []
+    for line in log.read_text().splitlines():
+        fields = line.split()
+        if len(fields) == 5:
+            keys.append((fields[1], *map(int, fields[2:])))
+    return keys
 
 
 def wait_for_target(test, log, condition, what):
@@ -186,6 +216,22 @@ def wait_for_target(test, log, condition, what):
 def pick_script(test, index, name):
     test.probe("pick", TITLE, index)
     test.wait_for_status(f"{name} ready.")
+
+
+def start_playing(args, session, script, binding, *keys):
+    """keyweave.exe with one script, picked and bound to `binding`, started by pressing `keys`
+    with the target in front; returns the test and the target's log."""
+    test = ProgramTest(args, session)
+    test.add_script("script.ini", script)
+    test.bind(binding)
+    test.start()
+    test.wait_for_window()
+    name = script.splitlines()[1].lstrip("{")
+    pick_script(test, 0, name)
+    log = session.dir / "target.log"
+    test.start_target(log)
+    test.press(100, *keys)
+    return test, log
 
 
 def case_platform(args, session):
@@ -244,6 +290,18 @@ def case_start_stop(args, session):
     check(sorted(stop_releases) == sorted(releases), f"the stop released {stop_releases}")
     check(not held, f"keys or buttons still held after the stop: {held}")
 
+    # Armed and idle, the program sleeps until a key changes. Started again from the X
+    # keyboard, the way a physical key reaches Wine, which GetAsyncKeyState may report up to
+    # 50 ms late.
+    restart_from = len(read_log(log))
+    session.xdotool("search", "--name", f"^{TARGET_TITLE}$", "windowfocus")
+    time.sleep(1.0)
+    session.xdotool("keydown", "F12", "sleep", "0.1", "keyup", "F12")
+    wait_for_target(test, log,
+                    lambda log_entries: [e for e in log_entries[restart_from:]
+                                         if e[1:] == ("keydown", 65)],
+                    "the script started again from the X keyboard")
+
     times = {(kind, value): when for when, kind, value in entries}
     a_down = entries[0][0]
     print(f"figure: key round trip (F12 released by another process until the script's first "
@@ -253,6 +311,33 @@ def case_start_stop(args, session):
     print(f"figure: MouseStroke(MOUSE_LEFT, 30): {entries[5][0] - entries[4][0]:.2f} ms")
     print(f"figure: stop (second F12 released until Left Shift released): "
           f"{times[('keyup', VK_SHIFT)] - stopped[('up', VK_F12)]:.2f} ms")
+    test.probe("close", TITLE)
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+
+
+def case_scan_codes(args, session):
+    """Every key of the table reaches the target with the scan code and extended bit of a
+    physical keyboard, in its window messages and in its raw input."""
+    strokes = "".join(f"KeyDown({name})\nKeyUp({name})\n" for name, *_ in TABLE_KEYS)
+    # A combination that the script never holds whole, although it strokes both keys.
+    test, log = start_playing(args, session, "?kweaver\n{Every key\n" + strokes + "Stop()\n",
+                              "KEY_F11 KEY_F12", VK_F11, VK_F12)
+    test.wait_for_status("Every key stopped.")
+    # Raw input names the modifiers by their left and right virtual keys: it is compared by
+    # scan code and extended bit alone.
+    expected = [(kind, key, scan, extended) for _, key, scan, extended in TABLE_KEYS
+                for kind in ("down", "up")]
+    for source, fields in (("key", slice(0, 4)), ("raw", slice(2, 4))):
+        received = [(kind.removeprefix(source), key, scan, extended)
+                    for kind, key, scan, extended in read_keys(log) if kind.startswith(source)]
+        # What follows the user's release of F11 is the script's.
+        received = received[[entry[:2] for entry in received].index(("up", VK_F11)) + 1:]
+        for want, got in zip(expected, received):
+            check(want[0] == got[0] and want[fields] == got[fields],
+                  f"{source} {want[0]} of key {want[1]}: scan {got[2]:#x} extended {got[3]}, "
+                  f"not {want[2]:#x} {want[3]}")
+        check(len(received) == len(expected),
+              f"the target saw {len(received)} {source} key transitions, not {len(expected)}")
     test.probe("close", TITLE)
     check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
 
@@ -287,15 +372,7 @@ def case_first_start(args, session):
 def run_until_holding(args, session, ending=HOLD_ON):
     """keyweave.exe running a script that holds D, Left Shift and both buttons, in front of the
     target, and then goes on with `ending`."""
-    test = ProgramTest(args, session)
-    test.add_script("holder.ini", HOLDING_SCRIPT + ending)
-    test.bind("KEY_F12")
-    test.start()
-    test.wait_for_window()
-    pick_script(test, 0, "Holder")
-    log = session.dir / "target.log"
-    test.start_target(log)
-    test.press(100, VK_F12)
+    test, log = start_playing(args, session, HOLDING_SCRIPT + ending, "KEY_F12", VK_F12)
     pressed = {("keydown", 68), ("keydown", VK_SHIFT), ("buttondown", 1), ("buttondown", 2)}
     wait_for_target(test, log,
                     lambda entries: pressed <= {(kind, value) for _, kind, value in entries},
@@ -456,6 +533,7 @@ CASES = {
     "platform": case_platform,
     "start_stop": case_start_stop,
     "first_start": case_first_start,
+    "scan_codes": case_scan_codes,
     "close_box": case_close_box,
     "exit_button": case_exit_button,
     "stop_close": case_stop_close,

@@ -1,23 +1,81 @@
 #include "platform/win32/input_devices.h"
 
 #include "input/mouse.h"
+#include "platform/win32/performance_clock.h"
 
 #include <windows.h>
 
 namespace keyweave::win32 {
 
-KeySet Win32Keyboard::HeldKeys() {
-    KeySet held;
-    for (int code = 32; code <= 255; ++code) {
-        if ((GetAsyncKeyState(code) & 0x8000) != 0) {
-            held.set(static_cast<std::size_t>(code));
-        }
+namespace {
+
+// The keys whose scan code a physical keyboard sends with the E0 prefix: the right-hand Ctrl
+// and Alt, the navigation block and the arrows, the Windows and menu keys, Num Lock, the
+// keypad's divide and Print Screen. They share their scan code with another key (the arrows
+// with the keypad's 2, 4, 6 and 8, say), and only the extended flag tells them apart.
+bool IsExtendedKey(BYTE key) {
+    switch (key) {
+    case VK_RCONTROL:
+    case VK_RMENU:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_SNAPSHOT:
+    case VK_INSERT:
+    case VK_DELETE:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_APPS:
+    case VK_DIVIDE:
+    case VK_NUMLOCK:
+        return true;
+    default:
+        return false;
     }
-    return held;
 }
 
+} // namespace
+
+KeySet Win32Keyboard::HeldKeys() {
+    KeySet everyCode;
+    for (std::size_t code = 32; code <= 255; ++code) {
+        everyCode.set(code);
+    }
+    return HeldKeysAmong(everyCode);
+}
+
+KeySet Win32Keyboard::HeldKeysAmong(const KeySet& codes) {
+    const KeySet wanted = codes & ~KeySet(0xFFFFFFFFu);
+    KeySet ask = changes_.KeysToAsk(wanted, NowMs());
+    if (wanted != asked_) {
+        ask = wanted;
+        asked_ = wanted;
+    }
+    for (std::size_t code = 32; code <= 255; ++code) {
+        if (ask.test(code)) {
+            held_.set(code, (GetAsyncKeyState(static_cast<int>(code)) & 0x8000) != 0);
+        }
+    }
+    held_ &= wanted;
+    return held_;
+}
+
+// Programs that read scan codes rather than virtual keys (games with DirectInput or raw input,
+// remote-desktop and virtual-machine windows) see the key only with the scan code that it has
+// on the current layout, and its extended flag.
 void Win32Keyboard::SendKey(int code, bool down) {
-    keybd_event(static_cast<BYTE>(code & 0xFF), 0, down ? 0 : KEYEVENTF_KEYUP, 0);
+    const auto key = static_cast<BYTE>(code & 0xFF);
+    const auto scan = static_cast<BYTE>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    DWORD flags = down ? 0 : KEYEVENTF_KEYUP;
+    if (IsExtendedKey(key)) {
+        flags |= KEYEVENTF_EXTENDEDKEY;
+    }
+    keybd_event(key, scan, flags, 0);
 }
 
 ScreenPoint Win32Mouse::CursorPos() {

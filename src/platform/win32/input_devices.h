@@ -3,14 +3,24 @@
 #include "platform/gadget_driver.h"
 #include "platform/keyboard_device.h"
 #include "platform/mouse_device.h"
+#include "platform/win32/key_change_watch.h"
 
 namespace keyweave::win32 {
 
-// The system-wide keyboard: GetAsyncKeyState and keybd_event.
+// The system-wide keyboard: GetAsyncKeyState and keybd_event. A poll asks only the keys that
+// may have changed since the previous one (under Wine every question is a round trip).
 class Win32Keyboard final : public KeyboardDevice {
 public:
+    explicit Win32Keyboard(KeyChangeWatch& changes) : changes_(changes) {}
+
     KeySet HeldKeys() override;
+    KeySet HeldKeysAmong(const KeySet& codes) override;
     void SendKey(int code, bool down) override;
+
+private:
+    KeyChangeWatch& changes_;
+    KeySet asked_;
+    KeySet held_;
 };
 
 // The mouse: GetCursorPos and mouse_event. Absolute moves are scaled to the desktop size

@@ -1,9 +1,11 @@
 #include "platform/win32/system_driver.h"
 
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/performance_clock.h"
 #include "platform/win32/wide_text.h"
 #include "runtime/events/event.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -41,12 +43,41 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, removal, lParam);
 }
 
-double NowMs() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+// Windows 10 1803 and later wake a wait on a high-resolution timer within a fraction of a
+// millisecond; older versions refuse the flag, and the pause falls back to the 1 ms time-outs
+// of the resolution requested at start.
+HANDLE HighResolutionTimer() {
+    return CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                  TIMER_ALL_ACCESS);
+}
+
+using DelayExecution = LONG(WINAPI*)(BOOLEAN alertable, PLARGE_INTEGER interval);
+
+// Wine serves time-outs and timer objects in its server, which is up to a millisecond late
+// with them whenever it is busy (with the keys that a script injects, say), but it sleeps a
+// thread that waits for nothing but time to the microsecond. Under Wine, then, the pause
+// sleeps the last stretch before its wake time that way; elsewhere there is no such delay.
+DelayExecution WinePreciseDelay() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<DelayExecution>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtDelayExecution")));
+}
+
+// The last stretch of a pause under Wine, slept without waking for a call: a server time-out
+// of the rest ends at most about a millisecond late, well before the wake time.
+constexpr double kLastStretchMs = 2.5;
+
+constexpr double kForegroundCheckMs = 100;
+
+bool MessageWaiting() {
+    return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0;
 }
 
 bool IsKeyMessage(UINT message) {
@@ -104,7 +135,9 @@ UINT NotifyBoxType(bool serious) {
     return MB_OK | MB_TOPMOST | (serious ? MB_ICONWARNING : MB_ICONINFORMATION);
 }
 
-Win32SystemDriver::Win32SystemDriver() {
+Win32SystemDriver::Win32SystemDriver(const KeyChangeWatch& keyChanges, Win32TimerSource& timers)
+    : keyChanges_(keyChanges), timers_(timers), preciseDelay_(WinePreciseDelay()),
+      pauseTimer_(preciseDelay_ == nullptr ? HighResolutionTimer() : nullptr) {
     if (getMessageHook == nullptr) {
         mainThreadId = GetCurrentThreadId();
         posted = CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -115,6 +148,12 @@ Win32SystemDriver::Win32SystemDriver() {
     // Other threads can post to this thread only once it has a message queue.
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+}
+
+Win32SystemDriver::~Win32SystemDriver() {
+    if (pauseTimer_ != nullptr) {
+        CloseHandle(pauseTimer_);
+    }
 }
 
 void Win32SystemDriver::Poll() {
@@ -155,19 +194,81 @@ bool Win32SystemDriver::NewCallWaiting() const {
 
 // The pause ends early when a timer tick arrives, so that a wait ends at its tick rather
 // than up to a whole pause later. A call that was already waiting when the previous pause
-// ended does not shorten it: a turn without a new tick still pauses the full time.
+// ended does not shorten it: a turn without a new tick still pauses the full time. The pause
+// also wakes at the next tick's deadline and fires that tick itself: the wait then ends on
+// time, without waiting for the system's timer thread to wake and hand the tick over.
 void Win32SystemDriver::Sleep(int ms) {
     if (ms <= 0) {
         return;
     }
-    const double deadline = NowMs() + ms;
-    while (!NewCallWaiting()) {
-        const double remaining = deadline - NowMs();
-        if (remaining <= 0) {
+    const double end = NowMs() + ms;
+    for (;;) {
+        const double now = NowMs();
+        if (NewCallWaiting() || now >= end) {
             break;
         }
-        WaitForSingleObject(posted, static_cast<DWORD>(std::ceil(remaining)));
+        const auto tick = timers_.EarliestDeadline();
+        if (tick && *tick <= now) {
+            timers_.FireDue(now);
+            continue;
+        }
+        WaitForCallUntil(tick && *tick < end ? *tick : end);
     }
+    pauseEndPosted_ = postedCalls;
+}
+
+// Returns when a call is posted, or at `wakeMs` or a little after it.
+void Win32SystemDriver::WaitForCallUntil(double wakeMs) {
+    const double remaining = wakeMs - NowMs();
+    if (remaining <= 0) {
+        return;
+    }
+    if (preciseDelay_ != nullptr) {
+        if (remaining > kLastStretchMs) {
+            WaitForSingleObject(posted, static_cast<DWORD>(remaining - kLastStretchMs));
+        } else {
+            LARGE_INTEGER interval;
+            interval.QuadPart = -static_cast<LONGLONG>(std::ceil(remaining * 10000.0));
+            preciseDelay_(FALSE, &interval);
+        }
+        return;
+    }
+    if (pauseTimer_ != nullptr) {
+        LARGE_INTEGER due;
+        due.QuadPart = -static_cast<LONGLONG>(std::ceil(remaining * 10000.0));
+        if (SetWaitableTimer(pauseTimer_, &due, 0, nullptr, nullptr, FALSE)) {
+            const HANDLE wakers[] = {posted, pauseTimer_};
+            WaitForMultipleObjects(2, wakers, FALSE, INFINITE);
+            return;
+        }
+    }
+    WaitForSingleObject(posted, static_cast<DWORD>(std::ceil(remaining)));
+}
+
+// Nothing that a turn reacts to can change before a key goes down or up, a tick falls due, a
+// call is posted or a message arrives, so the pause waits for them; it wakes, too, when the
+// keyboard poll must look again. When something waits already, or no key change would be
+// reported, it pauses as Sleep does: a message that stays waiting must not make the loop spin.
+// Wine reports keys as raw input only while some window is in front; with none (the window in
+// front was closed, say) the loop keeps its 2 ms turns, and a sleeping loop wakes every
+// kForegroundCheckMs to see whether that has happened.
+void Win32SystemDriver::SleepUntilChange(int ms) {
+    if (!keyChanges_.Active() || GetForegroundWindow() == nullptr || keyChanges_.ChangeWaiting() ||
+        postedCalls > ranCalls || MessageWaiting()) {
+        Sleep(ms);
+        return;
+    }
+    const double now = NowMs();
+    double wake = now + kForegroundCheckMs;
+    for (const auto& deadline : {keyChanges_.RecheckAt(), timers_.EarliestDeadline()}) {
+        if (deadline && *deadline < wake) {
+            wake = *deadline;
+        }
+    }
+    const auto timeout = static_cast<DWORD>(std::ceil(std::max(0.0, wake - now)));
+    // A posted call arrives as a thread message, which wakes the wait like any other.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
+    timers_.FireDue(NowMs());
     pauseEndPosted_ = postedCalls;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/system_driver.h"
+#include "platform/win32/key_change_watch.h"
 #include "platform/win32/raw_input.h"
+#include "platform/win32/timer_source.h"
 
 #include <cstdint>
 #include <windows.h>
@@ -16,13 +18,18 @@ inline constexpr UINT kMainThreadCallMessage = 0x7001;
 class Win32SystemDriver final : public SystemDriver {
 public:
     // The calling thread becomes the main thread: it gets a message queue and the get-message
-    // hook that runs main-thread calls (once per process).
-    Win32SystemDriver();
+    // hook that runs main-thread calls (once per process). `keyChanges` tells the idle pause
+    // when a key goes down or up; the pause fires the ticks of `timers` that fall due in it.
+    Win32SystemDriver(const KeyChangeWatch& keyChanges, Win32TimerSource& timers);
+    ~Win32SystemDriver() override;
+    Win32SystemDriver(const Win32SystemDriver&) = delete;
+    Win32SystemDriver& operator=(const Win32SystemDriver&) = delete;
 
     void Poll() override;
     void Wait() override;
     void PostMainThreadCall(std::function<void()> call) override;
     void Sleep(int ms) override;
+    void SleepUntilChange(int ms) override;
     void Notify(const std::u16string& title, const std::u16string& text, bool serious) override;
     [[noreturn]] void ExitProcess(int status) override;
 
@@ -36,7 +43,14 @@ public:
 private:
     void Perform(const RawAction& action);
     bool NewCallWaiting() const;
+    void WaitForCallUntil(double wakeMs);
 
+    const KeyChangeWatch& keyChanges_;
+    Win32TimerSource& timers_;
+    // What the pause sleeps its last stretch with under Wine, or else a high-resolution
+    // waitable timer where the system has one.
+    LONG(WINAPI* preciseDelay_)(BOOLEAN, PLARGE_INTEGER) = nullptr;
+    HANDLE pauseTimer_ = nullptr;
     int modifierState_ = 0;
     std::uint64_t pauseEndPosted_ = 0;
     RawInputTranslator translator_;

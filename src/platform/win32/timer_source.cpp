@@ -1,22 +1,53 @@
 #include "platform/win32/timer_source.h"
 
+#include "platform/win32/performance_clock.h"
+
 #include <mmsystem.h>
 
 namespace keyweave::win32 {
 
 namespace {
 
+class Locked {
+public:
+    explicit Locked(CRITICAL_SECTION* lock) : lock_(lock) { EnterCriticalSection(lock_); }
+    ~Locked() { LeaveCriticalSection(lock_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    CRITICAL_SECTION* lock_;
+};
+
+double NextDeadline(const Win32TimerSource::Tick& tick) {
+    return tick.startMs + static_cast<double>(tick.handedOn + 1) * tick.periodMs;
+}
+
+// With the tick's lock held.
+void HandOnDue(std::uint32_t id, Win32TimerSource::Tick& tick, double nowMs) {
+    while (NextDeadline(tick) <= nowMs) {
+        ++tick.handedOn;
+        tick.onTick(id, tick.user);
+    }
+}
+
 void CALLBACK OnTimer(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    const auto* tick = reinterpret_cast<const Win32TimerSource::Tick*>(user);
-    tick->onTick(id, tick->user);
+    auto& tick = *reinterpret_cast<Win32TimerSource::Tick*>(user);
+    Locked locked(tick.lock);
+    HandOnDue(id, tick, NowMs());
 }
 
 } // namespace
+
+Win32TimerSource::Win32TimerSource() {
+    InitializeCriticalSection(&lock_);
+}
 
 Win32TimerSource::~Win32TimerSource() {
     while (!running_.empty()) {
         Kill(running_.begin()->first);
     }
+    DeleteCriticalSection(&lock_);
 }
 
 std::uint32_t Win32TimerSource::StartPeriodic(std::uint32_t periodMs, TickCallback onTick,
@@ -24,7 +55,8 @@ std::uint32_t Win32TimerSource::StartPeriodic(std::uint32_t periodMs, TickCallba
     if (periodMs == 0 || periodMs > kMaxTimerPeriodMs) {
         return 0;
     }
-    auto tick = std::make_unique<Tick>(Tick{onTick, user});
+    auto tick =
+        std::make_unique<Tick>(Tick{onTick, user, NowMs(), static_cast<double>(periodMs), &lock_});
     // With TIME_KILL_SYNCHRONOUS no tick starts after timeKillEvent, so Kill can free `tick`.
     const MMRESULT id =
         timeSetEvent(periodMs, 0, OnTimer, reinterpret_cast<DWORD_PTR>(tick.get()),
@@ -43,6 +75,25 @@ void Win32TimerSource::Kill(std::uint32_t id) {
     }
     timeKillEvent(id);
     running_.erase(entry);
+}
+
+std::optional<double> Win32TimerSource::EarliestDeadline() {
+    std::optional<double> earliest;
+    Locked locked(&lock_);
+    for (const auto& [id, tick] : running_) {
+        const double deadline = NextDeadline(*tick);
+        if (!earliest || deadline < *earliest) {
+            earliest = deadline;
+        }
+    }
+    return earliest;
+}
+
+void Win32TimerSource::FireDue(double nowMs) {
+    Locked locked(&lock_);
+    for (const auto& [id, tick] : running_) {
+        HandOnDue(id, *tick, nowMs);
+    }
 }
 
 } // namespace keyweave::win32

@@ -56,6 +56,11 @@ void Win32Gadget::Attach(HWND handle) {
     SetPropW(handle, kGadgetProperty, this);
 }
 
+void Win32Gadget::Discard(HWND window) {
+    RemovePropW(window, kGadgetProperty);
+    DestroyWindow(window);
+}
+
 void Win32Gadget::SetBackground(Rgb colour) {
     if (background_ != nullptr) {
         DeleteObject(background_);

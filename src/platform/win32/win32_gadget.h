@@ -34,6 +34,8 @@ public:
 
 protected:
     void Attach(HWND handle);
+    // Destroys a window that the gadget had before it was given another (Attach).
+    static void Discard(HWND window);
     void SetBackground(Rgb colour);
     // Events are reported only by a gadget that is fully made and not being destroyed.
     bool Sensitive() const { return sensitive_; }

@@ -97,7 +97,8 @@ ScreenSize PrimaryScreenSize() {
 }
 
 Win32Platform::Win32Platform()
-    : desktop_(PrimaryScreenSize()), mouse_(desktop_), gadgets_(system_, desktop_) {}
+    : system_(keyChanges_, timers_), desktop_(PrimaryScreenSize()), keyboard_(keyChanges_),
+      mouse_(desktop_), gadgets_(system_, desktop_) {}
 
 } // namespace keyweave::win32
 

@@ -30,11 +30,12 @@ public:
     Win32SystemDriver& Win32System() { return system_; }
 
 private:
+    KeyChangeWatch keyChanges_;
+    Win32TimerSource timers_;
     Win32SystemDriver system_;
     ScreenSize desktop_;
     Win32Keyboard keyboard_;
     Win32Mouse mouse_;
-    Win32TimerSource timers_;
     Win32GadgetDriver gadgets_;
 };
 

@@ -10,10 +10,23 @@
 namespace keyweave::x11 {
 namespace {
 
-constexpr int kBold = 1;
-constexpr int kItalic = 2;
-constexpr int kUnderline = 4;
-constexpr int kStrikeThrough = 8;
+// The characters of text[begin, end) as GTK counts them: a surrogate pair is one.
+int CodePointsIn(std::u16string_view text, int begin, int end) {
+    int points = 0;
+    for (int i = begin; i < end; ++i) {
+        const bool pairEnd = text[i] >= 0xDC00 && text[i] <= 0xDFFF && i > 0 &&
+                             text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF;
+        points += pairEnd ? 0 : 1;
+    }
+    return points;
+}
+
+// The first stretch of a long text, added at once, and each later one, a few milliseconds'
+// work for the view. A stretch follows the previous one only kStretchGapUs after it was
+// added, so that a pump, which dispatches whatever is due, adds one stretch, not all of them.
+constexpr int kStretchLines = 500;
+constexpr unsigned kStretchIntervalMs = 10;
+constexpr gint64 kStretchGapUs = 20000;
 
 } // namespace
 
@@ -28,6 +41,12 @@ GtkTextAreaGadget::GtkTextAreaGadget(int x, int y, int width, int height, int st
     gtk_text_view_set_wrap_mode(view, (style & TextAreaWordWrap) ? GTK_WRAP_WORD : GTK_WRAP_NONE);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(widget_), GTK_SHADOW_IN);
     gtk_container_add(GTK_CONTAINER(widget_), view_);
+}
+
+GtkTextAreaGadget::~GtkTextAreaGadget() {
+    if (streamTimeout_ != 0) {
+        g_source_remove(streamTimeout_);
+    }
 }
 
 void GtkTextAreaGadget::SetColor(Rgb colour) {
@@ -50,8 +69,21 @@ int GtkTextAreaGadget::Offset(int units) const {
 void GtkTextAreaGadget::ReplaceText(int pos, int length, const std::u16string& text, int units) {
     TextRange range = RangeOf(text_, pos, length, units == UnitLines);
     std::u16string replacement = NormaliseLineBreaks(text);
+    if (!locks_.empty() && range.begin == 0 && range.end == static_cast<int>(text_.size())) {
+        text_ = replacement;
+        surrogates_ = HasSurrogates(text_);
+        pending_.emplace(std::move(replacement));
+        return;
+    }
+    Flush();
+    const bool whole = range.begin == 0 && range.end == static_cast<int>(text_.size());
+    if (whole) {
+        streaming_.reset();
+    } else {
+        StreamTo(-1);
+    }
     std::string utf8 = ToUtf8(replacement);
-    if (range.begin == 0 && range.end == static_cast<int>(text_.size())) {
+    if (whole) {
         gtk_text_buffer_set_text(buffer_, utf8.c_str(), static_cast<int>(utf8.size()));
     } else {
         GtkTextIter begin;
@@ -91,6 +123,12 @@ void GtkTextAreaGadget::UnlockText() {
     }
     Selection saved = locks_.back();
     locks_.pop_back();
+    if (locks_.empty()) {
+        Flush();
+    }
+    if (std::max(saved.insert, saved.bound) > gtk_text_buffer_get_char_count(buffer_)) {
+        StreamTo(-1);
+    }
     int size = gtk_text_buffer_get_char_count(buffer_);
     GtkTextIter insert;
     GtkTextIter bound;
@@ -110,10 +148,10 @@ GtkTextTag* GtkTextAreaGadget::TagFor(Rgb colour, int flags) {
     std::string foreground(name, 7);
     tag = gtk_text_buffer_create_tag(
         buffer_, name, "foreground", foreground.c_str(), "weight",
-        (flags & kBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL, "style",
-        (flags & kItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL, "underline",
-        (flags & kUnderline) ? PANGO_UNDERLINE_SINGLE : PANGO_UNDERLINE_NONE, "strikethrough",
-        (flags & kStrikeThrough) ? TRUE : FALSE, nullptr);
+        (flags & TextBold) ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL, "style",
+        (flags & TextItalic) ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL, "underline",
+        (flags & TextUnderline) ? PANGO_UNDERLINE_SINGLE : PANGO_UNDERLINE_NONE, "strikethrough",
+        (flags & TextStrikeThrough) ? TRUE : FALSE, nullptr);
     tags_.push_back(tag);
     return tag;
 }
@@ -123,6 +161,11 @@ void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int
     if (range.begin >= range.end) {
         return;
     }
+    if (pending_) {
+        pending_->SetStyle(range, {colour, flags & 15});
+        return;
+    }
+    StreamTo(-1);
     GtkTextIter begin;
     GtkTextIter end;
     gtk_text_buffer_get_iter_at_offset(buffer_, &begin, Offset(range.begin));
@@ -133,6 +176,84 @@ void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int
         gtk_text_buffer_remove_tag(buffer_, tag, &begin, &end);
     }
     gtk_text_buffer_apply_tag(buffer_, TagFor(colour, flags), &begin, &end);
+}
+
+void GtkTextAreaGadget::Flush() {
+    if (!pending_) {
+        return;
+    }
+    streaming_ = std::move(pending_);
+    pending_.reset();
+    streamed_ = 0;
+    gtk_text_buffer_set_text(buffer_, "", 0);
+    StreamTo(StretchEnd(streaming_->Text(), 0, kStretchLines));
+    streamedAt_ = g_get_monotonic_time();
+    if (streaming_ && streamTimeout_ == 0) {
+        streamTimeout_ = g_timeout_add(kStretchIntervalMs, StreamMore, this);
+    }
+}
+
+void GtkTextAreaGadget::StreamTo(int end) {
+    if (!streaming_) {
+        return;
+    }
+    const std::u16string& text = streaming_->Text();
+    end = end < 0 ? static_cast<int>(text.size()) : std::min(end, static_cast<int>(text.size()));
+    const std::string utf8 = ToUtf8(text.substr(static_cast<std::size_t>(streamed_),
+                                                static_cast<std::size_t>(end - streamed_)));
+    GtkTextIter at;
+    gtk_text_buffer_get_end_iter(buffer_, &at);
+    const int first = gtk_text_iter_get_offset(&at);
+    gtk_text_buffer_insert(buffer_, &at, utf8.c_str(), static_cast<int>(utf8.size()));
+    gtk_text_buffer_get_iter_at_offset(buffer_, &at, first);
+    for (const StyledText::Run& run : streaming_->Runs()) {
+        const int begin = std::max(run.begin, streamed_);
+        const int stop = std::min(run.end, end);
+        if (begin >= stop) {
+            continue;
+        }
+        GtkTextIter runEnd = at;
+        gtk_text_iter_forward_chars(&runEnd, CodePointsIn(text, begin, stop));
+        if (run.style != nullptr) {
+            gtk_text_buffer_apply_tag(buffer_, TagFor(run.style->colour, run.style->flags), &at,
+                                      &runEnd);
+        }
+        at = runEnd;
+    }
+    streamed_ = end;
+    if (streamed_ == static_cast<int>(text.size())) {
+        streaming_.reset();
+    }
+}
+
+// The caret and the selection stay where the user left them.
+int GtkTextAreaGadget::StreamMore(void* data) {
+    auto* area = static_cast<GtkTextAreaGadget*>(data);
+    if (!area->streaming_) {
+        area->streamTimeout_ = 0;
+        return G_SOURCE_REMOVE;
+    }
+    if (!area->locks_.empty() || g_get_monotonic_time() - area->streamedAt_ < kStretchGapUs) {
+        return G_SOURCE_CONTINUE;
+    }
+    GtkTextIter insert;
+    GtkTextIter bound;
+    gtk_text_buffer_get_iter_at_mark(area->buffer_, &insert,
+                                     gtk_text_buffer_get_insert(area->buffer_));
+    gtk_text_buffer_get_iter_at_mark(area->buffer_, &bound,
+                                     gtk_text_buffer_get_selection_bound(area->buffer_));
+    const int insertAt = gtk_text_iter_get_offset(&insert);
+    const int boundAt = gtk_text_iter_get_offset(&bound);
+    area->StreamTo(StretchEnd(area->streaming_->Text(), area->streamed_, kStretchLines));
+    gtk_text_buffer_get_iter_at_offset(area->buffer_, &insert, insertAt);
+    gtk_text_buffer_get_iter_at_offset(area->buffer_, &bound, boundAt);
+    gtk_text_buffer_select_range(area->buffer_, &insert, &bound);
+    area->streamedAt_ = g_get_monotonic_time();
+    if (area->streaming_) {
+        return G_SOURCE_CONTINUE;
+    }
+    area->streamTimeout_ = 0;
+    return G_SOURCE_REMOVE;
 }
 
 } // namespace keyweave::x11

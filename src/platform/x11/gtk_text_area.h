@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/x11/gtk_gadgets.h"
+#include "runtime/gui/styled_text.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,10 +18,18 @@ namespace keyweave::x11 {
 // as the program does, a line break being one character; the gadget keeps its text as the
 // program set it, so that reading it back costs no conversion. Locks are counted; each unlock
 // restores the caret and selection of its lock. GTK lays out and draws only between main-loop
-// iterations, so a batch of changes is shown once without more ado.
+// iterations, so a batch of changes is shown once without more ado. A whole text replaced
+// while the area is locked, and the colours then given to it, are kept here until the last
+// unlock, which fills the buffer without a tag to remove: the first stretch of the text at
+// once, with one tag per run of one colour, and the rest a stretch at a time from a short
+// timeout, so that the view lays out a long text without keeping the window from answering.
+// Any change other than a new whole text first adds what is still missing.
 class GtkTextAreaGadget final : public GtkGadget {
 public:
     GtkTextAreaGadget(int x, int y, int width, int height, int style);
+    ~GtkTextAreaGadget() override;
+    GtkTextAreaGadget(const GtkTextAreaGadget&) = delete;
+    GtkTextAreaGadget& operator=(const GtkTextAreaGadget&) = delete;
 
     void SetColor(Rgb colour) override;
     void ReplaceText(int pos, int length, const std::u16string& text, int units) override;
@@ -38,6 +48,11 @@ private:
     // The buffer's character offset of a position in `text_`.
     int Offset(int units) const;
     GtkTextTag* TagFor(Rgb colour, int flags);
+    // Hands the pending text and its colours to the buffer: its first stretch.
+    void Flush();
+    // Adds the text up to `end` to the buffer, and all of it for a negative `end`.
+    void StreamTo(int end);
+    static int StreamMore(void* area);
 
     GtkWidget* view_;
     GtkTextBuffer* buffer_;
@@ -46,6 +61,13 @@ private:
     bool surrogates_ = false;
     std::vector<Selection> locks_;
     std::vector<GtkTextTag*> tags_; // every colour tag made so far
+    std::optional<StyledText> pending_;
+    // A text whose first `streamed_` code units are in the buffer, and the timeout adding the
+    // rest.
+    std::optional<StyledText> streaming_;
+    int streamed_ = 0;
+    long long streamedAt_ = 0; // when the last stretch was added, monotonic microseconds
+    unsigned streamTimeout_ = 0;
 };
 
 } // namespace keyweave::x11

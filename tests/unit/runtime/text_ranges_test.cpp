@@ -1,6 +1,8 @@
+#include "runtime/gui/styled_text.h"
 #include "runtime/gui/text_ranges.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace keyweave {
 namespace {
@@ -48,6 +50,27 @@ TEST(RangeOf, LinesIncludeTheirBreak) {
     auto missing = RangeOf(text, 5, 1, true);
     EXPECT_EQ(missing.begin, static_cast<int>(text.size()));
     EXPECT_EQ(missing.end, static_cast<int>(text.size()));
+}
+
+TEST(StyledText, TheLastStyleOfACharacterWinsAndRunsCoverTheText) {
+    StyledText text(u"KeyDown( KEY_A )\n");
+    const TextStyle yellow{{255, 255, 0}, 0};
+    const TextStyle white{{255, 255, 255}, 1};
+    text.SetStyle({0, 8}, white);
+    text.SetStyle({0, 7}, yellow);
+    text.SetStyle({15, 99}, white);
+    text.SetStyle({3, 3}, white);
+    std::vector<std::tuple<int, int, const TextStyle*>> runs;
+    for (const auto& run : text.Runs()) {
+        runs.emplace_back(run.begin, run.end, run.style);
+    }
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_EQ(runs[0], std::make_tuple(0, 7, &text.Styles()[1]));
+    EXPECT_EQ(*std::get<2>(runs[0]), yellow);
+    EXPECT_EQ(runs[1], std::make_tuple(7, 8, &text.Styles()[0]));
+    EXPECT_EQ(runs[2], std::make_tuple(8, 15, nullptr));
+    EXPECT_EQ(runs[3], std::make_tuple(15, 17, &text.Styles()[0]));
+    EXPECT_TRUE(StyledText(u"").Runs().empty());
 }
 
 } // namespace

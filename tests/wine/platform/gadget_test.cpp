@@ -6,6 +6,7 @@
 #include "text_area_gadget.h"
 #include "window_gadget.h"
 
+#include <algorithm>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <richedit.h>
@@ -292,6 +293,43 @@ TEST_F(TextAreaTest, LocksAreCountedAndEachUnlockRestoresTheCaretAndSelection) {
     EXPECT_EQ(Selection().cpMax, 4);
     area->UnlockText();
     EXPECT_EQ(area->AreaText(0, -1, UnitCharacters), u"uvwxyz\n");
+}
+
+// What the control itself holds, read past the gadget.
+std::wstring ControlText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    CHARRANGE all{0, -1};
+    TEXTRANGEW request{all, text.data()};
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(control, EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&request))));
+    return text;
+}
+
+TEST_F(TextAreaTest, ALongTextAnswersAtOnceAndReachesTheControlAStretchAtATime) {
+    std::u16string text;
+    for (int line = 0; line < 3000; ++line) {
+        text += u"\tKeyDown( KEY_A )\n";
+    }
+    area->LockText();
+    area->ReplaceText(0, -1, text, UnitCharacters);
+    area->SetStyle({255, 255, 0}, 0, 18 * 2500, 8, UnitCharacters);
+    area->UnlockText();
+    EXPECT_EQ(area->AreaText(0, -1, UnitCharacters), text);
+    EXPECT_EQ(area->AreaLen(UnitLines), 3001);
+    EXPECT_LT(ControlText(Handle(area)).size(), text.size()) << "all of it went in at once";
+    EXPECT_EQ(Selection().cpMin, 0);
+    EXPECT_TRUE(PumpUntil([&] { return ControlText(Handle(area)).size() == text.size(); }, 5000));
+    std::wstring expected(text.begin(), text.end());
+    std::replace(expected.begin(), expected.end(), L'\n', L'\r');
+    EXPECT_EQ(ControlText(Handle(area)), expected);
+    EXPECT_EQ(ColourAt(18 * 2500 + 3), RGB(255, 255, 0));
+
+    // A change other than a new whole text takes what is still missing first.
+    area->LockText();
+    area->ReplaceText(0, -1, text, UnitCharacters);
+    area->UnlockText();
+    area->ReplaceText(static_cast<int>(text.size()), 0, u"end\n", UnitCharacters);
+    EXPECT_EQ(ControlText(Handle(area)), expected + L"end\r");
 }
 
 TEST_F(TextAreaTest, TheUserCannotTypeIntoItAndLongLinesDoNotWrap) {

@@ -10,14 +10,6 @@ Win32Platform& ThePlatform() {
     return *platform;
 }
 
-double NowMs() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 FocusWindow::FocusWindow() {
     static const bool registered = [] {
         WNDCLASSW windowClass{};
@@ -40,6 +32,17 @@ FocusWindow::FocusWindow() {
 
 FocusWindow::~FocusWindow() {
     DestroyWindow(handle_);
+}
+
+void PostTick(std::uint32_t id, std::uintptr_t user) {
+    auto* log = reinterpret_cast<TickLog*>(user);
+    log->handedOn.push_back(NowMs());
+    ThePlatform().System().PostMainThreadCall([log, id] {
+        if (id != log->id) {
+            log->wrongId = true;
+        }
+        log->times.push_back(NowMs());
+    });
 }
 
 bool WaitForKeyState(int key, bool down) {

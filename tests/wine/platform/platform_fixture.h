@@ -1,15 +1,15 @@
 #pragma once
 
+#include "platform/win32/performance_clock.h"
 #include "platform/win32/win32_platform.h"
 
+#include <vector>
 #include <windows.h>
 
 namespace keyweave::win32::test {
 
 // The process's one platform, made on first use (the program's own start-up does the same).
 Win32Platform& ThePlatform();
-
-double NowMs();
 
 // Pumps the main thread's messages until `condition` holds or `timeoutMs` has passed; returns
 // whether it held.
@@ -41,6 +41,17 @@ public:
 private:
     HWND handle_;
 };
+
+struct TickLog {
+    std::uint32_t id = 0;
+    std::vector<double> handedOn; // when each tick was handed on, on whichever thread
+    std::vector<double> times;    // when each tick ran on the main thread
+    bool wrongId = false;
+};
+
+// As the runtime does it: the tick only hands a call over to the main thread. `user` is the
+// TickLog.
+void PostTick(std::uint32_t id, std::uintptr_t user);
 
 // Waits until the system-wide state of `key` is `down`. Wine answers "up" from a cache for up
 // to 50 ms after a press.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -79,7 +80,7 @@ void CloseBoxAfterFiveTicks(std::uint32_t, std::uintptr_t user) {
     auto* watch = reinterpret_cast<BoxWatch*>(user);
     Driver().PostMainThreadCall([watch] {
         HWND box = FindBox(L"Keyweave box test");
-        if (box == nullptr) {
+        if (box == nullptr || watch->ticks == 5) {
             return;
         }
         if (++watch->ticks == 5) {
@@ -147,25 +148,75 @@ DWORD WINAPI PostAfter10Ms(LPVOID) {
     return 0;
 }
 
+// How long `pause` lasts while `other` runs on a thread of its own.
+template <typename Pause> double LastsWhile(LPTHREAD_START_ROUTINE other, Pause pause) {
+    HANDLE thread = CreateThread(nullptr, 0, other, nullptr, 0, nullptr);
+    const double start = NowMs();
+    pause();
+    const double lasted = NowMs() - start;
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    return lasted;
+}
+
 TEST(PauseTest, ATickEndsThePauseButACallAlreadyWaitingDoesNot) {
     Driver().Poll();
     Driver().Sleep(1);
-    HANDLE thread = CreateThread(nullptr, 0, PostAfter10Ms, nullptr, 0, nullptr);
-    double start = NowMs();
-    Driver().Sleep(200);
-    const double endedAfter = NowMs() - start;
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
+    const double endedAfter = LastsWhile(PostAfter10Ms, [] { Driver().Sleep(200); });
     EXPECT_GE(endedAfter, 9.0);
     EXPECT_LT(endedAfter, 60.0);
     // The call is still waiting (nothing pumped): the next pause lasts its full time.
-    start = NowMs();
+    double start = NowMs();
     Driver().Sleep(30);
     EXPECT_GE(NowMs() - start, 29.0);
     Driver().Poll();
     start = NowMs();
     Driver().Sleep(30);
     EXPECT_GE(NowMs() - start, 29.0);
+}
+
+DWORD WINAPI PressKAfter100Ms(LPVOID) {
+    Sleep(100);
+    keybd_event('K', 0x25, 0, 0);
+    keybd_event('K', 0x25, KEYEVENTF_KEYUP, 0);
+    return 0;
+}
+
+// Pumps and polls until the poll has seen every key change, and has looked again once more.
+void SettleKeyboard() {
+    for (int round = 0; round < 2; ++round) {
+        PumpFor(static_cast<int>(KeyChangeWatch::kRecheckMs) + 10);
+        ThePlatform().Keyboard().HeldKeys();
+    }
+}
+
+// Armed and idle, the loop sleeps until something changes: a key going down anywhere, a tick.
+// Wine reports keys only while a window is in front: with none, the loop keeps its 2 ms turns.
+TEST(PauseTest, ThePauseUntilAChangeEndsWithAKeyOrATickAndNotBefore) {
+    auto window = std::make_unique<FocusWindow>();
+    SettleKeyboard();
+    const double keyAfter = LastsWhile(PressKAfter100Ms, [] { Driver().SleepUntilChange(2); });
+    EXPECT_GE(keyAfter, 90.0);
+    EXPECT_LT(keyAfter, 1000.0);
+    SettleKeyboard();
+
+    TickLog ticks;
+    ticks.id = ThePlatform().Timers().StartPeriodic(60, PostTick,
+                                                    reinterpret_cast<std::uintptr_t>(&ticks));
+    double start = NowMs();
+    Driver().SleepUntilChange(2);
+    const double tickAfter = NowMs() - start;
+    ThePlatform().Timers().Kill(ticks.id);
+    Driver().Poll();
+    EXPECT_EQ(ticks.times.size(), 1u);
+    EXPECT_GE(tickAfter, 59.0);
+    EXPECT_LT(tickAfter, 1000.0);
+
+    window.reset();
+    SettleKeyboard();
+    start = NowMs();
+    Driver().SleepUntilChange(2);
+    EXPECT_LT(NowMs() - start, 50.0);
 }
 
 TEST(PumpTest, FigureTheLoopPause) {

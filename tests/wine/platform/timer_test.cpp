@@ -9,23 +9,6 @@
 namespace keyweave::win32::test {
 namespace {
 
-struct TickLog {
-    std::uint32_t id = 0;
-    std::vector<double> times; // when each tick ran on the main thread
-    bool wrongId = false;
-};
-
-// As the runtime does it: the tick only hands a call over to the main thread.
-void PostTick(std::uint32_t id, std::uintptr_t user) {
-    auto* log = reinterpret_cast<TickLog*>(user);
-    ThePlatform().System().PostMainThreadCall([log, id] {
-        if (id != log->id) {
-            log->wrongId = true;
-        }
-        log->times.push_back(NowMs());
-    });
-}
-
 class TimerPeriodTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(TimerPeriodTest, TicksReachTheMainThreadOncePerPeriod) {
@@ -33,10 +16,10 @@ TEST_P(TimerPeriodTest, TicksReachTheMainThreadOncePerPeriod) {
     const std::size_t wanted = period <= 2 ? 250 : period <= 10 ? 100 : 15;
     TickLog log;
     TimerSource& timers = ThePlatform().Timers();
+    const double start = NowMs();
     log.id = timers.StartPeriodic(static_cast<std::uint32_t>(period), PostTick,
                                   reinterpret_cast<std::uintptr_t>(&log));
     ASSERT_NE(log.id, 0u);
-    const double start = NowMs();
     const double deadline = start + period * static_cast<double>(wanted) * 3 + 1000;
     while (log.times.size() < wanted && NowMs() < deadline) {
         ThePlatform().System().Wait();
@@ -44,6 +27,11 @@ TEST_P(TimerPeriodTest, TicksReachTheMainThreadOncePerPeriod) {
     timers.Kill(log.id);
     ASSERT_GE(log.times.size(), wanted);
     EXPECT_FALSE(log.wrongId);
+    // A tick is handed on at its deadline or after it, never before.
+    for (std::size_t tick = 0; tick < log.handedOn.size(); ++tick) {
+        EXPECT_GE(log.handedOn[tick] - start, period * static_cast<double>(tick + 1))
+            << "tick " << tick + 1;
+    }
     std::vector<double> intervals;
     for (std::size_t tick = 1; tick < log.times.size(); ++tick) {
         intervals.push_back(log.times[tick] - log.times[tick - 1]);

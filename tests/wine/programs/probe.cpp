@@ -5,7 +5,9 @@
 //   probe status TITLE            the status bar text
 //   probe texts TITLE             class and text of every child window, one per line
 //   probe combo TITLE             the combo box's current item and its items
-//   probe pick TITLE INDEX        opens the combo box with the mouse and clicks that item
+//   probe pick TITLE INDEX [TEXT] opens the combo box with the mouse and clicks that item; with
+//                                 TEXT, waits for that status text and prints "answered <ms>",
+//                                 the time from the click until the window answered with it
 //   probe msgbox CAPTION MS       waits for a message box, prints it and presses OK
 //   probe held                    the virtual-key codes held now
 //   probe close TITLE             the system menu's Close, which the close box also sends
@@ -14,6 +16,8 @@
 //   probe focus TITLE             brings the window to the front
 //   probe foreground              the title of the window in front
 //   probe cursor [X Y]            moves the cursor to (X, Y), or prints where it is
+
+#include "platform/win32/performance_clock.h"
 
 #include <windows.h>
 // These need windows.h before them.
@@ -98,7 +102,10 @@ LONG Absolute(int pixel, int size) {
     return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + 32768) / size);
 }
 
-void ClickAt(int x, int y) {
+using keyweave::win32::NowMs;
+
+// Returns when the button went up.
+double ClickAt(int x, int y) {
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const int height = GetSystemMetrics(SM_CYSCREEN);
     mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, static_cast<DWORD>(Absolute(x, width)),
@@ -107,6 +114,7 @@ void ClickAt(int x, int y) {
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     Sleep(80);
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    return NowMs();
 }
 
 bool WaitFor(int timeoutMs, bool (*condition)(HWND), HWND window) {
@@ -178,8 +186,9 @@ HWND OpenList() {
     return open;
 }
 
-int Pick(const wchar_t* title, int index) {
-    HWND combo = Child(FindTopLevel(title), L"ComboBox", nullptr);
+int Pick(const wchar_t* title, int index, const wchar_t* status) {
+    HWND window = FindTopLevel(title);
+    HWND combo = Child(window, L"ComboBox", nullptr);
     RECT closed{};
     GetWindowRect(combo, &closed);
     ClickAt((closed.left + closed.right) / 2, (closed.top + closed.bottom) / 2);
@@ -197,7 +206,20 @@ int Pick(const wchar_t* title, int index) {
     ClientToScreen(list, &origin);
     RECT client{};
     GetClientRect(list, &client);
-    ClickAt(origin.x + client.right / 2, origin.y + itemHeight * index + itemHeight / 2);
+    const double clicked =
+        ClickAt(origin.x + client.right / 2, origin.y + itemHeight * index + itemHeight / 2);
+    if (status != nullptr) {
+        // The window answers only between two of its turns: the first answer with the new
+        // status comes once the pick has been handled.
+        HWND bar = Child(window, STATUSCLASSNAMEW, nullptr);
+        while (TextOf(bar) != status) {
+            if (NowMs() - clicked > 60000) {
+                std::fprintf(stderr, "the status did not change\n");
+                return 1;
+            }
+        }
+        Print("answered " + std::to_string(NowMs() - clicked));
+    }
     for (int waited = 0; waited < 3000; waited += 20) {
         if (SendMessageW(combo, CB_GETCURSEL, 0, 0) == index && OpenList() == nullptr) {
             return 0;
@@ -347,8 +369,9 @@ int main(int argc, char** argv) {
         status = Texts(first.c_str());
     } else if (command == "combo" && argc == 3) {
         status = Combo(first.c_str());
-    } else if (command == "pick" && argc == 4) {
-        status = Pick(first.c_str(), std::atoi(argv[3]));
+    } else if (command == "pick" && (argc == 4 || argc == 5)) {
+        const std::wstring text = argc == 5 ? FromUtf8(argv[4]) : std::wstring();
+        status = Pick(first.c_str(), std::atoi(argv[3]), argc == 5 ? text.c_str() : nullptr);
     } else if (command == "msgbox" && argc == 4) {
         status = MessageBoxCheck(first.c_str(), std::atoi(argv[3]));
     } else if (command == "held") {

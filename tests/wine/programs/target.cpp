@@ -1,10 +1,15 @@
 // The application a macro plays into: a window that takes the focus and logs every key and
 // mouse button it receives, with the time in milliseconds of the system's performance counter.
+// Keys are logged from their window messages and from the raw input that the window receives
+// while it is in front, each with its scan code and extended bit, as a game would read them.
 //
 //   target LOGFILE X Y
 //
-// Log lines: "<ms> ready", "<ms> keydown <vk>", "<ms> keyup <vk>", "<ms> buttondown <1|2>",
+// Log lines: "<ms> ready", "<ms> keydown <vk> <scan> <extended>", "<ms> keyup ...",
+// "<ms> rawdown <vk> <scan> <extended>", "<ms> rawup ...", "<ms> buttondown <1|2>",
 // "<ms> buttonup <1|2>".
+
+#include "platform/win32/performance_clock.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,29 +19,49 @@ namespace {
 
 FILE* logFile = nullptr;
 
-double NowMs() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using keyweave::win32::NowMs;
 
 void Log(const char* what, int value) {
     std::fprintf(logFile, "%.3f %s %d\n", NowMs(), what, value);
     std::fflush(logFile);
 }
 
+void LogKey(const char* what, int key, int scan, bool extended) {
+    std::fprintf(logFile, "%.3f %s %d %d %d\n", NowMs(), what, key, scan, extended ? 1 : 0);
+    std::fflush(logFile);
+}
+
+void LogKeyMessage(const char* what, WPARAM key, LPARAM lParam) {
+    LogKey(what, static_cast<int>(key), static_cast<int>((lParam >> 16) & 0xFF),
+           ((lParam >> 24) & 1) != 0);
+}
+
+void LogRawInput(LPARAM input) {
+    RAWINPUT raw{};
+    UINT size = sizeof(raw);
+    if (GetRawInputData(reinterpret_cast<HRAWINPUT>(input), RID_INPUT, &raw, &size,
+                        sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1) ||
+        raw.header.dwType != RIM_TYPEKEYBOARD) {
+        return;
+    }
+    const RAWKEYBOARD& key = raw.data.keyboard;
+    LogKey((key.Flags & RI_KEY_BREAK) != 0 ? "rawup" : "rawdown", key.VKey, key.MakeCode,
+           (key.Flags & RI_KEY_E0) != 0);
+}
+
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        Log("keydown", static_cast<int>(wParam));
+        LogKeyMessage("keydown", wParam, lParam);
         return 0;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        Log("keyup", static_cast<int>(wParam));
+        LogKeyMessage("keyup", wParam, lParam);
         return 0;
+    case WM_INPUT:
+        LogRawInput(lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_LBUTTONDOWN:
         Log("buttondown", 1);
         return 0;
@@ -78,6 +103,8 @@ int main(int argc, char** argv) {
                                   WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, std::atoi(argv[2]),
                                   std::atoi(argv[3]), 180, 150, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
+    const RAWINPUTDEVICE keyboard{1, 6, 0, window};
+    RegisterRawInputDevices(&keyboard, 1, sizeof(keyboard));
     SetForegroundWindow(window);
     SetFocus(window);
     Log("ready", 0);

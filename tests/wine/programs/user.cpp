@@ -5,6 +5,8 @@
 //
 //   user HOLD_MS VK [VK...]
 
+#include "platform/win32/performance_clock.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -14,13 +16,7 @@
 
 namespace {
 
-double NowMs() {
-    LARGE_INTEGER now;
-    LARGE_INTEGER frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
+using keyweave::win32::NowMs;
 
 void Send(int key, bool down) {
     const auto scan = static_cast<BYTE>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC));

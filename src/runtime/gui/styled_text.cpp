@@ -1,0 +1,51 @@
+#include "runtime/gui/styled_text.h"
+
+#include <algorithm>
+
+namespace keyweave {
+
+StyledText::StyledText(std::u16string text) : text_(std::move(text)), styleOf_(text_.size(), 0) {}
+
+void StyledText::SetStyle(TextRange range, const TextStyle& style) {
+    const int size = static_cast<int>(text_.size());
+    const int begin = std::clamp(range.begin, 0, size);
+    const int end = std::clamp(range.end, begin, size);
+    if (begin == end) {
+        return;
+    }
+    auto known = std::find(styles_.begin(), styles_.end(), style);
+    if (known == styles_.end()) {
+        known = styles_.insert(styles_.end(), style);
+    }
+    const auto index = static_cast<std::uint32_t>(known - styles_.begin()) + 1;
+    std::fill(styleOf_.begin() + begin, styleOf_.begin() + end, index);
+}
+
+std::vector<StyledText::Run> StyledText::Runs() const {
+    std::vector<Run> runs;
+    const int size = static_cast<int>(text_.size());
+    for (int begin = 0; begin < size;) {
+        const std::uint32_t index = styleOf_[static_cast<std::size_t>(begin)];
+        int end = begin + 1;
+        while (end < size && styleOf_[static_cast<std::size_t>(end)] == index) {
+            ++end;
+        }
+        runs.push_back({begin, end, index == 0 ? nullptr : &styles_[index - 1]});
+        begin = end;
+    }
+    return runs;
+}
+
+int StretchEnd(std::u16string_view text, int from, int lines) {
+    auto at = static_cast<std::size_t>(from);
+    for (int line = 0; line < lines; ++line) {
+        at = text.find(u'\n', at);
+        if (at == std::u16string_view::npos) {
+            return static_cast<int>(text.size());
+        }
+        ++at;
+    }
+    return static_cast<int>(at);
+}
+
+} // namespace keyweave

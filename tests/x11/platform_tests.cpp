@@ -23,6 +23,7 @@
 #include <gtk/gtk.h>
 #include <iostream>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -420,6 +421,125 @@ TEST_F(Platform, ThePauseUntilAChangeEndsOnAKeyAndOnAMainThreadCall) {
                   other.PressKeycode(keycode, false);
               }),
               50ms);
+}
+
+using Watched = keyweave::InputEvent;
+
+// Takes the watcher's events, pumping, until one matches `last`; at most `limit`.
+std::vector<Watched> TakeWatchedUntil(const std::function<bool(const Watched&)>& last,
+                                      std::chrono::milliseconds limit = 2s) {
+    std::vector<Watched> events;
+    Within(limit, [&] {
+        const std::size_t before = events.size();
+        platform->Watcher().TakeEvents(events);
+        return std::any_of(events.begin() + static_cast<std::ptrdiff_t>(before), events.end(),
+                           last);
+    });
+    return events;
+}
+
+bool Xdotool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{FindProgram("xdotool")};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    SpawnOptions options;
+    options.environment = session.ClientEnvironment();
+    return RunToEnd(command, options, 10s) == 0;
+}
+
+// xdotool as the user on the desktop: each key by its code, each button on the pixel where it
+// was pressed, also in a drag whose moves are warps (which make no raw event), at the times
+// the server gave the events.
+TEST_F(Platform, TheWatcherReportsKeysButtonsAndThePathAsTheServerHandledThem) {
+    ASSERT_FALSE(FindProgram("xdotool").empty()) << "xdotool is missing (Debian package xdotool)";
+    Recorder recorder(session.Display());
+    ASSERT_TRUE(recorder.Ok());
+    ASSERT_TRUE(Xdotool({"key", "b"})); // before the watch: never reported
+    ASSERT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("b"), 0, 1s), 0);
+    ASSERT_TRUE(platform->Watcher().BeginWatching());
+    const std::size_t from = recorder.Events().size();
+    // clang-format off
+    ASSERT_TRUE(Xdotool({"mousemove", "100", "100", "keydown", "Shift_L", "key", "a",
+                         "keyup", "Shift_L", "key", "Tab", "Escape", "grave",
+                         "mousedown", "1", "mousemove", "150", "120", "mousemove", "200", "140",
+                         "mouseup", "1", "click", "3", "click", "2", "click", "4", "key", "F9"}));
+    // clang-format on
+    const auto events = TakeWatchedUntil(
+        [](const Watched& e) { return e.kind == Watched::KeyUp && e.code == 120; });
+    platform->Watcher().EndWatching();
+
+    struct Seen {
+        Watched::Kind kind;
+        int code;
+        int x = 0;
+        int y = 0;
+        bool operator==(const Seen&) const = default;
+    };
+    std::vector<Seen> seen;
+    std::vector<double> times;
+    for (const Watched& event : events) {
+        seen.push_back({event.kind, event.code, event.x, event.y});
+        if (event.kind != Watched::CursorMove) {
+            times.push_back(event.timeMs);
+        }
+    }
+    const int grave = 256 + x_->Keycode("grave");
+    // clang-format off
+    const std::vector<Seen> expected = {
+        {Watched::CursorMove, 0, 100, 100}, {Watched::KeyDown, 160}, {Watched::KeyDown, 65},
+        {Watched::KeyUp, 65}, {Watched::KeyUp, 160}, {Watched::KeyDown, 9}, {Watched::KeyUp, 9},
+        {Watched::KeyDown, 27}, {Watched::KeyUp, 27}, {Watched::KeyDown, grave},
+        {Watched::KeyUp, grave},
+        {Watched::ButtonDown, 1, 100, 100}, {Watched::CursorMove, 0, 150, 120},
+        {Watched::CursorMove, 0, 200, 140}, {Watched::ButtonUp, 1, 200, 140},
+        {Watched::ButtonDown, 2, 200, 140}, {Watched::ButtonUp, 2, 200, 140},
+        {Watched::ButtonDown, 3, 200, 140}, {Watched::ButtonUp, 3, 200, 140},
+        {Watched::KeyDown, 120}, {Watched::KeyUp, 120},
+    };
+    // clang-format on
+    ASSERT_EQ(seen.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_TRUE(seen[i] == expected[i])
+            << "event " << i << ": kind " << seen[i].kind << ", code " << seen[i].code << " at "
+            << seen[i].x << "," << seen[i].y;
+    }
+    // The times are the server's, as a recorder of raw events sees them. That recorder also
+    // sees the releases of keys that are up already, which change nothing; the wheel's notch
+    // (button 4) is no press of a button.
+    ASSERT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("F9"), from, 1s), 0);
+    std::vector<double> serverTimes;
+    std::set<std::pair<bool, int>> held;
+    const std::vector<InputEvent> raw = recorder.Events();
+    for (std::size_t i = from; i < raw.size(); ++i) {
+        const bool button =
+            raw[i].kind == InputEvent::ButtonDown || raw[i].kind == InputEvent::ButtonUp;
+        const bool down =
+            raw[i].kind == InputEvent::KeyDown || raw[i].kind == InputEvent::ButtonDown;
+        const auto key = std::pair{button, raw[i].detail};
+        const bool changes = down ? held.insert(key).second : held.erase(key) > 0;
+        if (changes && !(button && raw[i].detail == 4)) {
+            serverTimes.push_back(static_cast<double>(raw[i].serverMs));
+        }
+    }
+    EXPECT_EQ(times, serverTimes);
+}
+
+// The loop's pause while recording ends on a button or a move as it does on a key, and what
+// ended it is taken at once.
+TEST_F(Platform, WhileWatchingAButtonOrAMoveEndsThePause) {
+    ASSERT_TRUE(platform->Watcher().BeginWatching());
+    EXPECT_LT(PauseEndAfter([&] { x_->MovePointer({310, 305}); }), 50ms);
+    EXPECT_LT(PauseEndAfter([&] { x_->PressButton(3, true); }), 50ms);
+    EXPECT_LT(PauseEndAfter([&] { x_->PressButton(3, false); }), 50ms);
+    const auto events =
+        TakeWatchedUntil([](const Watched& e) { return e.kind == Watched::ButtonUp; }, 200ms);
+    platform->Watcher().EndWatching();
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].kind, Watched::CursorMove);
+    EXPECT_EQ(events[0].x, 310);
+    EXPECT_EQ(events[0].y, 305);
+    EXPECT_EQ(events[1].kind, Watched::ButtonDown);
+    EXPECT_EQ(events[1].code, 2);
+    EXPECT_EQ(events[2].kind, Watched::ButtonUp);
 }
 
 GadgetRef MakeWindow() {

@@ -3,9 +3,11 @@
 #include "accessibility.h"
 #include "program_run.h"
 #include "recorder.h"
+#include "recording_journey.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -663,6 +665,68 @@ TEST_F(RealProgram, ScreenshotShowsTheCentredWindowAndTheScriptViewColour) {
     // Left of the script view lies the window's own background, not the view's.
     auto outside = screen.At(left + 197, top + 300);
     EXPECT_GT(outside[0], 150);
+}
+
+// The mean, p95 (nearest rank) and max of some figures, for printing.
+std::string MeanP95Max(std::vector<double> values) {
+    if (values.empty()) {
+        return "none";
+    }
+    std::sort(values.begin(), values.end());
+    double sum = 0;
+    for (double value : values) {
+        sum += value;
+    }
+    const std::size_t p95 = (values.size() * 95 + 99) / 100 - 1;
+    return std::to_string(sum / values.size()) + " / " + std::to_string(values[p95]) + " / " +
+           std::to_string(values.back());
+}
+
+// The user types, clicks and drags on the desktop while Keyweave records. The new script
+// passes keyweave-check --strict, and its replay presses and releases the same keys and
+// buttons in the same order, each button on its pixel, and leaves nothing held. How well it
+// keeps the gaps is printed (make bench gives the figures).
+TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels) {
+    ProgramRun run("recording");
+    run.WriteSettings("KEY_F12\r\n");
+    StartProgram(run);
+    Recorder recorder(Session().Display());
+    ASSERT_TRUE(recorder.Ok());
+    const Journey journey = RecordingJourney(OnScreen(0, 0), 1);
+    Timelines timelines;
+    std::string problem;
+    ASSERT_TRUE(RecordAndReplay(run.Pid(), recorder, *x_, Xdotool, journey, timelines, problem))
+        << problem;
+
+    const ReplayComparison replay = CompareReplay(timelines, journey.buttonPixels);
+    EXPECT_EQ(replay.difference, "");
+    std::vector<double> errors;
+    for (double error : replay.gapErrors) {
+        errors.push_back(std::abs(error));
+    }
+    const auto buttons = std::count_if(
+        timelines.replayed.begin(), timelines.replayed.end(), [](const InputEvent& event) {
+            return event.kind == InputEvent::ButtonDown || event.kind == InputEvent::ButtonUp;
+        });
+    EXPECT_EQ(static_cast<std::size_t>(buttons), journey.buttonPixels.size());
+    std::cout << "[ figures  ] replay of a recording, |gap error| of gaps of 5 ms or more, mean / "
+              << "p95 / max: " << MeanP95Max(replay.gapErrors) << " ms (" << replay.gapErrors.size()
+              << " gaps); gaps under 5 ms replayed as " << MeanP95Max(replay.shortGaps) << " ms\n";
+    EXPECT_TRUE(x_->KeysDown().empty());
+    EXPECT_TRUE(x_->ButtonsDown().empty());
+
+    const std::string file = run.Folder() + "/Scripts/Recording 1.ini";
+    std::ifstream stream(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(stream), {}};
+    EXPECT_EQ(bytes.rfind("?kweaver\r\n{Recording 1\r\n", 0), 0u) << bytes.substr(0, 40);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'),
+              std::count(bytes.begin(), bytes.end(), '\r'));
+    SpawnOptions options;
+    options.outputFile = run.Folder() + "/check.log";
+    EXPECT_EQ(RunToEnd({KEYWEAVE_CHECK, "--strict", file}, options, 20s), 0);
+    std::ifstream log(options.outputFile);
+    const std::string said{std::istreambuf_iterator<char>(log), {}};
+    EXPECT_EQ(said.find("warning"), std::string::npos) << said;
 }
 
 TEST_F(RealProgram, IdleCpuIsMeasured) {

@@ -424,25 +424,36 @@ TEST_F(Platform, ThePauseUntilAChangeEndsOnAKeyAndOnAMainThreadCall) {
 
 using Watched = keyweave::InputEvent;
 
-// Takes the watcher's events, pumping, until one matches `last`; at most `limit`.
-std::vector<Watched> TakeWatchedUntil(const std::function<bool(const Watched&)>& last,
-                                      std::chrono::milliseconds limit = 2s) {
-    std::vector<Watched> events;
+// Takes the watcher's events, pumping, until one matches `last`; at most `limit`. Each reads
+// "KeyDown 65", "ButtonUp 2 at 200,140" or "Move 10,20"; `times` gets the times of the keys and
+// buttons.
+std::vector<std::string> TakeWatchedUntil(const std::string& last,
+                                          std::vector<double>* times = nullptr,
+                                          std::chrono::milliseconds limit = 2s) {
+    static const char* const kKinds[] = {"KeyDown", "KeyUp", "ButtonDown", "ButtonUp", "Move"};
+    std::vector<std::string> taken;
     Within(limit, [&] {
-        const std::size_t before = events.size();
+        std::vector<Watched> events;
         platform->Watcher().TakeEvents(events);
-        return std::any_of(events.begin() + static_cast<std::ptrdiff_t>(before), events.end(),
-                           last);
+        for (const Watched& event : events) {
+            const std::string at = std::to_string(event.x) + "," + std::to_string(event.y);
+            std::string text = kKinds[event.kind];
+            if (event.kind == Watched::CursorMove) {
+                text += " " + at;
+            } else {
+                text += " " + std::to_string(event.code);
+                text += event.kind == Watched::ButtonDown || event.kind == Watched::ButtonUp
+                            ? " at " + at
+                            : "";
+                if (times != nullptr) {
+                    times->push_back(event.timeMs);
+                }
+            }
+            taken.push_back(text);
+        }
+        return std::find(taken.begin(), taken.end(), last) != taken.end();
     });
-    return events;
-}
-
-bool Xdotool(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command{FindProgram("xdotool")};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    SpawnOptions options;
-    options.environment = session.ClientEnvironment();
-    return RunToEnd(command, options, 10s) == 0;
+    return taken;
 }
 
 // xdotool as the user on the desktop: each key by its code, each button on the pixel where it
@@ -452,55 +463,28 @@ TEST_F(Platform, TheWatcherReportsKeysButtonsAndThePathAsTheServerHandledThem) {
     ASSERT_FALSE(FindProgram("xdotool").empty()) << "xdotool is missing (Debian package xdotool)";
     Recorder recorder(session.Display());
     ASSERT_TRUE(recorder.Ok());
-    ASSERT_TRUE(Xdotool({"key", "b"})); // before the watch: never reported
+    ASSERT_TRUE(session.Xdotool({"key", "b"})); // before the watch: never reported
     ASSERT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("b"), 0, 1s), 0);
     ASSERT_TRUE(platform->Watcher().BeginWatching());
     const std::size_t from = recorder.Events().size();
     // clang-format off
-    ASSERT_TRUE(Xdotool({"mousemove", "100", "100", "keydown", "Shift_L", "key", "a",
-                         "keyup", "Shift_L", "key", "Tab", "Escape", "grave",
-                         "mousedown", "1", "mousemove", "150", "120", "mousemove", "200", "140",
-                         "mouseup", "1", "click", "3", "click", "2", "click", "4", "key", "F9"}));
-    // clang-format on
-    const auto events = TakeWatchedUntil(
-        [](const Watched& e) { return e.kind == Watched::KeyUp && e.code == 120; });
-    platform->Watcher().EndWatching();
-
-    struct Seen {
-        Watched::Kind kind;
-        int code;
-        int x = 0;
-        int y = 0;
-        bool operator==(const Seen&) const = default;
-    };
-    std::vector<Seen> seen;
+    ASSERT_TRUE(session.Xdotool({"mousemove", "100", "100", "keydown", "Shift_L", "key", "a",
+                                 "keyup", "Shift_L", "key", "Tab", "Escape", "grave",
+                                 "mousedown", "1", "mousemove", "150", "120", "mousemove", "200",
+                                 "140", "mouseup", "1", "click", "3", "click", "2", "click", "4",
+                                 "key", "F9"}));
     std::vector<double> times;
-    for (const Watched& event : events) {
-        seen.push_back({event.kind, event.code, event.x, event.y});
-        if (event.kind != Watched::CursorMove) {
-            times.push_back(event.timeMs);
-        }
-    }
-    const int grave = 256 + x_->Keycode("grave");
-    // clang-format off
-    const std::vector<Seen> expected = {
-        {Watched::CursorMove, 0, 100, 100}, {Watched::KeyDown, 160}, {Watched::KeyDown, 65},
-        {Watched::KeyUp, 65}, {Watched::KeyUp, 160}, {Watched::KeyDown, 9}, {Watched::KeyUp, 9},
-        {Watched::KeyDown, 27}, {Watched::KeyUp, 27}, {Watched::KeyDown, grave},
-        {Watched::KeyUp, grave},
-        {Watched::ButtonDown, 1, 100, 100}, {Watched::CursorMove, 0, 150, 120},
-        {Watched::CursorMove, 0, 200, 140}, {Watched::ButtonUp, 1, 200, 140},
-        {Watched::ButtonDown, 2, 200, 140}, {Watched::ButtonUp, 2, 200, 140},
-        {Watched::ButtonDown, 3, 200, 140}, {Watched::ButtonUp, 3, 200, 140},
-        {Watched::KeyDown, 120}, {Watched::KeyUp, 120},
-    };
+    const std::vector<std::string> taken = TakeWatchedUntil("KeyUp 120", &times);
+    platform->Watcher().EndWatching();
+    const std::string grave = std::to_string(256 + x_->Keycode("grave"));
+    EXPECT_EQ(taken, (std::vector<std::string>{
+        "Move 100,100", "KeyDown 160", "KeyDown 65", "KeyUp 65", "KeyUp 160", "KeyDown 9",
+        "KeyUp 9", "KeyDown 27", "KeyUp 27", "KeyDown " + grave, "KeyUp " + grave,
+        "ButtonDown 1 at 100,100", "Move 150,120", "Move 200,140", "ButtonUp 1 at 200,140",
+        "ButtonDown 2 at 200,140", "ButtonUp 2 at 200,140", "ButtonDown 3 at 200,140",
+        "ButtonUp 3 at 200,140", "KeyDown 120", "KeyUp 120"}));
     // clang-format on
-    ASSERT_EQ(seen.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_TRUE(seen[i] == expected[i])
-            << "event " << i << ": kind " << seen[i].kind << ", code " << seen[i].code << " at "
-            << seen[i].x << "," << seen[i].y;
-    }
+
     // The times are the server's, as a recorder of raw events sees them; the wheel's notch
     // (button 4) is no press of a button.
     ASSERT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("F9"), from, 1s), 0);
@@ -522,16 +506,10 @@ TEST_F(Platform, WhileWatchingAButtonOrAMoveEndsThePause) {
     EXPECT_LT(PauseEndAfter([&] { x_->MovePointer({310, 305}); }), 50ms);
     EXPECT_LT(PauseEndAfter([&] { x_->PressButton(3, true); }), 50ms);
     EXPECT_LT(PauseEndAfter([&] { x_->PressButton(3, false); }), 50ms);
-    const auto events =
-        TakeWatchedUntil([](const Watched& e) { return e.kind == Watched::ButtonUp; }, 200ms);
+    const auto taken = TakeWatchedUntil("ButtonUp 2 at 310,305", nullptr, 200ms);
     platform->Watcher().EndWatching();
-    ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0].kind, Watched::CursorMove);
-    EXPECT_EQ(events[0].x, 310);
-    EXPECT_EQ(events[0].y, 305);
-    EXPECT_EQ(events[1].kind, Watched::ButtonDown);
-    EXPECT_EQ(events[1].code, 2);
-    EXPECT_EQ(events[2].kind, Watched::ButtonUp);
+    EXPECT_EQ(taken, (std::vector<std::string>{"Move 310,305", "ButtonDown 2 at 310,305",
+                                               "ButtonUp 2 at 310,305"}));
 }
 
 GadgetRef MakeWindow() {

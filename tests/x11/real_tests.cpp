@@ -15,6 +15,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <thread>
 
@@ -667,19 +668,17 @@ TEST_F(RealProgram, ScreenshotShowsTheCentredWindowAndTheScriptViewColour) {
     EXPECT_GT(outside[0], 150);
 }
 
-// The mean, p95 (nearest rank) and max of some figures, for printing.
+// "mean / p95 / max" of the sizes of some figures, p95 by the nearest rank.
 std::string MeanP95Max(std::vector<double> values) {
-    if (values.empty()) {
-        return "none";
+    for (double& value : values) {
+        value = std::abs(value);
     }
     std::sort(values.begin(), values.end());
-    double sum = 0;
-    for (double value : values) {
-        sum += value;
-    }
-    const std::size_t p95 = (values.size() * 95 + 99) / 100 - 1;
-    return std::to_string(sum / values.size()) + " / " + std::to_string(values[p95]) + " / " +
-           std::to_string(values.back());
+    const double sum = std::accumulate(values.begin(), values.end(), 0.0);
+    return values.empty() ? "none"
+                          : std::to_string(sum / values.size()) + " / " +
+                                std::to_string(values[(values.size() * 95 + 99) / 100 - 1]) +
+                                " / " + std::to_string(values.back());
 }
 
 // The user types, clicks and drags on the desktop while Keyweave records. The new script
@@ -700,15 +699,6 @@ TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels)
 
     const ReplayComparison replay = CompareReplay(timelines, journey.buttonPixels);
     EXPECT_EQ(replay.difference, "");
-    std::vector<double> errors;
-    for (double error : replay.gapErrors) {
-        errors.push_back(std::abs(error));
-    }
-    const auto buttons = std::count_if(
-        timelines.replayed.begin(), timelines.replayed.end(), [](const InputEvent& event) {
-            return event.kind == InputEvent::ButtonDown || event.kind == InputEvent::ButtonUp;
-        });
-    EXPECT_EQ(static_cast<std::size_t>(buttons), journey.buttonPixels.size());
     std::cout << "[ figures  ] replay of a recording, |gap error| of gaps of 5 ms or more, mean / "
               << "p95 / max: " << MeanP95Max(replay.gapErrors) << " ms (" << replay.gapErrors.size()
               << " gaps); gaps under 5 ms replayed as " << MeanP95Max(replay.shortGaps) << " ms\n";

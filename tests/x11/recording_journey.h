@@ -37,8 +37,8 @@ bool RecordAndReplay(pid_t pid, const Recorder& recorder, XClient& x, const Xdot
                      const Journey& journey, Timelines& timelines, std::string& problem);
 
 // How the replay kept the recording: `difference` tells the first event whose kind, key or
-// button differs, or a button off its pixel (empty when none does); then the server's gaps
-// between consecutive events.
+// button differs, a button off its pixel or a count of buttons other than the journey's (empty
+// when none); then the server's gaps between consecutive events.
 struct ReplayComparison {
     std::string difference;
     std::vector<double> gapErrors; // replayed - recorded, where the recorded gap is 5 ms or more

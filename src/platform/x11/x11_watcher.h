@@ -56,11 +56,11 @@ std::optional<InputEvent> WatchedEvent(const DeviceEvent& event, const VirtualKe
 // the order in which the server handled them; so the events come from there.
 //
 // RECORD holds what it records until the server next answers a request of some client, on a
-// bare Xvfb up to hundreds of milliseconds later. While watching, the program's input connection also receives raw
-// button and motion events besides the raw key events, which end the loop's pause; the take
-// that follows makes a round trip on it, and that makes the server send what RECORD holds at
-// once. The recorded events arrive on a connection of their own, whose descriptor is a source
-// of GLib's default main context, so that they end the pause too.
+// bare Xvfb up to hundreds of milliseconds later. While watching, the program's input
+// connection also receives raw button and motion events besides the raw key events, which end
+// the loop's pause; the take that follows makes a round trip on it, and that makes the server
+// send what RECORD holds at once. The recorded events arrive on a connection of their own,
+// whose descriptor is a source of GLib's default main context, so that they end the pause too.
 class X11Watcher final : public InputWatcher {
 public:
     // `origin`: the primary monitor's top left corner on the root window.

@@ -36,8 +36,9 @@ public:
     // only a poll sees them.
     bool ReportsKeyChanges() const { return rawEvents_; }
 
-    // Whether raw button and motion events arrive besides the key events, so that a press or
-    // release of a button and a move of the pointer end the loop's pause as a key does.
+    // Makes raw button and motion events arrive besides the key events, or no longer, so that
+    // a press or release of a button and a move of the pointer end the loop's pause as a key
+    // does.
     void ReportPointerChanges(bool report);
 
     // Whether Drain has handled a raw key, button or motion event since the previous call.

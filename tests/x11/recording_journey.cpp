@@ -72,6 +72,7 @@ bool RecordAndReplay(pid_t pid, const Recorder& recorder, XClient& x, const Xdot
     const int f12 = x.Keycode("F12");
     const std::size_t armed = recorder.Events().size();
     const bool recorded =
+        Accessibility::WaitFor(pid, "push button", "Record Script", 10s) &&
         Accessibility::Press(pid, "push button", "Record Script") &&
         StatusSays(pid, "Press the Start/Stop keys to start recording.", problem) &&
         TapF12(xdotool) &&

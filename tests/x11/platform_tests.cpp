@@ -422,6 +422,96 @@ TEST_F(Platform, ThePauseUntilAChangeEndsOnAKeyAndOnAMainThreadCall) {
               50ms);
 }
 
+using Watched = keyweave::InputEvent;
+
+// Takes the watcher's events, pumping, until one matches `last`; at most `limit`. Each reads
+// "KeyDown 65", "ButtonUp 2 at 200,140" or "Move 10,20"; `times` gets the times of the keys and
+// buttons.
+std::vector<std::string> TakeWatchedUntil(const std::string& last,
+                                          std::vector<double>* times = nullptr,
+                                          std::chrono::milliseconds limit = 2s) {
+    static const char* const kKinds[] = {"KeyDown", "KeyUp", "ButtonDown", "ButtonUp", "Move"};
+    std::vector<std::string> taken;
+    Within(limit, [&] {
+        std::vector<Watched> events;
+        platform->Watcher().TakeEvents(events);
+        for (const Watched& event : events) {
+            const std::string at = std::to_string(event.x) + "," + std::to_string(event.y);
+            std::string text = kKinds[event.kind];
+            if (event.kind == Watched::CursorMove) {
+                text += " " + at;
+            } else {
+                text += " " + std::to_string(event.code);
+                text += event.kind == Watched::ButtonDown || event.kind == Watched::ButtonUp
+                            ? " at " + at
+                            : "";
+                if (times != nullptr) {
+                    times->push_back(event.timeMs);
+                }
+            }
+            taken.push_back(text);
+        }
+        return std::find(taken.begin(), taken.end(), last) != taken.end();
+    });
+    return taken;
+}
+
+// xdotool as the user on the desktop: each key by its code, each button on the pixel where it
+// was pressed, also in a drag whose moves are warps (which make no raw event), at the times
+// the server gave the events.
+TEST_F(Platform, TheWatcherReportsKeysButtonsAndThePathAsTheServerHandledThem) {
+    ASSERT_FALSE(FindProgram("xdotool").empty()) << "xdotool is missing (Debian package xdotool)";
+    Recorder recorder(session.Display());
+    ASSERT_TRUE(recorder.Ok());
+    ASSERT_TRUE(session.Xdotool({"key", "b"})); // before the watch: never reported
+    ASSERT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("b"), 0, 1s), 0);
+    ASSERT_TRUE(platform->Watcher().BeginWatching());
+    const std::size_t from = recorder.Events().size();
+    // clang-format off
+    ASSERT_TRUE(session.Xdotool({"mousemove", "100", "100", "keydown", "Shift_L", "key", "a",
+                                 "keyup", "Shift_L", "key", "Tab", "Escape", "grave",
+                                 "mousedown", "1", "mousemove", "150", "120", "mousemove", "200",
+                                 "140", "mouseup", "1", "click", "3", "click", "2", "click", "4",
+                                 "key", "F9"}));
+    std::vector<double> times;
+    const std::vector<std::string> taken = TakeWatchedUntil("KeyUp 120", &times);
+    platform->Watcher().EndWatching();
+    const std::string grave = std::to_string(256 + x_->Keycode("grave"));
+    EXPECT_EQ(taken, (std::vector<std::string>{
+        "Move 100,100", "KeyDown 160", "KeyDown 65", "KeyUp 65", "KeyUp 160", "KeyDown 9",
+        "KeyUp 9", "KeyDown 27", "KeyUp 27", "KeyDown " + grave, "KeyUp " + grave,
+        "ButtonDown 1 at 100,100", "Move 150,120", "Move 200,140", "ButtonUp 1 at 200,140",
+        "ButtonDown 2 at 200,140", "ButtonUp 2 at 200,140", "ButtonDown 3 at 200,140",
+        "ButtonUp 3 at 200,140", "KeyDown 120", "KeyUp 120"}));
+    // clang-format on
+
+    // The times are the server's, as a recorder of raw events sees them; the wheel's notch
+    // (button 4) is no press of a button.
+    ASSERT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("F9"), from, 1s), 0);
+    std::vector<double> serverTimes;
+    for (const InputEvent& event : Changes(recorder.Events(), from)) {
+        const bool button =
+            event.kind == InputEvent::ButtonDown || event.kind == InputEvent::ButtonUp;
+        if (!button || event.detail != 4) {
+            serverTimes.push_back(static_cast<double>(event.serverMs));
+        }
+    }
+    EXPECT_EQ(times, serverTimes);
+}
+
+// The loop's pause while recording ends on a button or a move as it does on a key, and what
+// ended it is taken at once.
+TEST_F(Platform, WhileWatchingAButtonOrAMoveEndsThePause) {
+    ASSERT_TRUE(platform->Watcher().BeginWatching());
+    EXPECT_LT(PauseEndAfter([&] { x_->MovePointer({310, 305}); }), 50ms);
+    EXPECT_LT(PauseEndAfter([&] { x_->PressButton(3, true); }), 50ms);
+    EXPECT_LT(PauseEndAfter([&] { x_->PressButton(3, false); }), 50ms);
+    const auto taken = TakeWatchedUntil("ButtonUp 2 at 310,305", nullptr, 200ms);
+    platform->Watcher().EndWatching();
+    EXPECT_EQ(taken, (std::vector<std::string>{"Move 310,305", "ButtonDown 2 at 310,305",
+                                               "ButtonUp 2 at 310,305"}));
+}
+
 GadgetRef MakeWindow() {
     return CreateWindowGadget(u"Keyweave 1.0", 0, 0, 600, 400, nullptr, 553);
 }

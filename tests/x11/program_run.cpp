@@ -69,11 +69,7 @@ const std::string& ScratchFolder() {
 }
 
 bool Xdotool(const std::vector<std::string>& arguments) {
-    std::vector<std::string> command{FindProgram("xdotool")};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    SpawnOptions options;
-    options.environment = session.ClientEnvironment();
-    return RunToEnd(command, options, 10s) == 0;
+    return session.Xdotool(arguments);
 }
 
 std::set<std::string> IniFiles(const std::string& folder) {

@@ -3,9 +3,11 @@
 #include "accessibility.h"
 #include "program_run.h"
 #include "recorder.h"
+#include "recording_journey.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +15,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <thread>
 
@@ -663,6 +666,57 @@ TEST_F(RealProgram, ScreenshotShowsTheCentredWindowAndTheScriptViewColour) {
     // Left of the script view lies the window's own background, not the view's.
     auto outside = screen.At(left + 197, top + 300);
     EXPECT_GT(outside[0], 150);
+}
+
+// "mean / p95 / max" of the sizes of some figures, p95 by the nearest rank.
+std::string MeanP95Max(std::vector<double> values) {
+    for (double& value : values) {
+        value = std::abs(value);
+    }
+    std::sort(values.begin(), values.end());
+    const double sum = std::accumulate(values.begin(), values.end(), 0.0);
+    return values.empty() ? "none"
+                          : std::to_string(sum / values.size()) + " / " +
+                                std::to_string(values[(values.size() * 95 + 99) / 100 - 1]) +
+                                " / " + std::to_string(values.back());
+}
+
+// The user types, clicks and drags on the desktop while Keyweave records. The new script
+// passes keyweave-check --strict, and its replay presses and releases the same keys and
+// buttons in the same order, each button on its pixel, and leaves nothing held. How well it
+// keeps the gaps is printed (make bench gives the figures).
+TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels) {
+    ProgramRun run("recording");
+    run.WriteSettings("KEY_F12\r\n");
+    StartProgram(run);
+    Recorder recorder(Session().Display());
+    ASSERT_TRUE(recorder.Ok());
+    const Journey journey = RecordingJourney(OnScreen(0, 0), 1);
+    Timelines timelines;
+    std::string problem;
+    ASSERT_TRUE(RecordAndReplay(run.Pid(), recorder, *x_, Xdotool, journey, timelines, problem))
+        << problem;
+
+    const ReplayComparison replay = CompareReplay(timelines, journey.buttonPixels);
+    EXPECT_EQ(replay.difference, "");
+    std::cout << "[ figures  ] replay of a recording, |gap error| of gaps of 5 ms or more, mean / "
+              << "p95 / max: " << MeanP95Max(replay.gapErrors) << " ms (" << replay.gapErrors.size()
+              << " gaps); gaps under 5 ms replayed as " << MeanP95Max(replay.shortGaps) << " ms\n";
+    EXPECT_TRUE(x_->KeysDown().empty());
+    EXPECT_TRUE(x_->ButtonsDown().empty());
+
+    const std::string file = run.Folder() + "/Scripts/Recording 1.ini";
+    std::ifstream stream(file, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(stream), {}};
+    EXPECT_EQ(bytes.rfind("?kweaver\r\n{Recording 1\r\n", 0), 0u) << bytes.substr(0, 40);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'),
+              std::count(bytes.begin(), bytes.end(), '\r'));
+    SpawnOptions options;
+    options.outputFile = run.Folder() + "/check.log";
+    EXPECT_EQ(RunToEnd({KEYWEAVE_CHECK, "--strict", file}, options, 20s), 0);
+    std::ifstream log(options.outputFile);
+    const std::string said{std::istreambuf_iterator<char>(log), {}};
+    EXPECT_EQ(said.find("warning"), std::string::npos) << said;
 }
 
 TEST_F(RealProgram, IdleCpuIsMeasured) {

@@ -2,9 +2,42 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
+#include <algorithm>
 #include <poll.h>
+#include <set>
 
 namespace keyweave::x11test {
+
+namespace {
+
+// Axes 0 and 1 are x and y; a move may give either or both.
+void FollowPointer(const XIRawEvent& move, int& x, int& y) {
+    const double* value = move.valuators.values;
+    for (int axis = 0; axis < move.valuators.mask_len * 8 && axis < 2; ++axis) {
+        if (XIMaskIsSet(move.valuators.mask, axis)) {
+            (axis == 0 ? x : y) = static_cast<int>(*value++);
+        }
+    }
+}
+
+} // namespace
+
+std::vector<InputEvent> Changes(const std::vector<InputEvent>& events, std::size_t from,
+                                std::size_t to) {
+    std::vector<InputEvent> changes;
+    std::set<std::pair<bool, int>> held; // (button, detail)
+    for (std::size_t i = from; i < std::min(to, events.size()); ++i) {
+        const InputEvent& event = events[i];
+        const bool button =
+            event.kind == InputEvent::ButtonDown || event.kind == InputEvent::ButtonUp;
+        const bool down = event.kind == InputEvent::KeyDown || event.kind == InputEvent::ButtonDown;
+        const auto key = std::pair{button, event.detail};
+        if (down ? held.insert(key).second : held.erase(key) > 0) {
+            changes.push_back(event);
+        }
+    }
+    return changes;
+}
 
 Recorder::Recorder(const std::string& display) {
     display_ = XOpenDisplay(display.c_str());
@@ -26,6 +59,7 @@ Recorder::Recorder(const std::string& display) {
     XISetMask(bits, XI_RawKeyRelease);
     XISetMask(bits, XI_RawButtonPress);
     XISetMask(bits, XI_RawButtonRelease);
+    XISetMask(bits, XI_RawMotion);
     XIEventMask mask{XIAllMasterDevices, sizeof(bits), bits};
     XISelectEvents(display_, DefaultRootWindow(display_), &mask, 1);
     XSync(display_, False);
@@ -60,6 +94,10 @@ void Recorder::Run() {
         const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
         InputEvent::Kind kind;
         switch (cookie->evtype) {
+        case XI_RawMotion:
+            FollowPointer(*raw, pointerX_, pointerY_);
+            XFreeEventData(display_, cookie);
+            continue;
         case XI_RawKeyPress:
             kind = InputEvent::KeyDown;
             break;
@@ -75,7 +113,7 @@ void Recorder::Run() {
         }
         {
             std::lock_guard lock(mutex_);
-            events_.push_back({kind, raw->detail, raw->time, seen});
+            events_.push_back({kind, raw->detail, raw->time, seen, pointerX_, pointerY_});
         }
         XFreeEventData(display_, cookie);
     }

@@ -136,6 +136,16 @@ void XClient::PressKeycode(int keycode, bool down) {
     XSync(display_, False);
 }
 
+void XClient::MovePointer(Point to) {
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), to.x, to.y, CurrentTime);
+    XSync(display_, False);
+}
+
+void XClient::PressButton(int button, bool down) {
+    XTestFakeButtonEvent(display_, static_cast<unsigned>(button), down ? True : False, CurrentTime);
+    XSync(display_, False);
+}
+
 int XClient::UnusedKeycode() {
     int minKeycode = 0;
     int maxKeycode = 0;

@@ -49,6 +49,10 @@ public:
 
     // Presses or releases a key through XTest, as the user's keyboard does.
     void PressKeycode(int keycode, bool down);
+    // Moves the pointer onto a pixel of the screen, and presses or releases an X button, as
+    // the user's mouse does (XTest).
+    void MovePointer(Point to);
+    void PressButton(int button, bool down);
 
     // A keycode without any keysym; 0 when every keycode has one.
     int UnusedKeycode();

@@ -254,6 +254,14 @@ bool XSession::StartAccessibility() {
     return true;
 }
 
+bool XSession::Xdotool(const std::vector<std::string>& arguments) const {
+    std::vector<std::string> command{FindProgram("xdotool")};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    SpawnOptions options;
+    options.environment = environment_;
+    return RunToEnd(command, options, 10s) == 0;
+}
+
 void XSession::Stop() {
     EndChild(registry_);
     registry_ = -1;

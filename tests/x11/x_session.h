@@ -48,6 +48,8 @@ public:
     pid_t ServerPid() const { return server_; }
     // What a program started on this session needs in its environment.
     const Environment& ClientEnvironment() const { return environment_; }
+    // Runs xdotool on this server, as the user's keyboard and mouse; true when it succeeded.
+    bool Xdotool(const std::vector<std::string>& arguments) const;
 
     static constexpr int kScreenWidth = kDefaultScreenWidth;
     static constexpr int kScreenHeight = kDefaultScreenHeight;

@@ -6,6 +6,7 @@
 #include "process.h"
 #include "program_under_test.h"
 #include "recorder.h"
+#include "recording_journey.h"
 #include "sleeper.h"
 #include "statistics.h"
 #include "x_client.h"
@@ -29,6 +30,7 @@ using x11test::InputEvent;
 constexpr int kWaitPairs10 = 100;
 constexpr int kWaitPairs100 = 40;
 constexpr int kLatencySamples = 40;
+constexpr int kJourneyRounds = 10;
 constexpr auto kCpuSpan = 10s;
 
 // A script that presses and releases A with a wait of `ms` between every two events, then
@@ -148,7 +150,7 @@ public:
         b_ = x_.Keycode("b");
         f12_ = x_.Keycode("F12");
         return MeasureIdle(rows) && MeasureWaits(rows, problem) && MeasureLatency(rows, problem) &&
-               MeasureBusy(rows, problem) && MeasureMemory(rows);
+               MeasureBusy(rows, problem) && MeasureRecording(rows, problem) && MeasureMemory(rows);
     }
 
 private:
@@ -278,6 +280,37 @@ private:
         std::this_thread::sleep_for(500ms);
         MeasureCpu(rows, "CPU, script running, % of a core");
         return TapStartStop();
+    }
+
+    // The user's journey recorded and replayed once; the gaps between consecutive key and
+    // button events on the server, the replay's against the recording's.
+    bool MeasureRecording(std::vector<Row>& rows, std::string& problem) {
+        const x11test::Journey journey = x11test::RecordingJourney({0, 0}, kJourneyRounds);
+        x11test::Timelines timelines;
+        SleeperNow();
+        if (!x11test::RecordAndReplay(
+                run_.Pid(), recorder_, x_,
+                [this](const std::vector<std::string>& arguments) {
+                    return run_.Xdotool(arguments);
+                },
+                journey, timelines, problem)) {
+            return false;
+        }
+        const Summary lateness = SleeperNow();
+        const x11test::ReplayComparison replay =
+            x11test::CompareReplay(timelines, journey.buttonPixels);
+        if (!replay.difference.empty()) {
+            problem = "the replay is not the recording: " + replay.difference;
+            return false;
+        }
+        const std::string events = std::to_string(timelines.recorded.size()) + " events";
+        rows.push_back({"recording, gap >= 5 ms, |error|", "keyweave",
+                        Summarize(AbsoluteErrors(replay.gapErrors, 0)), lateness,
+                        "vs the recorded gap, " + events + " in order, buttons on their pixels, " +
+                            MeanLate(replay.gapErrors, 0)});
+        rows.push_back({"recording, gap < 5 ms, replayed", "keyweave", Summarize(replay.shortGaps),
+                        lateness, "recorded under 5 ms apart: one 2 ms turn apart"});
+        return true;
     }
 
     bool MeasureMemory(std::vector<Row>& rows) {

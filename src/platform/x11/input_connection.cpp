@@ -6,16 +6,18 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace keyweave::x11 {
 namespace {
 
-// A key press or release of XInput 2's raw events updates the held keycodes.
-void ApplyRawKeyEvent(Display* display, int xinputOpcode, XGenericEventCookie& cookie,
-                      std::bitset<256>& keycodesDown) {
+// A raw event of XInput 2: a key press or release updates the held keycodes. False for an
+// event of another kind.
+bool ApplyRawEvent(Display* display, int xinputOpcode, XGenericEventCookie& cookie,
+                   std::bitset<256>& keycodesDown) {
     if (cookie.type != GenericEvent || cookie.extension != xinputOpcode ||
         !XGetEventData(display, &cookie)) {
-        return;
+        return false;
     }
     const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
     if (raw->detail >= 0 && raw->detail < 256) {
@@ -26,6 +28,7 @@ void ApplyRawKeyEvent(Display* display, int xinputOpcode, XGenericEventCookie& c
         }
     }
     XFreeEventData(display, &cookie);
+    return true;
 }
 
 } // namespace
@@ -61,13 +64,32 @@ void InputConnection::SelectRawKeyEvents() {
     if (XIQueryVersion(display_, &major, &minor) != Success || major * 10 + minor < 21) {
         return;
     }
+    rawEvents_ = true;
+    SelectRawEvents(false);
+}
+
+void InputConnection::SelectRawEvents(bool pointerToo) {
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(bits, XI_RawKeyPress);
     XISetMask(bits, XI_RawKeyRelease);
+    if (pointerToo) {
+        XISetMask(bits, XI_RawButtonPress);
+        XISetMask(bits, XI_RawButtonRelease);
+        XISetMask(bits, XI_RawMotion);
+    }
     XIEventMask mask{XIAllMasterDevices, sizeof(bits), bits};
     XISelectEvents(display_, DefaultRootWindow(display_), &mask, 1);
     XSync(display_, False);
-    rawEvents_ = true;
+}
+
+void InputConnection::ReportPointerChanges(bool report) {
+    if (rawEvents_) {
+        SelectRawEvents(report);
+    }
+}
+
+bool InputConnection::TakeInputArrived() {
+    return std::exchange(inputArrived_, false);
 }
 
 void InputConnection::SelectMappingEvents() {
@@ -148,7 +170,9 @@ void InputConnection::Drain() {
             remapped = true;
             continue;
         }
-        ApplyRawKeyEvent(display_, xinputOpcode_, event.xcookie, keycodesDown_);
+        if (ApplyRawEvent(display_, xinputOpcode_, event.xcookie, keycodesDown_)) {
+            inputArrived_ = true;
+        }
     }
     if (remapped) {
         LoadKeyboardMapping();

@@ -15,7 +15,8 @@ namespace keyweave::x11 {
 // release of the server (XTest ones of any client included) whatever window has the focus,
 // without a round trip per poll. It is seeded once from XQueryKeymap. Without XInput 2.1 it
 // asks XQueryKeymap on every poll instead. The virtual-key map follows changes of the keyboard
-// mapping (XKB map notifications, or core MappingNotify without XKB).
+// mapping (XKB map notifications, or core MappingNotify without XKB). While the recorder
+// watches, raw button and motion events arrive on it too, so that they end the loop's pause.
 class InputConnection {
 public:
     // Opens the display; throws std::runtime_error when it cannot.
@@ -35,6 +36,14 @@ public:
     // only a poll sees them.
     bool ReportsKeyChanges() const { return rawEvents_; }
 
+    // Makes raw button and motion events arrive besides the key events, or no longer, so that
+    // a press or release of a button and a move of the pointer end the loop's pause as a key
+    // does.
+    void ReportPointerChanges(bool report);
+
+    // Whether Drain has handled a raw key, button or motion event since the previous call.
+    bool TakeInputArrived();
+
     // Whether an event has arrived that Drain has not handled yet. It reads what the socket
     // holds, so that a poll of Fd() afterwards sees only what arrives later.
     bool EventsWaiting() const;
@@ -51,6 +60,7 @@ public:
 
 private:
     void SelectRawKeyEvents();
+    void SelectRawEvents(bool pointerToo);
     void SelectMappingEvents();
     void LoadKeyboardMapping();
     // The XKB names of the keycodes from min to max; empty without XKB.
@@ -61,6 +71,7 @@ private:
     int xinputOpcode_ = -1;
     int xkbEventBase_ = -1;
     bool rawEvents_ = false;
+    bool inputArrived_ = false;
     std::bitset<256> keycodesDown_;
     VirtualKeyMap keys_;
 };

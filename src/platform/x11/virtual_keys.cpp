@@ -84,6 +84,11 @@ constexpr int kColumnsUsed = 2;
 
 constexpr int kRightAlt = 165;
 
+// Shift, Ctrl and Alt without a side; their keys also have a code of their own side.
+constexpr bool IsSideNeutral(int virtualKey) {
+    return virtualKey >= 16 && virtualKey <= 18;
+}
+
 struct KeyPlace {
     int virtualKey;
     std::string_view keyName;
@@ -200,6 +205,19 @@ KeySet VirtualKeyMap::HeldKeys(const std::bitset<256>& keycodesDown) const {
         held.reset(code);
     }
     return held;
+}
+
+int VirtualKeyMap::VirtualKeyOf(int keycode) const {
+    if (keycode < 0 || keycode > 255) {
+        return 0;
+    }
+    const KeySet& keys = keysOf_[static_cast<std::size_t>(keycode)];
+    for (int code = 1; code < 256; ++code) {
+        if (keys[code] && !IsSideNeutral(code)) {
+            return code;
+        }
+    }
+    return 0;
 }
 
 } // namespace keyweave::x11

@@ -50,6 +50,11 @@ public:
     // The virtual keys among codes 32..255 that the held keycodes stand for.
     KeySet HeldKeys(const std::bitset<256>& keycodesDown) const;
 
+    // The one virtual key that a press of this keycode stands for, codes below 32 included: a
+    // modifier's own side (160 to 165) rather than the side-neutral 16, 17 or 18, otherwise
+    // the lowest code the key has; 0 when it has none.
+    int VirtualKeyOf(int keycode) const;
+
 private:
     void FindByKeysyms(const KeyboardMapping& mapping);
     void FindByKeyNames(const KeyboardMapping& mapping);

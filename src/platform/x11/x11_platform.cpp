@@ -47,7 +47,7 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 
 X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice)
     : primary_(PrimaryMonitorArea()), input_(displayName), keyboard_(input_),
-      mouse_(input_, primary_.origin),
+      mouse_(input_, primary_.origin), watcher_(input_, primary_.origin),
       system_([this] { FinishBeforeExit(); }, &input_, &timers_, startupNotice),
       gadgets_(primary_) {
     inputWatch_ = g_unix_fd_add(input_.Fd(), G_IO_IN, OnInputReadable, &input_);

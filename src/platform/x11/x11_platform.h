@@ -7,15 +7,17 @@
 #include "platform/x11/primary_monitor.h"
 #include "platform/x11/timer_thread.h"
 #include "platform/x11/x11_devices.h"
+#include "platform/x11/x11_watcher.h"
 
 #include <string>
 
 namespace keyweave::x11 {
 
-// The Linux platform: XInput 2 and XTest on the program's own X connection, a timer thread,
-// GLib's main context for the pump and main-thread calls, and GTK 3 for the window. GTK must
-// have been initialised on the same display. Cursor positions and the window's place count from
-// the primary monitor's top left corner.
+// The Linux platform: XInput 2 and XTest on the program's own X connection, the RECORD
+// extension for the recorder's watcher, a timer thread, GLib's main context for the pump and
+// main-thread calls, and GTK 3 for the window. GTK must have been initialised on the same
+// display. Cursor positions and the window's place count from the primary monitor's top left
+// corner.
 class X11Platform final : public Platform {
 public:
     // The system driver's StartupNotice gives `startupNotice`.
@@ -29,6 +31,7 @@ public:
     TimerSource& Timers() override { return timers_; }
     SystemDriver& System() override { return system_; }
     GadgetDriver& Gadgets() override { return gadgets_; }
+    InputWatcher& Watcher() override { return watcher_; }
 
 private:
     // Stops the timers and hands every pending request to the X server.
@@ -38,6 +41,7 @@ private:
     InputConnection input_;
     X11Keyboard keyboard_;
     X11Mouse mouse_;
+    X11Watcher watcher_;
     TimerThread timers_;
     GlibSystemDriver system_;
     GtkGadgetDriver gadgets_;

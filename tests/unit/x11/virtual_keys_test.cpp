@@ -164,6 +164,20 @@ TEST(VirtualKeyMap, HeldKeycodesGiveTheirVirtualKeysFrom32On) {
     EXPECT_FALSE(held[160]);
 }
 
+TEST(VirtualKeyMap, AKeycodeStandsForOneVirtualKeyItsSideIncluded) {
+    VirtualKeyMap keys(Mapping(kUsKeys));
+    for (auto [keycode, code] : {std::pair{38, 65},
+                                 {50, 160},
+                                 {105, 163},
+                                 {108, 165},
+                                 {36, 13},
+                                 {23, 9},
+                                 {200, 0},
+                                 {256, 0}}) {
+        EXPECT_EQ(keys.VirtualKeyOf(keycode), code) << keycode;
+    }
+}
+
 TEST(VirtualKeyMap, TwoKeysWithOneKeysymBothCount) {
     VirtualKeyMap keys(Mapping({{50, {XK_Shift_L}}, {150, {XK_Shift_L}}}));
     std::bitset<256> down;

@@ -30,6 +30,7 @@ public:
     Win32SystemDriver& Win32System() { return system_; }
 
 private:
+    RawInputSink rawInput_;
     KeyChangeWatch keyChanges_;
     Win32TimerSource timers_;
     Win32SystemDriver system_;

@@ -135,8 +135,10 @@ UINT NotifyBoxType(bool serious) {
     return MB_OK | MB_TOPMOST | (serious ? MB_ICONWARNING : MB_ICONINFORMATION);
 }
 
-Win32SystemDriver::Win32SystemDriver(const KeyChangeWatch& keyChanges, Win32TimerSource& timers)
-    : keyChanges_(keyChanges), timers_(timers), preciseDelay_(WinePreciseDelay()),
+Win32SystemDriver::Win32SystemDriver(const KeyChangeWatch& keyChanges,
+                                     const Win32InputWatcher& watcher, Win32TimerSource& timers)
+    : keyChanges_(keyChanges), watcher_(watcher), timers_(timers),
+      preciseDelay_(WinePreciseDelay()),
       pauseTimer_(preciseDelay_ == nullptr ? HighResolutionTimer() : nullptr) {
     if (getMessageHook == nullptr) {
         mainThreadId = GetCurrentThreadId();
@@ -251,8 +253,13 @@ void Win32SystemDriver::WaitForCallUntil(double wakeMs) {
 // reported, it pauses as Sleep does: a message that stays waiting must not make the loop spin.
 // Wine reports keys as raw input only while some window is in front; with none (the window in
 // front was closed, say) the loop keeps its 2 ms turns, and a sleeping loop wakes every
-// kForegroundCheckMs to see whether that has happened.
+// kForegroundCheckMs to see whether that has happened. While the input watcher watches, a report
+// that waits ends the pause at once: the pump that follows timestamps it.
 void Win32SystemDriver::SleepUntilChange(int ms) {
+    if (watcher_.ReportWaiting()) {
+        pauseEndPosted_ = postedCalls;
+        return;
+    }
     if (!keyChanges_.Active() || GetForegroundWindow() == nullptr || keyChanges_.ChangeWaiting() ||
         postedCalls > ranCalls || MessageWaiting()) {
         Sleep(ms);

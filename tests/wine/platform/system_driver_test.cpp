@@ -148,17 +148,6 @@ DWORD WINAPI PostAfter10Ms(LPVOID) {
     return 0;
 }
 
-// How long `pause` lasts while `other` runs on a thread of its own.
-template <typename Pause> double LastsWhile(LPTHREAD_START_ROUTINE other, Pause pause) {
-    HANDLE thread = CreateThread(nullptr, 0, other, nullptr, 0, nullptr);
-    const double start = NowMs();
-    pause();
-    const double lasted = NowMs() - start;
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
-    return lasted;
-}
-
 TEST(PauseTest, ATickEndsThePauseButACallAlreadyWaitingDoesNot) {
     Driver().Poll();
     Driver().Sleep(1);
@@ -180,14 +169,6 @@ DWORD WINAPI PressKAfter100Ms(LPVOID) {
     keybd_event('K', 0x25, 0, 0);
     keybd_event('K', 0x25, KEYEVENTF_KEYUP, 0);
     return 0;
-}
-
-// Pumps and polls until the poll has seen every key change, and has looked again once more.
-void SettleKeyboard() {
-    for (int round = 0; round < 2; ++round) {
-        PumpFor(static_cast<int>(KeyChangeWatch::kRecheckMs) + 10);
-        ThePlatform().Keyboard().HeldKeys();
-    }
 }
 
 // Armed and idle, the loop sleeps until something changes: a key going down anywhere, a tick.

@@ -42,6 +42,7 @@ void Win32Keyboard::SendKey(int code, bool down) {
     if (IsExtendedKey(key)) {
         flags |= KEYEVENTF_EXTENDEDKEY;
     }
+    sending_.Sending();
     keybd_event(key, scan, flags, 0);
 }
 
@@ -58,6 +59,7 @@ ScreenPoint Win32Mouse::CursorPos() {
 void Win32Mouse::MoveCursor(int x, int y) {
     const auto dx = static_cast<DWORD>(TMouse::AbsMousePos(x, desktop_.width));
     const auto dy = static_cast<DWORD>(TMouse::AbsMousePos(y, desktop_.height));
+    sending_.Sending();
     mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
 }
 
@@ -70,6 +72,7 @@ void Win32Mouse::SendButton(int button, bool down) {
     } else {
         return;
     }
+    sending_.Sending();
     mouse_event(flags, 0, 0, 0, 0);
 }
 

@@ -164,6 +164,29 @@ TEST(PauseTest, ATickEndsThePauseButACallAlreadyWaitingDoesNot) {
     EXPECT_GE(NowMs() - start, 29.0);
 }
 
+double PauseAfterSending(double sentBeforeMs) {
+    Driver().Sleep(1);
+    ThePlatform().Mouse().MoveCursor(5, 5);
+    const double sent = NowMs();
+    while (NowMs() < sent + sentBeforeMs) {
+    }
+    const double start = NowMs();
+    Driver().Sleep(30);
+    return NowMs() - start;
+}
+
+// A turn that sends input lasts as long as one that does not: its pause counts from the
+// sending, but never from longer ago than the pause lasts.
+TEST(PauseTest, APauseCountsFromTheTurnsFirstSending) {
+    const double after10 = PauseAfterSending(10);
+    EXPECT_GE(after10, 19.0);
+    EXPECT_LT(after10, 28.0);
+    EXPECT_LT(PauseAfterSending(40), 5.0);
+    const double start = NowMs();
+    Driver().Sleep(30);
+    EXPECT_GE(NowMs() - start, 29.0);
+}
+
 DWORD WINAPI PressKAfter100Ms(LPVOID) {
     Sleep(100);
     keybd_event('K', 0x25, 0, 0);

@@ -1,7 +1,8 @@
 // Looks at and acts on another program's windows as a user or a screen reader would, and reads
 // the system-wide key state. One command per run; results go to standard output.
 //
-//   probe window TITLE            client origin, client size and status bar height
+//   probe window TITLE            client origin, client size and status bar height, once the
+//                                 window is shown (it is placed before that)
 //   probe status TITLE            the status bar text
 //   probe texts TITLE             class and text of every child window, one per line
 //   probe combo TITLE             the combo box's current item and its items
@@ -129,6 +130,10 @@ bool WaitFor(int timeoutMs, bool (*condition)(HWND), HWND window) {
 
 int Window(const wchar_t* title) {
     HWND window = FindTopLevel(title);
+    if (!IsWindowVisible(window)) {
+        std::fprintf(stderr, "the window is not shown yet\n");
+        return 2;
+    }
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
     RECT client{};

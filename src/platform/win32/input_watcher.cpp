@@ -70,12 +70,9 @@ void WatchedInput::Add(const RAWINPUT& report, double timeMs, POINT queuedAt) {
 
 // A mouse report's move comes before its buttons, which go down or up where it left the cursor.
 void WatchedInput::AddMouse(const RAWMOUSE& mouse, double timeMs, POINT queuedAt) {
-    if (unplaced_) {
-        PlaceAt(queuedAt);
-    }
-    const std::size_t first = events_.size();
+    PlaceAt(queuedAt);
     if (Moves(mouse)) {
-        unplaced_ = first;
+        unplaced_ = events_.size();
         Push(InputEvent::CursorMove, 0, timeMs, {});
     }
     for (int button = 1; button <= kReportedButtons; ++button) {

@@ -7,53 +7,50 @@
 namespace keyweave::win32 {
 namespace {
 
-RAWKEYBOARD Key(USHORT key, USHORT scan, USHORT flags = 0) {
-    RAWKEYBOARD report{};
-    report.VKey = key;
-    report.MakeCode = scan;
-    report.Flags = flags;
+RAWINPUT Report(DWORD type) {
+    RAWINPUT report{};
+    report.header.dwType = type;
     return report;
 }
 
-TEST(WatchedKeyCodeTest, ModifiersAreToldApartAsAPhysicalKeyboardTellsThem) {
-    EXPECT_EQ(WatchedKeyCode(Key(VK_SHIFT, 0x2A)), VK_LSHIFT);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_SHIFT, 0x36)), VK_RSHIFT);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_CONTROL, 0x1D)), VK_LCONTROL);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_CONTROL, 0x1D, RI_KEY_E0)), VK_RCONTROL);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_MENU, 0x38)), VK_LMENU);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_MENU, 0x38, RI_KEY_E0 | RI_KEY_BREAK)), VK_RMENU);
-    // The scan code and the prefix decide over a sided virtual key.
-    EXPECT_EQ(WatchedKeyCode(Key(VK_RSHIFT, 0x2A)), VK_LSHIFT);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_RCONTROL, 0x1D)), VK_LCONTROL);
-    // Without a scan code, only a sided virtual key names the right Shift.
-    EXPECT_EQ(WatchedKeyCode(Key(VK_SHIFT, 0)), VK_LSHIFT);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_RSHIFT, 0)), VK_RSHIFT);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_CONTROL, 0, RI_KEY_E0)), VK_RCONTROL);
-}
-
-TEST(WatchedKeyCodeTest, OtherKeysKeepTheirVirtualKeyAndFakeKeysAreNone) {
-    EXPECT_EQ(WatchedKeyCode(Key('A', 0x1E)), 'A');
-    EXPECT_EQ(WatchedKeyCode(Key(VK_LEFT, 0x4B, RI_KEY_E0)), VK_LEFT);
-    EXPECT_EQ(WatchedKeyCode(Key(VK_ESCAPE, 0x01)), VK_ESCAPE);
-    EXPECT_EQ(WatchedKeyCode(Key(0xFF, 0x2A, RI_KEY_E0)), 0);
-    EXPECT_EQ(WatchedKeyCode(Key(0, 0)), 0);
-}
-
-RAWINPUT KeyReport(USHORT key, USHORT scan, bool up) {
-    RAWINPUT report{};
-    report.header.dwType = RIM_TYPEKEYBOARD;
-    report.data.keyboard = Key(key, scan, up ? RI_KEY_BREAK : 0);
+RAWINPUT Key(USHORT key, USHORT scan, USHORT flags = 0) {
+    RAWINPUT report = Report(RIM_TYPEKEYBOARD);
+    report.data.keyboard = {scan, flags, 0, key, WM_KEYDOWN, 0};
     return report;
 }
 
-RAWINPUT MouseReport(LONG dx, LONG dy, USHORT buttons = 0, USHORT flags = MOUSE_MOVE_RELATIVE) {
-    RAWINPUT report{};
-    report.header.dwType = RIM_TYPEMOUSE;
+RAWINPUT Mouse(LONG dx, LONG dy, USHORT buttons = 0, USHORT flags = MOUSE_MOVE_RELATIVE) {
+    RAWINPUT report = Report(RIM_TYPEMOUSE);
     report.data.mouse.usFlags = flags;
     report.data.mouse.usButtonFlags = buttons;
     report.data.mouse.lLastX = dx;
     report.data.mouse.lLastY = dy;
     return report;
+}
+
+// Shift by its scan code, Ctrl and Alt by the E0 prefix; a sided virtual key only where the
+// scan code says nothing (keybd_event with scan code 0).
+TEST(WatchedKeyCodeTest, SidesComeFromTheScanCodeOrThePrefixAndFakeKeysAreNone) {
+    const std::vector<std::tuple<USHORT, USHORT, USHORT, int>> cases = {
+        {VK_SHIFT, 0x2A, 0, VK_LSHIFT},
+        {VK_SHIFT, 0x36, 0, VK_RSHIFT},
+        {VK_RSHIFT, 0x2A, 0, VK_LSHIFT},
+        {VK_SHIFT, 0, 0, VK_LSHIFT},
+        {VK_RSHIFT, 0, 0, VK_RSHIFT},
+        {VK_CONTROL, 0x1D, 0, VK_LCONTROL},
+        {VK_CONTROL, 0, RI_KEY_E0, VK_RCONTROL},
+        {VK_RCONTROL, 0x1D, 0, VK_LCONTROL},
+        {VK_MENU, 0x38, 0, VK_LMENU},
+        {VK_MENU, 0x38, RI_KEY_E0 | RI_KEY_BREAK, VK_RMENU},
+        {'A', 0x1E, 0, 'A'},
+        {VK_LEFT, 0x4B, RI_KEY_E0, VK_LEFT},
+        {0xFF, 0x2A, RI_KEY_E0, 0},
+        {0, 0, 0, 0},
+    };
+    for (const auto& [key, scan, flags, code] : cases) {
+        EXPECT_EQ(WatchedKeyCode(Key(key, scan, flags).data.keyboard), code)
+            << "key " << key << " scan " << scan << " flags " << flags;
+    }
 }
 
 using Seen = std::tuple<InputEvent::Kind, int, int, int, double>;
@@ -68,62 +65,30 @@ std::vector<Seen> Take(WatchedInput& input) {
     return seen;
 }
 
-TEST(WatchedInputTest, KeysAndButtonsAreReportedAtOnceWithTheirTimes) {
+// A move leaves the cursor where the next mouse report found it, and a button of the same
+// report goes down there too; what follows a move waits until its pixel is known.
+TEST(WatchedInputTest, AMoveIsPlacedWhereTheNextReportFoundTheCursorOrOnceNoneWaits) {
     WatchedInput input;
-    input.Add(KeyReport(VK_SHIFT, 0x36, false), 10, {0, 0});
-    input.Add(MouseReport(0, 0, RI_MOUSE_LEFT_BUTTON_DOWN), 12.5, {300, 200});
-    input.Add(MouseReport(0, 0, RI_MOUSE_LEFT_BUTTON_UP | RI_MOUSE_RIGHT_BUTTON_DOWN), 13,
-              {300, 200});
-    input.Add(KeyReport(VK_SHIFT, 0x36, true), 14, {0, 0});
-    input.Add(MouseReport(0, 0, RI_MOUSE_MIDDLE_BUTTON_DOWN | RI_MOUSE_BUTTON_5_UP), 15, {1, 2});
-    input.Add(MouseReport(0, 0, RI_MOUSE_WHEEL), 16, {1, 2});
-    EXPECT_FALSE(input.AwaitsCursor());
-    EXPECT_EQ(Take(input), (std::vector<Seen>{
-                               {InputEvent::KeyDown, VK_RSHIFT, 0, 0, 10},
-                               {InputEvent::ButtonDown, 1, 300, 200, 12.5},
-                               {InputEvent::ButtonUp, 1, 300, 200, 13},
-                               {InputEvent::ButtonDown, 2, 300, 200, 13},
-                               {InputEvent::KeyUp, VK_RSHIFT, 0, 0, 14},
-                               {InputEvent::ButtonDown, 3, 1, 2, 15},
-                               {InputEvent::ButtonUp, 5, 1, 2, 15},
-                           }));
-    EXPECT_TRUE(Take(input).empty());
-}
-
-// The cursor where the next report found it is where a move left it; a button in the same
-// report as a move goes down there too. What follows an unplaced move waits for it.
-TEST(WatchedInputTest, AMoveIsPlacedWhereTheNextMouseReportFoundTheCursor) {
-    WatchedInput input;
-    input.Add(MouseReport(5, -3), 20, {100, 100});
-    input.Add(KeyReport('A', 0x1E, false), 21, {0, 0});
+    input.Add(Mouse(0, 0, RI_MOUSE_MIDDLE_BUTTON_DOWN | RI_MOUSE_BUTTON_5_UP), 10, {1, 2});
+    input.Add(Mouse(5, -3), 20, {1, 2});
+    input.Add(Key(VK_SHIFT, 0x36, RI_KEY_BREAK), 21, {0, 0});
     EXPECT_TRUE(input.AwaitsCursor());
-    EXPECT_TRUE(Take(input).empty());
-    input.Add(MouseReport(7, 7, RI_MOUSE_LEFT_BUTTON_DOWN), 22, {105, 97});
-    EXPECT_EQ(Take(input), (std::vector<Seen>{
-                               {InputEvent::CursorMove, 0, 105, 97, 20},
-                               {InputEvent::KeyDown, 'A', 0, 0, 21},
-                           }));
-    input.Add(MouseReport(0, 0, RI_MOUSE_LEFT_BUTTON_UP), 23, {112, 104});
-    EXPECT_EQ(Take(input), (std::vector<Seen>{
-                               {InputEvent::CursorMove, 0, 112, 104, 22},
-                               {InputEvent::ButtonDown, 1, 112, 104, 22},
-                               {InputEvent::ButtonUp, 1, 112, 104, 23},
-                           }));
-}
-
-TEST(WatchedInputTest, TheLastMoveIsPlacedOnceNoReportWaits) {
-    WatchedInput input;
-    input.Add(MouseReport(30000, 30000, 0, MOUSE_MOVE_ABSOLUTE), 30, {0, 0});
-    input.Add(MouseReport(0, 0, RI_MOUSE_RIGHT_BUTTON_DOWN), 31, {40, 50});
-    input.Add(MouseReport(-1, 0), 32, {40, 50});
+    EXPECT_EQ(Take(input), (std::vector<Seen>{{InputEvent::ButtonDown, 3, 1, 2, 10},
+                                              {InputEvent::ButtonUp, 5, 1, 2, 10}}));
+    input.Add(Mouse(30000, 30000, RI_MOUSE_LEFT_BUTTON_DOWN, MOUSE_MOVE_ABSOLUTE), 22, {6, -1});
+    input.Add(Mouse(0, 0, RI_MOUSE_WHEEL | RI_MOUSE_LEFT_BUTTON_UP), 23, {40, 50});
+    input.Add(Mouse(-1, 0), 24, {40, 50});
     input.PlaceAt({39, 50});
     EXPECT_FALSE(input.AwaitsCursor());
     EXPECT_EQ(Take(input), (std::vector<Seen>{
-                               {InputEvent::CursorMove, 0, 40, 50, 30},
-                               {InputEvent::ButtonDown, 2, 40, 50, 31},
-                               {InputEvent::CursorMove, 0, 39, 50, 32},
+                               {InputEvent::CursorMove, 0, 6, -1, 20},
+                               {InputEvent::KeyUp, VK_RSHIFT, 0, 0, 21},
+                               {InputEvent::CursorMove, 0, 40, 50, 22},
+                               {InputEvent::ButtonDown, 1, 40, 50, 22},
+                               {InputEvent::ButtonUp, 1, 40, 50, 23},
+                               {InputEvent::CursorMove, 0, 39, 50, 24},
                            }));
-    input.Add(MouseReport(3, 0), 33, {39, 50});
+    input.Add(Mouse(3, 0), 25, {39, 50});
     input.Clear();
     input.PlaceAt({42, 50});
     EXPECT_TRUE(Take(input).empty());

@@ -12,9 +12,12 @@ buttons that the script holds, checked with GetAsyncKeyState from another proces
 close_box, exit_button, stop_close and pause_close (the script's Stop() or Pause(), then the
 close box), reload_close ("Reload Scripts", then the close box), bind_running (a new binding
 captured while the script runs). killed is the control: a killed program releases nothing.
-Each of these prints its row of the matrix "way of ending -> released yes/no". keyweave.exe is driven as a user would drive it. Each case runs in its own
-session (X server, Wine prefix, program folder) and fails, never skips, when Wine or Xvfb is
-missing. Figures measured on the way are printed, not asserted.
+Each of these prints its row of the matrix "way of ending -> released yes/no". record: the user
+program types, clicks and drags in the target while keyweave.exe records, and the recording is
+replayed into the target, whose log gives both timelines. keyweave.exe is driven as a user would
+drive it. Each case runs in its own session (X server, Wine prefix, program folder) and fails,
+never skips, when Wine or Xvfb is missing. Figures measured on the way are printed, not
+asserted.
 """
 
 import argparse
@@ -32,11 +35,14 @@ TARGET_TITLE = "Keyweave Target"
 VK_SHIFT = 16
 VK_LBUTTON = 1
 VK_RBUTTON = 2
+VK_ESCAPE = 27
 VK_F1 = 112
 VK_F11 = 122
 VK_F12 = 123
 VK_LSHIFT = 160
+VK_RSHIFT = 161
 VK_LCONTROL = 162
+VK_RCONTROL = 163
 
 # The start/stop script: keys and a click with waits between them, and at its end a long wait
 # with Left Shift, C and both buttons held, during which the test stops it.
@@ -87,6 +93,35 @@ TABLE_KEYS = (
     + [(f"KEY_{digit}", ord(str(digit)), 0x0B if digit == 0 else digit + 1, 0)
        for digit in range(10)]
     + [(f"KEY_F{n}", 111 + n, (0x3A + n) if n <= 10 else (0x4C + n), 0) for n in range(1, 13)])
+
+
+def cursor_path(start, end, moves, interval):
+    """User steps that move the cursor from `start` to `end` in `moves` moves, `interval` ms
+    apart."""
+    steps = []
+    for move in range(1, moves + 1):
+        steps += ["move", start[0] + (end[0] - start[0]) * move // moves,
+                  start[1] + (end[1] - start[1]) * move // moves, "wait", interval]
+    return steps
+
+
+# The user's task while a recording is made, in the target window with the cursor at
+# (110, 640): letters typed, with the right-hand Shift and Ctrl, and Escape, which the key table
+# lacks; the cursor moved along a path, a click, a drag and a right click. No key is held while
+# the cursor moves: Wine releases the keys pressed only inside Wine when the pointer moves over one
+# of its windows.
+RECORDED_TASK = (
+    ["wait", 400, "down", 65, "wait", 70, "up", 65, "wait", 60,
+     "down", VK_RSHIFT, "wait", 40, "down", 66, "wait", 60, "up", 66, "wait", 40, "up", VK_RSHIFT,
+     "wait", 60, "down", VK_RCONTROL, "wait", 40, "down", 67, "wait", 50, "up", 67, "wait", 30,
+     "up", VK_RCONTROL, "wait", 60, "down", VK_ESCAPE, "wait", 50, "up", VK_ESCAPE, "wait", 60]
+    + cursor_path((110, 640), (60, 620), 12, 4)
+    + ["wait", 100, "press", 1, "wait", 60, "release", 1, "wait", 120, "press", 1]
+    + cursor_path((60, 620), (150, 690), 15, 5)
+    + ["wait", 30, "release", 1, "wait", 100, "move", 120, 650, "wait", 80, "press", 2, "wait", 50,
+       "release", 2, "wait", 400])
+# Where the task's buttons go down and up, in order.
+RECORDED_BUTTON_PIXELS = [(60, 620), (60, 620), (60, 620), (150, 690), (120, 650), (120, 650)]
 
 
 class Failure(Exception):
@@ -158,6 +193,17 @@ class ProgramTest:
         check(status == 0, "the user program failed")
         return output
 
+    def user_steps(self, *steps):
+        """The user does the steps (see the user program); returns what it sent, in order, as
+        (kind, arguments, when)."""
+        status, output = self.session.run(self.args.user, "steps", *steps, timeout=120)
+        check(status == 0, f"the user program failed: {output}")
+        sent = []
+        for line in output.splitlines():
+            kind, *arguments, when = line.split()
+            sent.append((kind, tuple(map(int, arguments)), float(when)))
+        return sent
+
     def held_keys(self):
         return [int(code) for code in self.probe("held").split()]
 
@@ -199,9 +245,20 @@ def read_keys(log):
     keys = []
     for line in log.read_text().splitlines():
         fields = line.split()
-        if len(fields) == 5:
+        if fields[1].startswith(("key", "raw")):
             keys.append((fields[1], *map(int, fields[2:])))
     return keys
+
+
+def read_events(log):
+    """(time, kind, key or button, details) of every key message and button the target
+    received: the scan code and extended bit of a key, the screen pixel of a button."""
+    events = []
+    for line in log.read_text().splitlines():
+        when, kind, value, *details = line.split()
+        if kind != "ready" and not kind.startswith("raw"):
+            events.append((float(when), kind, int(value), tuple(map(int, details))))
+    return events
 
 
 def wait_for_target(test, log, condition, what):
@@ -338,6 +395,135 @@ def case_scan_codes(args, session):
                   f"not {want[2]:#x} {want[3]}")
         check(len(received) == len(expected),
               f"the target saw {len(received)} {source} key transitions, not {len(expected)}")
+    test.probe("close", TITLE)
+    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+
+
+RECORDING = "Recording 1"
+
+
+def is_key(event, *codes):
+    return event[1].startswith("key") and event[2] in codes
+
+
+def record_task(test, log, task=RECORDED_TASK):
+    """keyweave.exe, bound to F12, records the user's task in the target: returns the task as
+    the target received it, without the Start/Stop key and Escape, which the key table lacks,
+    and what the user sent."""
+    test.probe("click", TITLE, "Record Script")
+    test.wait_for_status("Press the Start/Stop keys to start recording.")
+    test.probe("focus", TARGET_TITLE)
+    check(test.probe("foreground") == TARGET_TITLE, "the target window is not in front")
+    test.probe("cursor", 110, 640)
+    time.sleep(1.0)
+    since = len(read_events(log))
+    test.user_steps("down", VK_F12, "wait", 80, "up", VK_F12)
+    test.wait_for_status("Recording. Press the Start/Stop keys to stop.")
+    sent = test.user_steps(*task)
+    test.user_steps("down", VK_F12, "wait", 80, "up", VK_F12)
+    wait_until(lambda: test.status_text().startswith(f"{RECORDING} ready."), 10, 0.1,
+               "the recording to be ready")
+    recorded = [event for event in read_events(log)[since:]
+                if not is_key(event, VK_F12, VK_ESCAPE)]
+    return recorded, sent
+
+
+def replay_recording(test, log, count):
+    """Plays the recording, which the recorder selected, into the target from the cursor's
+    starting point, until the target has received `count` events; returns them."""
+    test.probe("focus", TARGET_TITLE)
+    test.probe("cursor", 110, 640)
+    time.sleep(1.0)
+    since = len(read_events(log))
+    test.press(100, VK_F12)
+
+    def replayed():
+        events = [event for event in read_events(log)[since:] if not is_key(event, VK_F12)]
+        return events[:count] if len(events) >= count else None
+
+    try:
+        events = wait_until(replayed, 20, 0.05, "the replay in the target")
+    except SessionError as error:
+        raise Failure(f"{error}; the target received {read_events(log)[since:]}")
+    # The replay starts over after a pass: it is stopped during the second.
+    test.press(100, VK_F12)
+    test.wait_for_status(f"{RECORDING} stopped.")
+    return events
+
+
+def gap_errors(recorded, replayed):
+    """The replay's error, in ms, on each gap of 5 ms or more between two recorded events, and
+    how many gaps were shorter (they replay one turn apart)."""
+    errors = []
+    short = 0
+    for before, after, replayed_before, replayed_after in zip(recorded, recorded[1:], replayed,
+                                                              replayed[1:]):
+        gap = after[0] - before[0]
+        if gap < 5:
+            short += 1
+        else:
+            errors.append(replayed_after[0] - replayed_before[0] - gap)
+    return errors, short
+
+
+def describe_errors(errors):
+    """mean, p95 (nearest rank) and max of the errors' sizes."""
+    sizes = sorted(abs(error) for error in errors)
+    if not sizes:
+        return "no gaps"
+    p95 = sizes[min(len(sizes), max(1, -(-95 * len(sizes) // 100))) - 1]
+    return f"mean {sum(sizes) / len(sizes):.2f}, p95 {p95:.2f}, max {sizes[-1]:.2f} ms"
+
+
+def case_record(args, session):
+    """The user types, clicks and drags in the target while keyweave.exe records; the file
+    passes keyweave-check --strict, and its replay into the target gives the same key and
+    button events in the same order, every button on its pixel, with the gaps kept."""
+    test = ProgramTest(args, session)
+    test.bind("KEY_F12")
+    test.start()
+    test.wait_for_window()
+    test.wait_for_status("Select a script.")
+    log = session.dir / "target.log"
+    test.start_target(log)
+    recorded, sent = record_task(test, log)
+    check(test.status_text() ==
+          f"{RECORDING} ready. 1 press of a key outside the key table was left out.",
+          f"the status reads {test.status_text()!r}")
+    pixels = [event[3] for event in recorded if event[1].startswith("button")]
+    check(pixels == RECORDED_BUTTON_PIXELS, f"the user's buttons reached the target at {pixels}")
+    check(len(recorded) == sum(1 for kind, arguments, _ in sent
+                               if kind != "move" and arguments != (VK_ESCAPE,)),
+          f"the target received {recorded} of the user's {sent}")
+
+    script = test.folder / "Scripts" / f"{RECORDING}.ini"
+    text = script.read_bytes()
+    check(text.startswith(f"?kweaver\r\n{{{RECORDING}\r\n".encode()), f"the file begins {text[:40]}")
+    check(text.endswith(b"\r\n") and text.count(b"\n") == text.count(b"\r\n"),
+          "the file's lines do not all end with CR LF")
+    checker = Path(args.keyweave).with_name("keyweave-check.exe")
+    status, output = session.run(checker, "--strict", script.name, cwd=script.parent)
+    check(status == 0, f"keyweave-check --strict failed ({status}): {output}")
+    statements = text.count(b"\n") - 2
+    print(f"the recording: {statements} statements")
+    # The dry run replays the file without the machine's noise: its gaps are the watcher's.
+    status, output = session.run(checker, "--simulate", 60000, script.name, cwd=script.parent)
+    check(status == 0, f"keyweave-check --simulate failed ({status}): {output}")
+    simulated = [(float(when), kind) for when, kind, *_ in map(str.split, output.splitlines())
+                 if kind in ("keydown", "keyup", "mousedown", "mouseup")][:len(recorded)]
+    errors, _ = gap_errors(recorded, simulated)
+    print(f"figure: the recording's gaps (its dry run, whole ms) against the target's: "
+          f"{describe_errors(errors)}")
+
+    replayed = replay_recording(test, log, len(recorded))
+    check([event[1:] for event in replayed] == [event[1:] for event in recorded],
+          f"the replay {replayed} is not the recording {recorded}")
+    errors, short = gap_errors(recorded, replayed)
+    print(f"figure: replay gap errors under Wine, {len(errors)} gaps of 5 ms or more: "
+          f"{describe_errors(errors)} ({short} shorter gaps replayed one turn apart)")
+    time.sleep(0.2)
+    held = test.held_keys()
+    check(not held, f"keys or buttons still held after the replay: {held}")
     test.probe("close", TITLE)
     check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
 
@@ -542,6 +728,7 @@ CASES = {
     "bind_running": case_bind_running,
     "killed": case_killed,
     "window": case_window,
+    "record": case_record,
 }
 
 

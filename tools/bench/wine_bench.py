@@ -21,8 +21,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "wine"))
 
 from wine_session import SessionError, WineSession, wait_until  # noqa: E402
-from wine_tests import (TARGET_TITLE, TITLE, VK_F12, Failure, ProgramTest, check,  # noqa: E402
-                        read_log)
+from wine_tests import (RECORDED_TASK, TARGET_TITLE, TITLE, VK_F12, Failure,  # noqa: E402
+                        ProgramTest, check, gap_errors, read_log, record_task, replay_recording)
 
 VK_A = 65
 VK_B = 66
@@ -187,6 +187,7 @@ class WineBenchmark:
             self.measure_latency()
             self.measure_busy()
             self.measure_memory()
+            self.measure_recording()
             self.test.probe("close", TITLE)
             self.test.wait_exit()
             self.measure_load()
@@ -358,6 +359,22 @@ class WineBenchmark:
     def measure_memory(self):
         self.rows.append(Row("peak RSS (VmHWM), MiB", "keyweave", once(peak_rss_mib(self.pid)),
                              self.sleeper.take(), "keyweave.exe's process"))
+
+    def measure_recording(self):
+        """The user program does the Wine tests' recorded task twice while keyweave.exe
+        records it; the recording is replayed into the target, and each gap between two of its
+        key and button events is compared with the gap recorded."""
+        recorded, _ = record_task(self.test, self.log, RECORDED_TASK * 2)
+        self.sleeper.take()
+        replayed = replay_recording(self.test, self.log, len(recorded))
+        lateness = self.sleeper.take()
+        check([event[1:] for event in replayed] == [event[1:] for event in recorded],
+              "the replay's key and button events are not the recording's")
+        errors, short = gap_errors(recorded, replayed)
+        self.rows.append(Row("recording replayed, gap |error|", "keyweave",
+                             summarize([abs(error) for error in errors]), lateness,
+                             f"replay vs recording, gaps of 5 ms or more between its key and "
+                             f"button events ({short} shorter), {mean_late(errors, 0)}"))
 
     def replace_scripts(self, scripts):
         for old in (self.test.folder / "Scripts").glob("*.ini"):

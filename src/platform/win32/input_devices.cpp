@@ -1,45 +1,12 @@
 #include "platform/win32/input_devices.h"
 
 #include "input/mouse.h"
+#include "platform/win32/extended_keys.h"
 #include "platform/win32/performance_clock.h"
 
 #include <windows.h>
 
 namespace keyweave::win32 {
-
-namespace {
-
-// The keys whose scan code a physical keyboard sends with the E0 prefix: the right-hand Ctrl
-// and Alt, the navigation block and the arrows, the Windows and menu keys, Num Lock, the
-// keypad's divide and Print Screen. They share their scan code with another key (the arrows
-// with the keypad's 2, 4, 6 and 8, say), and only the extended flag tells them apart.
-bool IsExtendedKey(BYTE key) {
-    switch (key) {
-    case VK_RCONTROL:
-    case VK_RMENU:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_END:
-    case VK_HOME:
-    case VK_LEFT:
-    case VK_UP:
-    case VK_RIGHT:
-    case VK_DOWN:
-    case VK_SNAPSHOT:
-    case VK_INSERT:
-    case VK_DELETE:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_APPS:
-    case VK_DIVIDE:
-    case VK_NUMLOCK:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 KeySet Win32Keyboard::HeldKeys() {
     KeySet everyCode;
@@ -75,6 +42,7 @@ void Win32Keyboard::SendKey(int code, bool down) {
     if (IsExtendedKey(key)) {
         flags |= KEYEVENTF_EXTENDEDKEY;
     }
+    sending_.Sending();
     keybd_event(key, scan, flags, 0);
 }
 
@@ -91,6 +59,7 @@ ScreenPoint Win32Mouse::CursorPos() {
 void Win32Mouse::MoveCursor(int x, int y) {
     const auto dx = static_cast<DWORD>(TMouse::AbsMousePos(x, desktop_.width));
     const auto dy = static_cast<DWORD>(TMouse::AbsMousePos(y, desktop_.height));
+    sending_.Sending();
     mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
 }
 
@@ -103,6 +72,7 @@ void Win32Mouse::SendButton(int button, bool down) {
     } else {
         return;
     }
+    sending_.Sending();
     mouse_event(flags, 0, 0, 0, 0);
 }
 

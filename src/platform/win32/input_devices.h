@@ -4,6 +4,7 @@
 #include "platform/keyboard_device.h"
 #include "platform/mouse_device.h"
 #include "platform/win32/key_change_watch.h"
+#include "platform/win32/sending_clock.h"
 
 namespace keyweave::win32 {
 
@@ -11,7 +12,8 @@ namespace keyweave::win32 {
 // may have changed since the previous one (under Wine every question is a round trip).
 class Win32Keyboard final : public KeyboardDevice {
 public:
-    explicit Win32Keyboard(KeyChangeWatch& changes) : changes_(changes) {}
+    Win32Keyboard(KeyChangeWatch& changes, SendingClock& sending)
+        : changes_(changes), sending_(sending) {}
 
     KeySet HeldKeys() override;
     KeySet HeldKeysAmong(const KeySet& codes) override;
@@ -19,6 +21,7 @@ public:
 
 private:
     KeyChangeWatch& changes_;
+    SendingClock& sending_;
     KeySet asked_;
     KeySet held_;
 };
@@ -27,7 +30,7 @@ private:
 // taken at start, the size the desktop gadget reports.
 class Win32Mouse final : public MouseDevice {
 public:
-    explicit Win32Mouse(ScreenSize desktop) : desktop_(desktop) {}
+    Win32Mouse(ScreenSize desktop, SendingClock& sending) : desktop_(desktop), sending_(sending) {}
 
     ScreenPoint CursorPos() override;
     void MoveCursor(int x, int y) override;
@@ -35,6 +38,7 @@ public:
 
 private:
     ScreenSize desktop_;
+    SendingClock& sending_;
 };
 
 } // namespace keyweave::win32

@@ -4,10 +4,6 @@ namespace keyweave::win32 {
 
 namespace {
 
-const wchar_t* const kWatchClass = L"KeyweaveKeyWatch";
-constexpr USHORT kGenericDesktopPage = 1;
-constexpr USHORT kKeyboardUsage = 6;
-
 // The codes whose state a raw key report may have changed. A modifier comes with its
 // side-neutral code, which stands for its left and right keys as well.
 KeySet CodesOfReport(USHORT key) {
@@ -23,64 +19,23 @@ KeySet CodesOfReport(USHORT key) {
     return codes;
 }
 
-bool RawInputQueued() {
-    return (HIWORD(GetQueueStatus(QS_RAWINPUT)) & QS_RAWINPUT) != 0;
-}
-
 } // namespace
 
-KeyChangeWatch::KeyChangeWatch() {
-    static const bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kWatchClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    static_cast<void>(registered);
-    // A message-only window: it is never shown and receives no broadcasts.
-    HWND window = CreateWindowExW(0, kWatchClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-    if (window == nullptr) {
-        return;
-    }
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    const RAWINPUTDEVICE keyboard{kGenericDesktopPage, kKeyboardUsage, RIDEV_INPUTSINK, window};
-    if (!RegisterRawInputDevices(&keyboard, 1, sizeof(keyboard))) {
-        DestroyWindow(window);
-        return;
-    }
-    window_ = window;
+KeyChangeWatch::KeyChangeWatch(RawInputSink& sink) : sink_(sink) {
+    sink.AddReader(*this);
 }
 
-KeyChangeWatch::~KeyChangeWatch() {
-    if (window_ != nullptr) {
-        const RAWINPUTDEVICE keyboard{kGenericDesktopPage, kKeyboardUsage, RIDEV_REMOVE, nullptr};
-        RegisterRawInputDevices(&keyboard, 1, sizeof(keyboard));
-        DestroyWindow(window_);
-    }
-}
-
-LRESULT CALLBACK KeyChangeWatch::Procedure(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-    auto* watch = reinterpret_cast<KeyChangeWatch*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (message == WM_INPUT && watch != nullptr) {
-        watch->Report(lParam);
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// A report that cannot be read, or that names no key, makes the next poll ask every key.
-void KeyChangeWatch::Report(LPARAM input) {
-    RAWINPUT raw{};
-    UINT size = sizeof(raw);
-    if (GetRawInputData(reinterpret_cast<HRAWINPUT>(input), RID_INPUT, &raw, &size,
-                        sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1) ||
-        raw.header.dwType != RIM_TYPEKEYBOARD) {
+// A report that cannot be read, or a key report that names no key, makes the next poll ask
+// every key.
+void KeyChangeWatch::Read(const RAWINPUT* report) {
+    if (report == nullptr) {
         askAll_ = true;
         return;
     }
-    const USHORT key = raw.data.keyboard.VKey;
+    if (report->header.dwType != RIM_TYPEKEYBOARD) {
+        return;
+    }
+    const USHORT key = report->data.keyboard.VKey;
     if (key == 0 || key >= 255) {
         askAll_ = true;
     } else {
@@ -93,7 +48,7 @@ KeySet KeyChangeWatch::KeysToAsk(const KeySet& wanted, double nowMs) {
     if (!Active()) {
         return wanted;
     }
-    const bool queued = RawInputQueued();
+    const bool queued = RawInputSink::ReportsQueued();
     const bool recheckDue = recheckAt_ && nowMs >= *recheckAt_;
     const KeySet ask = askAll_ || queued || recheckDue ? wanted : reported_ & wanted;
     if (recheckDue) {
@@ -108,7 +63,7 @@ KeySet KeyChangeWatch::KeysToAsk(const KeySet& wanted, double nowMs) {
 }
 
 bool KeyChangeWatch::ChangeWaiting() const {
-    return Active() && (askAll_ || reported_.any() || RawInputQueued());
+    return Active() && (askAll_ || reported_.any() || RawInputSink::ReportsQueued());
 }
 
 } // namespace keyweave::win32

@@ -1,29 +1,28 @@
 #pragma once
 
 #include "platform/keyboard_device.h"
+#include "platform/win32/raw_input_sink.h"
 
 #include <optional>
-#include <windows.h>
 
 namespace keyweave::win32 {
 
 // Tells the keyboard poll which keys may have gone down or up anywhere on the system since it
-// last asked, and the idle pause when it must wake. A hidden window of the main thread receives
-// the raw keyboard input of every program (RIDEV_INPUTSINK). Where that cannot be registered,
-// Active() is false: every key is asked on every poll and the loop keeps its 2 ms turns.
+// last asked, and the idle pause when it must wake, from the raw keyboard input of every program
+// (RawInputSink); the mouse's reports change no key. Where the sink is not active, Active() is
+// false: every key is asked on every poll and the loop keeps its 2 ms turns.
 //
 // Wine answers GetAsyncKeyState from a per-thread cache: "up" stays cached for up to 50 ms
 // after the thread's last question to the server, so a key that raw input reports pressed may
 // read as released for that long. After a key event every wanted key is therefore asked once
 // more, kRecheckMs later; the same poll corrects a report that named the wrong key.
-class KeyChangeWatch {
+class KeyChangeWatch final : private RawInputSink::Reader {
 public:
-    KeyChangeWatch();
-    ~KeyChangeWatch();
+    explicit KeyChangeWatch(RawInputSink& sink);
     KeyChangeWatch(const KeyChangeWatch&) = delete;
     KeyChangeWatch& operator=(const KeyChangeWatch&) = delete;
 
-    bool Active() const { return window_ != nullptr; }
+    bool Active() const { return sink_.Active(); }
 
     // The keys among `wanted` that a poll at `nowMs` must ask; those left out cannot have
     // changed since the previous poll.
@@ -39,10 +38,9 @@ public:
     static constexpr double kRecheckMs = 55;
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void Report(LPARAM input);
+    void Read(const RAWINPUT* report) override;
 
-    HWND window_ = nullptr;
+    const RawInputSink& sink_;
     KeySet reported_;
     bool askAll_ = true;
     std::optional<double> recheckAt_;

@@ -135,8 +135,11 @@ UINT NotifyBoxType(bool serious) {
     return MB_OK | MB_TOPMOST | (serious ? MB_ICONWARNING : MB_ICONINFORMATION);
 }
 
-Win32SystemDriver::Win32SystemDriver(const KeyChangeWatch& keyChanges, Win32TimerSource& timers)
-    : keyChanges_(keyChanges), timers_(timers), preciseDelay_(WinePreciseDelay()),
+Win32SystemDriver::Win32SystemDriver(const KeyChangeWatch& keyChanges,
+                                     const Win32InputWatcher& watcher, SendingClock& sending,
+                                     Win32TimerSource& timers)
+    : keyChanges_(keyChanges), watcher_(watcher), sending_(sending), timers_(timers),
+      preciseDelay_(WinePreciseDelay()),
       pauseTimer_(preciseDelay_ == nullptr ? HighResolutionTimer() : nullptr) {
     if (getMessageHook == nullptr) {
         mainThreadId = GetCurrentThreadId();
@@ -196,12 +199,15 @@ bool Win32SystemDriver::NewCallWaiting() const {
 // than up to a whole pause later. A call that was already waiting when the previous pause
 // ended does not shorten it: a turn without a new tick still pauses the full time. The pause
 // also wakes at the next tick's deadline and fires that tick itself: the wait then ends on
-// time, without waiting for the system's timer thread to wake and hand the tick over.
+// time, without waiting for the system's timer thread to wake and hand the tick over. A turn
+// that sent input pauses from its first sending (SendingClock), at most the whole pause earlier.
 void Win32SystemDriver::Sleep(int ms) {
+    const auto sent = sending_.TakeFirstSending();
     if (ms <= 0) {
         return;
     }
-    const double end = NowMs() + ms;
+    const double start = NowMs();
+    const double end = std::max(sent.value_or(start), start - ms) + ms;
     for (;;) {
         const double now = NowMs();
         if (NewCallWaiting() || now >= end) {
@@ -251,13 +257,20 @@ void Win32SystemDriver::WaitForCallUntil(double wakeMs) {
 // reported, it pauses as Sleep does: a message that stays waiting must not make the loop spin.
 // Wine reports keys as raw input only while some window is in front; with none (the window in
 // front was closed, say) the loop keeps its 2 ms turns, and a sleeping loop wakes every
-// kForegroundCheckMs to see whether that has happened.
+// kForegroundCheckMs to see whether that has happened. While the input watcher watches, a report
+// that waits ends the pause at once: the pump that follows timestamps it.
 void Win32SystemDriver::SleepUntilChange(int ms) {
+    if (watcher_.ReportWaiting()) {
+        sending_.TakeFirstSending();
+        pauseEndPosted_ = postedCalls;
+        return;
+    }
     if (!keyChanges_.Active() || GetForegroundWindow() == nullptr || keyChanges_.ChangeWaiting() ||
         postedCalls > ranCalls || MessageWaiting()) {
         Sleep(ms);
         return;
     }
+    sending_.TakeFirstSending();
     const double now = NowMs();
     double wake = now + kForegroundCheckMs;
     for (const auto& deadline : {keyChanges_.RecheckAt(), timers_.EarliestDeadline()}) {

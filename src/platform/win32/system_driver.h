@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/system_driver.h"
+#include "platform/win32/input_watcher.h"
 #include "platform/win32/key_change_watch.h"
 #include "platform/win32/raw_input.h"
+#include "platform/win32/sending_clock.h"
 #include "platform/win32/timer_source.h"
 
 #include <cstdint>
@@ -19,8 +21,11 @@ class Win32SystemDriver final : public SystemDriver {
 public:
     // The calling thread becomes the main thread: it gets a message queue and the get-message
     // hook that runs main-thread calls (once per process). `keyChanges` tells the idle pause
-    // when a key goes down or up; the pause fires the ticks of `timers` that fall due in it.
-    Win32SystemDriver(const KeyChangeWatch& keyChanges, Win32TimerSource& timers);
+    // when a key goes down or up, and `watcher` when a watched report waits; `sending` tells
+    // when the turn began to send input, which its pause counts from. The pause fires the
+    // ticks of `timers` that fall due in it.
+    Win32SystemDriver(const KeyChangeWatch& keyChanges, const Win32InputWatcher& watcher,
+                      SendingClock& sending, Win32TimerSource& timers);
     ~Win32SystemDriver() override;
     Win32SystemDriver(const Win32SystemDriver&) = delete;
     Win32SystemDriver& operator=(const Win32SystemDriver&) = delete;
@@ -46,6 +51,8 @@ private:
     void WaitForCallUntil(double wakeMs);
 
     const KeyChangeWatch& keyChanges_;
+    const Win32InputWatcher& watcher_;
+    SendingClock& sending_;
     Win32TimerSource& timers_;
     // What the pause sleeps its last stretch with under Wine, or else a high-resolution
     // waitable timer where the system has one.

@@ -97,8 +97,9 @@ ScreenSize PrimaryScreenSize() {
 }
 
 Win32Platform::Win32Platform()
-    : system_(keyChanges_, timers_), desktop_(PrimaryScreenSize()), keyboard_(keyChanges_),
-      mouse_(desktop_), gadgets_(system_, desktop_) {}
+    : keyChanges_(rawInput_), watcher_(rawInput_),
+      system_(keyChanges_, watcher_, sending_, timers_), desktop_(PrimaryScreenSize()),
+      keyboard_(keyChanges_, sending_), mouse_(desktop_, sending_), gadgets_(system_, desktop_) {}
 
 } // namespace keyweave::win32
 

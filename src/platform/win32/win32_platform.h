@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "platform/win32/gadget_driver.h"
 #include "platform/win32/input_devices.h"
+#include "platform/win32/input_watcher.h"
 #include "platform/win32/system_driver.h"
 #include "platform/win32/timer_source.h"
 
@@ -26,11 +27,15 @@ public:
     TimerSource& Timers() override { return timers_; }
     SystemDriver& System() override { return system_; }
     GadgetDriver& Gadgets() override { return gadgets_; }
+    InputWatcher& Watcher() override { return watcher_; }
 
     Win32SystemDriver& Win32System() { return system_; }
 
 private:
+    RawInputSink rawInput_;
     KeyChangeWatch keyChanges_;
+    Win32InputWatcher watcher_;
+    SendingClock sending_;
     Win32TimerSource timers_;
     Win32SystemDriver system_;
     ScreenSize desktop_;

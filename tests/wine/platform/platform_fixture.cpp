@@ -45,6 +45,13 @@ void PostTick(std::uint32_t id, std::uintptr_t user) {
     });
 }
 
+void SettleKeyboard() {
+    for (int round = 0; round < 2; ++round) {
+        PumpFor(static_cast<int>(KeyChangeWatch::kRecheckMs) + 10);
+        ThePlatform().Keyboard().HeldKeys();
+    }
+}
+
 bool WaitForKeyState(int key, bool down) {
     return PumpUntil([&] { return ((GetAsyncKeyState(key) & 0x8000) != 0) == down; }, 500);
 }

@@ -53,6 +53,20 @@ struct TickLog {
 // TickLog.
 void PostTick(std::uint32_t id, std::uintptr_t user);
 
+// How long `pause` lasts while `other` runs on a thread of its own.
+template <typename Pause> double LastsWhile(LPTHREAD_START_ROUTINE other, Pause pause) {
+    HANDLE thread = CreateThread(nullptr, 0, other, nullptr, 0, nullptr);
+    const double start = NowMs();
+    pause();
+    const double lasted = NowMs() - start;
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    return lasted;
+}
+
+// Pumps and polls until the poll has seen every key change, and has looked again once more.
+void SettleKeyboard();
+
 // Waits until the system-wide state of `key` is `down`. Wine answers "up" from a cache for up
 // to 50 ms after a press.
 bool WaitForKeyState(int key, bool down);

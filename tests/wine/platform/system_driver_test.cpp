@@ -148,17 +148,6 @@ DWORD WINAPI PostAfter10Ms(LPVOID) {
     return 0;
 }
 
-// How long `pause` lasts while `other` runs on a thread of its own.
-template <typename Pause> double LastsWhile(LPTHREAD_START_ROUTINE other, Pause pause) {
-    HANDLE thread = CreateThread(nullptr, 0, other, nullptr, 0, nullptr);
-    const double start = NowMs();
-    pause();
-    const double lasted = NowMs() - start;
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
-    return lasted;
-}
-
 TEST(PauseTest, ATickEndsThePauseButACallAlreadyWaitingDoesNot) {
     Driver().Poll();
     Driver().Sleep(1);
@@ -175,19 +164,34 @@ TEST(PauseTest, ATickEndsThePauseButACallAlreadyWaitingDoesNot) {
     EXPECT_GE(NowMs() - start, 29.0);
 }
 
+double PauseAfterSending(double sentBeforeMs) {
+    Driver().Sleep(1);
+    ThePlatform().Mouse().MoveCursor(5, 5);
+    const double sent = NowMs();
+    while (NowMs() < sent + sentBeforeMs) {
+    }
+    const double start = NowMs();
+    Driver().Sleep(30);
+    return NowMs() - start;
+}
+
+// A turn that sends input lasts as long as one that does not: its pause counts from the
+// sending, but never from longer ago than the pause lasts.
+TEST(PauseTest, APauseCountsFromTheTurnsFirstSending) {
+    const double after10 = PauseAfterSending(10);
+    EXPECT_GE(after10, 19.0);
+    EXPECT_LT(after10, 28.0);
+    EXPECT_LT(PauseAfterSending(40), 5.0);
+    const double start = NowMs();
+    Driver().Sleep(30);
+    EXPECT_GE(NowMs() - start, 29.0);
+}
+
 DWORD WINAPI PressKAfter100Ms(LPVOID) {
     Sleep(100);
     keybd_event('K', 0x25, 0, 0);
     keybd_event('K', 0x25, KEYEVENTF_KEYUP, 0);
     return 0;
-}
-
-// Pumps and polls until the poll has seen every key change, and has looked again once more.
-void SettleKeyboard() {
-    for (int round = 0; round < 2; ++round) {
-        PumpFor(static_cast<int>(KeyChangeWatch::kRecheckMs) + 10);
-        ThePlatform().Keyboard().HeldKeys();
-    }
 }
 
 // Armed and idle, the loop sleeps until something changes: a key going down anywhere, a tick.

@@ -1,7 +1,8 @@
 // Looks at and acts on another program's windows as a user or a screen reader would, and reads
 // the system-wide key state. One command per run; results go to standard output.
 //
-//   probe window TITLE            client origin, client size and status bar height
+//   probe window TITLE            client origin, client size and status bar height, once the
+//                                 window is shown (it is placed before that)
 //   probe status TITLE            the status bar text
 //   probe texts TITLE             class and text of every child window, one per line
 //   probe combo TITLE             the combo box's current item and its items
@@ -18,6 +19,7 @@
 //   probe cursor [X Y]            moves the cursor to (X, Y), or prints where it is
 
 #include "platform/win32/performance_clock.h"
+#include "pointer.h"
 
 #include <windows.h>
 // These need windows.h before them.
@@ -97,19 +99,11 @@ HWND Child(HWND parent, const wchar_t* className, const wchar_t* text) {
     std::exit(2);
 }
 
-// The absolute coordinate of a pixel's centre, which the system maps back to that pixel.
-LONG Absolute(int pixel, int size) {
-    return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + 32768) / size);
-}
-
 using keyweave::win32::NowMs;
 
 // Returns when the button went up.
 double ClickAt(int x, int y) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, static_cast<DWORD>(Absolute(x, width)),
-                static_cast<DWORD>(Absolute(y, height)), 0, 0);
+    MovePointer(x, y);
     Sleep(100);
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     Sleep(80);
@@ -129,6 +123,10 @@ bool WaitFor(int timeoutMs, bool (*condition)(HWND), HWND window) {
 
 int Window(const wchar_t* title) {
     HWND window = FindTopLevel(title);
+    if (!IsWindowVisible(window)) {
+        std::fprintf(stderr, "the window is not shown yet\n");
+        return 2;
+    }
     POINT origin{0, 0};
     ClientToScreen(window, &origin);
     RECT client{};

@@ -1,13 +1,14 @@
 // The application a macro plays into: a window that takes the focus and logs every key and
-// mouse button it receives, with the time in milliseconds of the system's performance counter.
+// mouse button it receives, with the time in milliseconds of the system's performance counter,
+// and for a button the screen pixel where it went down or up.
 // Keys are logged from their window messages and from the raw input that the window receives
 // while it is in front, each with its scan code and extended bit, as a game would read them.
 //
 //   target LOGFILE X Y
 //
 // Log lines: "<ms> ready", "<ms> keydown <vk> <scan> <extended>", "<ms> keyup ...",
-// "<ms> rawdown <vk> <scan> <extended>", "<ms> rawup ...", "<ms> buttondown <1|2>",
-// "<ms> buttonup <1|2>".
+// "<ms> rawdown <vk> <scan> <extended>", "<ms> rawup ...", "<ms> buttondown <1|2> <x> <y>",
+// "<ms> buttonup <1|2> <x> <y>".
 
 #include "platform/win32/performance_clock.h"
 
@@ -23,6 +24,14 @@ using keyweave::win32::NowMs;
 
 void Log(const char* what, int value) {
     std::fprintf(logFile, "%.3f %s %d\n", NowMs(), what, value);
+    std::fflush(logFile);
+}
+
+// Client positions travel as two signed 16-bit halves of lParam.
+void LogButton(HWND window, const char* what, int button, LPARAM lParam) {
+    POINT pixel{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
+    ClientToScreen(window, &pixel);
+    std::fprintf(logFile, "%.3f %s %d %ld %ld\n", NowMs(), what, button, pixel.x, pixel.y);
     std::fflush(logFile);
 }
 
@@ -63,16 +72,16 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         LogRawInput(lParam);
         return DefWindowProcW(window, message, wParam, lParam);
     case WM_LBUTTONDOWN:
-        Log("buttondown", 1);
+        LogButton(window, "buttondown", 1, lParam);
         return 0;
     case WM_LBUTTONUP:
-        Log("buttonup", 1);
+        LogButton(window, "buttonup", 1, lParam);
         return 0;
     case WM_RBUTTONDOWN:
-        Log("buttondown", 2);
+        LogButton(window, "buttondown", 2, lParam);
         return 0;
     case WM_RBUTTONUP:
-        Log("buttonup", 2);
+        LogButton(window, "buttonup", 2, lParam);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

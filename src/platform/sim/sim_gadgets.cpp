@@ -1,5 +1,6 @@
 #include "platform/sim/sim_gadgets.h"
 
+#include "platform/platform_input.h"
 #include "runtime/gui/text_ranges.h"
 
 #include <algorithm>
@@ -48,7 +49,7 @@ void SimGadget::TextChanged() {
 }
 
 void SimGadget::Click() {
-    EmitGadgetAction(*this, 0, nullptr);
+    InputGadgetAction(*this, 0, nullptr);
 }
 
 void SimGadget::Pick(int index) {
@@ -59,11 +60,11 @@ void SimGadget::Pick(int index) {
         return;
     }
     current = index;
-    EmitGadgetAction(*this, index, items[static_cast<std::size_t>(index)].extra);
+    InputGadgetAction(*this, index, items[static_cast<std::size_t>(index)].extra);
 }
 
 void SimGadget::UseCloseBox() {
-    EmitWindowClose(*this);
+    InputWindowClose(*this);
 }
 
 std::vector<SimGadget::Run> SimGadget::ColourRuns() const {

@@ -1,5 +1,6 @@
 #include "platform/win32/combo_box_gadget.h"
 
+#include "platform/platform_input.h"
 #include "platform/win32/wide_text.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ void ComboBoxGadget::Command(int notification) {
         Show(selection_.Current());
         break;
     case CBN_EDITCHANGE:
-        EmitGadgetAction(*this, -1, nullptr);
+        InputGadgetAction(*this, -1, nullptr);
         break;
     default:
         break;
@@ -67,7 +68,7 @@ void ComboBoxGadget::Command(int notification) {
 
 void ComboBoxGadget::Report(int picked) {
     if (picked >= 0 && picked < ItemCount()) {
-        EmitGadgetAction(*this, picked, items_[static_cast<std::size_t>(picked)].extra);
+        InputGadgetAction(*this, picked, items_[static_cast<std::size_t>(picked)].extra);
     }
 }
 

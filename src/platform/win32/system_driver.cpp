@@ -1,9 +1,9 @@
 #include "platform/win32/system_driver.h"
 
+#include "platform/platform_input.h"
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/performance_clock.h"
 #include "platform/win32/wide_text.h"
-#include "runtime/events/event.h"
 
 #include <algorithm>
 #include <atomic>
@@ -318,9 +318,8 @@ void Win32SystemDriver::Perform(const RawAction& action) {
         if (action.screenPosition) {
             ScreenToClient(window, &position);
         }
-        TEvent::Create(action.id, action.source, action.data, modifierState_, position.x,
-                       position.y, nullptr)
-            ->Emit();
+        InputRawEvent(action.id, action.source, action.data, modifierState_, position.x,
+                      position.y);
         break;
     }
     case RawAction::SetCapture:

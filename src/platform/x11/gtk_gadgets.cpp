@@ -1,5 +1,6 @@
 #include "platform/x11/gtk_gadgets.h"
 
+#include "platform/platform_input.h"
 #include "runtime/strings.h"
 
 #include <algorithm>
@@ -13,12 +14,12 @@ std::u16string FromGtk(const char* text) {
 }
 
 gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, TGadget* window) {
-    EmitWindowClose(*window);
+    InputWindowClose(*window);
     return TRUE;
 }
 
 void OnClicked(GtkButton*, TGadget* button) {
-    EmitGadgetAction(*button, 0, nullptr);
+    InputGadgetAction(*button, 0, nullptr);
 }
 
 // GTK's cell padding makes a combo box taller than a Windows one; without it the theme's
@@ -144,7 +145,7 @@ void GtkComboBoxGadget::OnChanged(GtkWidget* widget, GtkComboBoxGadget* self) {
     if (self->quiet_ > 0 || index < 0 || index >= static_cast<int>(self->items_.size())) {
         return;
     }
-    EmitGadgetAction(*self, index, self->items_[index].extra);
+    InputGadgetAction(*self, index, self->items_[index].extra);
 }
 
 void GtkComboBoxGadget::SetText(const std::u16string& text) {

@@ -126,10 +126,6 @@ void AddItem(const GadgetRef& gadget, const std::u16string& text, int flags, int
 void SetApplicationTitle(const std::u16string& title);
 const std::u16string& ApplicationTitle();
 
-// What a gadget driver emits when the user acts on a gadget.
-void EmitGadgetAction(TGadget& gadget, int data, ObjectRef extra);
-void EmitWindowClose(TGadget& window);
-
 // Start-up of the GUI toolkit: the desktop gadget and an empty application title.
 void StartGui();
 

@@ -56,11 +56,9 @@ void SimGadget::Pick(int index) {
     if (index < 0 || index >= ItemCount()) {
         throw std::out_of_range("no such item to pick");
     }
-    if (index == current) {
-        return;
+    if (list.Pick(index) >= 0) {
+        InputGadgetAction(*this, index, list.Extra(index));
     }
-    current = index;
-    InputGadgetAction(*this, index, items[static_cast<std::size_t>(index)].extra);
 }
 
 void SimGadget::UseCloseBox() {
@@ -106,58 +104,30 @@ void SimGadget::Clear() {
     if (!IsList()) {
         return;
     }
-    items.clear();
-    current = -1;
+    list.Clear();
 }
 
-void SimGadget::InsertItem(int index, const std::u16string& itemText, const std::u16string&, int,
-                           ObjectRef extra, int flags) {
-    if (!IsList()) {
-        return;
-    }
-    if (index < 0 || index > ItemCount()) {
-        index = ItemCount();
-    }
-    items.insert(items.begin() + index, Item{itemText, std::move(extra)});
-    if (current >= index) {
-        ++current;
-    }
-    if ((flags & 1) != 0) {
-        current = index;
+void SimGadget::InsertItem(int index, const std::u16string& itemText, const std::u16string& tip,
+                           int icon, ObjectRef extra, int flags) {
+    if (IsList()) {
+        list.Insert(index, {itemText, tip, icon, flags, std::move(extra)});
     }
 }
 
 int SimGadget::ItemCount() {
-    return static_cast<int>(items.size());
+    return list.Count();
 }
 
 std::u16string SimGadget::ItemText(int index) {
-    return index >= 0 && index < ItemCount() ? items[static_cast<std::size_t>(index)].text
-                                             : std::u16string{};
+    return list.Text(index);
 }
 
 ObjectRef SimGadget::ItemExtra(int index) {
-    return index >= 0 && index < ItemCount() ? items[static_cast<std::size_t>(index)].extra
-                                             : nullptr;
+    return list.Extra(index);
 }
 
 void SimGadget::SelectItem(int index, int op) {
-    if (index == -1) {
-        for (int each = 0; each < ItemCount(); ++each) {
-            ApplySelection(each, op);
-        }
-    } else if (index >= 0 && index < ItemCount()) {
-        ApplySelection(index, op);
-    }
-}
-
-void SimGadget::ApplySelection(int index, int op) {
-    const bool select = op == 1 || (op == 2 && current != index);
-    if (select) {
-        current = index;
-    } else if (current == index) {
-        current = -1;
-    }
+    list.Select(index, op);
 }
 
 int SimGadget::SelectedItem() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "runtime/gui/combo_box_model.h"
 #include "runtime/gui/gadget.h"
 
 #include <cstdint>
@@ -46,18 +47,18 @@ struct MessageBoxRecord {
 class SimGadget : public TGadget {
 public:
     using TGadget::TGadget;
+    SimGadget(const SimGadget&) = delete;
+    SimGadget& operator=(const SimGadget&) = delete;
 
     std::u16string text;   // title, caption, or a combo box's cue text
     std::u16string status; // a window's status bar
     Rgb background{255, 255, 255};
     bool backgroundSet = false;
 
-    struct Item {
-        std::u16string text;
-        ObjectRef extra;
-    };
-    std::vector<Item> items;
-    int current = -1; // the combo box's shown item, -1 for none
+    ComboBoxModel list; // a combo box's items and current item
+    // Views of `list` for reading: its items, and its shown item (-1 for none).
+    const std::vector<TGadgetItem>& items = list.Items();
+    const int& current = list.Current();
 
     std::u16string area;                     // a text area's text; line breaks are "\n"
     std::vector<std::optional<Rgb>> colours; // one per character of `area`; none: default
@@ -100,7 +101,6 @@ public:
 private:
     bool IsList() const;
     bool IsTextArea() const;
-    void ApplySelection(int index, int op);
     void TextChanged();
 };
 

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "platform/win32/combo_selection.h"
 #include "platform/win32/win32_gadget.h"
-
-#include <vector>
+#include "runtime/gui/combo_box_model.h"
 
 namespace keyweave::win32 {
 
@@ -26,20 +24,12 @@ public:
     int SelectedItem() override;
 
 private:
-    struct Item {
-        std::u16string text;
-        std::u16string tip;
-        int icon = -1;
-        int flags = 0;
-        ObjectRef extra;
-    };
     bool Editable() const;
     void Show(int index);
     void Report(int picked);
     void FitSelectionField(int height);
 
-    std::vector<Item> items_;
-    ComboSelection selection_;
+    ComboBoxModel model_;
     std::u16string cue_;
     bool quiet_ = false;
 };

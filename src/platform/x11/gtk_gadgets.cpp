@@ -3,7 +3,6 @@
 #include "platform/platform_input.h"
 #include "runtime/strings.h"
 
-#include <algorithm>
 #include <gtk/gtk.h>
 
 namespace keyweave::x11 {
@@ -140,12 +139,15 @@ GtkComboBoxGadget::GtkComboBoxGadget(int x, int y, int width, int height, int st
     g_signal_connect(widget_, "changed", G_CALLBACK(OnChanged), this);
 }
 
+// GTK reports the user's choice once the list has closed with it.
 void GtkComboBoxGadget::OnChanged(GtkWidget* widget, GtkComboBoxGadget* self) {
-    int index = gtk_combo_box_get_active(GTK_COMBO_BOX(widget));
-    if (self->quiet_ > 0 || index < 0 || index >= static_cast<int>(self->items_.size())) {
+    if (self->quiet_ > 0) {
         return;
     }
-    InputGadgetAction(*self, index, self->items_[index].extra);
+    const int picked = self->model_.Pick(gtk_combo_box_get_active(GTK_COMBO_BOX(widget)));
+    if (picked >= 0) {
+        InputGadgetAction(*self, picked, self->model_.Extra(picked));
+    }
 }
 
 void GtkComboBoxGadget::SetText(const std::u16string& text) {
@@ -159,32 +161,31 @@ std::u16string GtkComboBoxGadget::GetText() {
 void GtkComboBoxGadget::Clear() {
     ++quiet_;
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(widget_));
-    items_.clear();
+    model_.Clear();
     --quiet_;
 }
 
-void GtkComboBoxGadget::InsertItem(int index, const std::u16string& text, const std::u16string&,
-                                   int, ObjectRef extra, int flags) {
-    index = std::clamp(index, 0, ItemCount());
+void GtkComboBoxGadget::InsertItem(int index, const std::u16string& text, const std::u16string& tip,
+                                   int icon, ObjectRef extra, int flags) {
+    index = model_.Insert(index, {text, tip, icon, flags, std::move(extra)});
     ++quiet_;
     gtk_combo_box_text_insert(GTK_COMBO_BOX_TEXT(widget_), index, nullptr, ToUtf8(text).c_str());
-    items_.insert(items_.begin() + index, Item{text, std::move(extra)});
     --quiet_;
     if (flags & 1) {
-        SetActive(index);
+        SetActive(model_.Current());
     }
 }
 
 int GtkComboBoxGadget::ItemCount() {
-    return static_cast<int>(items_.size());
+    return model_.Count();
 }
 
 std::u16string GtkComboBoxGadget::ItemText(int index) {
-    return index >= 0 && index < ItemCount() ? items_[index].text : std::u16string();
+    return model_.Text(index);
 }
 
 ObjectRef GtkComboBoxGadget::ItemExtra(int index) {
-    return index >= 0 && index < ItemCount() ? items_[index].extra : nullptr;
+    return model_.Extra(index);
 }
 
 void GtkComboBoxGadget::SetActive(int index) {
@@ -194,26 +195,11 @@ void GtkComboBoxGadget::SetActive(int index) {
 }
 
 void GtkComboBoxGadget::SelectItem(int index, int op) {
-    if (index == -1) {
-        for (int item = 0; item < ItemCount(); ++item) {
-            SelectItem(item, op);
-        }
-        return;
-    }
-    if (index < 0 || index >= ItemCount()) {
-        return;
-    }
-    bool current = SelectedItem() == index;
-    bool select = op == 1 || (op == 2 && !current);
-    if (select) {
-        SetActive(index);
-    } else if (current) {
-        SetActive(-1);
-    }
+    SetActive(model_.Select(index, op));
 }
 
 int GtkComboBoxGadget::SelectedItem() {
-    return gtk_combo_box_get_active(GTK_COMBO_BOX(widget_));
+    return model_.Current();
 }
 
 } // namespace keyweave::x11

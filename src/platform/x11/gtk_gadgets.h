@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/mouse_device.h"
+#include "runtime/gui/combo_box_model.h"
 #include "runtime/gui/gadget.h"
 
 #include <string>
-#include <vector>
 
 typedef struct _GtkWidget GtkWidget;
 
@@ -84,15 +84,10 @@ public:
     int SelectedItem() override;
 
 private:
-    struct Item {
-        std::u16string text;
-        ObjectRef extra;
-    };
-
     void SetActive(int index);
     static void OnChanged(GtkWidget* widget, GtkComboBoxGadget* self);
 
-    std::vector<Item> items_;
+    ComboBoxModel model_;
     std::u16string prompt_;
     int quiet_ = 0; // nesting of the program's own changes, during which nothing is raised
 };

@@ -56,8 +56,8 @@ void SimGadget::Pick(int index) {
     if (index < 0 || index >= ItemCount()) {
         throw std::out_of_range("no such item to pick");
     }
-    if (list.Pick(index) >= 0) {
-        InputGadgetAction(*this, index, list.Extra(index));
+    if (items_.Pick(index) >= 0) {
+        InputGadgetAction(*this, index, items_.Extra(index));
     }
 }
 
@@ -104,34 +104,18 @@ void SimGadget::Clear() {
     if (!IsList()) {
         return;
     }
-    list.Clear();
+    items_.Clear();
 }
 
 void SimGadget::InsertItem(int index, const std::u16string& itemText, const std::u16string& tip,
                            int icon, ObjectRef extra, int flags) {
     if (IsList()) {
-        list.Insert(index, {itemText, tip, icon, flags, std::move(extra)});
+        items_.Insert(index, {itemText, tip, icon, flags, std::move(extra)});
     }
 }
 
-int SimGadget::ItemCount() {
-    return list.Count();
-}
-
-std::u16string SimGadget::ItemText(int index) {
-    return list.Text(index);
-}
-
-ObjectRef SimGadget::ItemExtra(int index) {
-    return list.Extra(index);
-}
-
 void SimGadget::SelectItem(int index, int op) {
-    list.Select(index, op);
-}
-
-int SimGadget::SelectedItem() {
-    return current;
+    items_.Select(index, op);
 }
 
 void SimGadget::ReplaceText(int pos, int length, const std::u16string& value, int units) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/platform.h"
-#include "runtime/gui/combo_box_model.h"
 #include "runtime/gui/gadget.h"
 
 #include <cstdint>
@@ -55,10 +54,9 @@ public:
     Rgb background{255, 255, 255};
     bool backgroundSet = false;
 
-    ComboBoxModel list; // a combo box's items and current item
-    // Views of `list` for reading: its items, and its shown item (-1 for none).
-    const std::vector<TGadgetItem>& items = list.Items();
-    const int& current = list.Current();
+    // A combo box's items and its shown item (-1 for none), for reading.
+    const std::vector<TGadgetItem>& items = items_.Items();
+    const int& current = items_.Current();
 
     std::u16string area;                     // a text area's text; line breaks are "\n"
     std::vector<std::optional<Rgb>> colours; // one per character of `area`; none: default
@@ -86,11 +84,7 @@ public:
     void Clear() override;
     void InsertItem(int index, const std::u16string& itemText, const std::u16string& tip, int icon,
                     ObjectRef extra, int flags) override;
-    int ItemCount() override;
-    std::u16string ItemText(int index) override;
-    ObjectRef ItemExtra(int index) override;
     void SelectItem(int index, int op) override;
-    int SelectedItem() override;
     void ReplaceText(int pos, int length, const std::u16string& value, int units) override;
     std::u16string AreaText(int pos, int length, int units) override;
     int AreaLen(int units) override;

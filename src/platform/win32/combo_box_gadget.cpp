@@ -45,17 +45,17 @@ void ComboBoxGadget::Command(int notification) {
         if (!quiet_) {
             const auto shown = static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0));
             const bool dropped = SendMessageW(Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
-            Report(model_.SelectionChanged(shown, dropped));
+            Report(items_.SelectionChanged(shown, dropped));
         }
         break;
     case CBN_SELENDOK:
         if (!quiet_) {
             const auto shown = static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0));
-            Report(model_.Pick(shown));
+            Report(items_.Pick(shown));
         }
         break;
     case CBN_SELENDCANCEL:
-        Show(model_.Current());
+        Show(items_.Current());
         break;
     case CBN_EDITCHANGE:
         InputGadgetAction(*this, -1, nullptr);
@@ -67,7 +67,7 @@ void ComboBoxGadget::Command(int notification) {
 
 void ComboBoxGadget::Report(int picked) {
     if (picked >= 0) {
-        InputGadgetAction(*this, picked, model_.Extra(picked));
+        InputGadgetAction(*this, picked, items_.Extra(picked));
     }
 }
 
@@ -95,39 +95,23 @@ void ComboBoxGadget::Clear() {
     quiet_ = true;
     SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
     quiet_ = false;
-    model_.Clear();
+    items_.Clear();
 }
 
 void ComboBoxGadget::InsertItem(int index, const std::u16string& text, const std::u16string& tip,
                                 int icon, ObjectRef extra, int flags) {
-    index = model_.Insert(index, {text, tip, icon, flags, std::move(extra)});
+    index = items_.Insert(index, {text, tip, icon, flags, std::move(extra)});
     quiet_ = true;
     SendMessageW(Handle(), CB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(Wide(text).c_str()));
     quiet_ = false;
     if ((flags & 1) != 0) {
-        Show(model_.Current());
+        Show(items_.Current());
     }
 }
 
-int ComboBoxGadget::ItemCount() {
-    return model_.Count();
-}
-
-std::u16string ComboBoxGadget::ItemText(int index) {
-    return model_.Text(index);
-}
-
-ObjectRef ComboBoxGadget::ItemExtra(int index) {
-    return model_.Extra(index);
-}
-
 void ComboBoxGadget::SelectItem(int index, int op) {
-    Show(model_.Select(index, op));
-}
-
-int ComboBoxGadget::SelectedItem() {
-    return model_.Current();
+    Show(items_.Select(index, op));
 }
 
 } // namespace keyweave::win32

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/win32/win32_gadget.h"
-#include "runtime/gui/combo_box_model.h"
 
 namespace keyweave::win32 {
 
@@ -17,11 +16,7 @@ public:
     void Clear() override;
     void InsertItem(int index, const std::u16string& text, const std::u16string& tip, int icon,
                     ObjectRef extra, int flags) override;
-    int ItemCount() override;
-    std::u16string ItemText(int index) override;
-    ObjectRef ItemExtra(int index) override;
     void SelectItem(int index, int op) override;
-    int SelectedItem() override;
 
 private:
     bool Editable() const;
@@ -29,7 +24,6 @@ private:
     void Report(int picked);
     void FitSelectionField(int height);
 
-    ComboBoxModel model_;
     std::u16string cue_;
     bool quiet_ = false;
 };

@@ -144,9 +144,9 @@ void GtkComboBoxGadget::OnChanged(GtkWidget* widget, GtkComboBoxGadget* self) {
     if (self->quiet_ > 0) {
         return;
     }
-    const int picked = self->model_.Pick(gtk_combo_box_get_active(GTK_COMBO_BOX(widget)));
+    const int picked = self->items_.Pick(gtk_combo_box_get_active(GTK_COMBO_BOX(widget)));
     if (picked >= 0) {
-        InputGadgetAction(*self, picked, self->model_.Extra(picked));
+        InputGadgetAction(*self, picked, self->items_.Extra(picked));
     }
 }
 
@@ -161,31 +161,19 @@ std::u16string GtkComboBoxGadget::GetText() {
 void GtkComboBoxGadget::Clear() {
     ++quiet_;
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(widget_));
-    model_.Clear();
+    items_.Clear();
     --quiet_;
 }
 
 void GtkComboBoxGadget::InsertItem(int index, const std::u16string& text, const std::u16string& tip,
                                    int icon, ObjectRef extra, int flags) {
-    index = model_.Insert(index, {text, tip, icon, flags, std::move(extra)});
+    index = items_.Insert(index, {text, tip, icon, flags, std::move(extra)});
     ++quiet_;
     gtk_combo_box_text_insert(GTK_COMBO_BOX_TEXT(widget_), index, nullptr, ToUtf8(text).c_str());
     --quiet_;
     if (flags & 1) {
-        SetActive(model_.Current());
+        SetActive(items_.Current());
     }
-}
-
-int GtkComboBoxGadget::ItemCount() {
-    return model_.Count();
-}
-
-std::u16string GtkComboBoxGadget::ItemText(int index) {
-    return model_.Text(index);
-}
-
-ObjectRef GtkComboBoxGadget::ItemExtra(int index) {
-    return model_.Extra(index);
 }
 
 void GtkComboBoxGadget::SetActive(int index) {
@@ -195,11 +183,7 @@ void GtkComboBoxGadget::SetActive(int index) {
 }
 
 void GtkComboBoxGadget::SelectItem(int index, int op) {
-    SetActive(model_.Select(index, op));
-}
-
-int GtkComboBoxGadget::SelectedItem() {
-    return model_.Current();
+    SetActive(items_.Select(index, op));
 }
 
 } // namespace keyweave::x11

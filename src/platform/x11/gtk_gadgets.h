@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/mouse_device.h"
-#include "runtime/gui/combo_box_model.h"
 #include "runtime/gui/gadget.h"
 
 #include <string>
@@ -77,17 +76,12 @@ public:
     void Clear() override;
     void InsertItem(int index, const std::u16string& text, const std::u16string& tip, int icon,
                     ObjectRef extra, int flags) override;
-    int ItemCount() override;
-    std::u16string ItemText(int index) override;
-    ObjectRef ItemExtra(int index) override;
     void SelectItem(int index, int op) override;
-    int SelectedItem() override;
 
 private:
     void SetActive(int index);
     static void OnChanged(GtkWidget* widget, GtkComboBoxGadget* self);
 
-    ComboBoxModel model_;
     std::u16string prompt_;
     int quiet_ = 0; // nesting of the program's own changes, during which nothing is raised
 };

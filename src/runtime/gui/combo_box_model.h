@@ -17,9 +17,10 @@ struct TGadgetItem {
 };
 
 // A combo box that shows one selection: its items, its current item, and which of the
-// user's picks it reports. Every platform's combo box keeps one, shows what it says and
-// reports the picks it returns. A choice of the program (Select, an item inserted with flag
-// 1) is no pick, and neither is a pick of the item that is current already.
+// user's picks it reports. Every gadget has one (empty but for list-type gadgets); a
+// platform's combo box changes it, shows what it says and reports the picks it returns. A
+// choice of the program (Select, an item inserted with flag 1) is no pick, and neither is a
+// pick of the item that is current already.
 class ComboBoxModel {
 public:
     const std::vector<TGadgetItem>& Items() const { return items_; }

@@ -7,6 +7,7 @@
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "platform/platform.h"
+#include "platform/platform_input.h"
 #include "runtime/events/event_queue.h"
 #include "runtime/runtime.h"
 #include "runtime/system/system.h"
@@ -41,6 +42,11 @@ int TApp::Close() {
     TKeyboard::Flush();
     TMouse::Flush();
     EndProcess(0);
+}
+
+// A close request of the system (a signal) ends the program as the close box does.
+void InputCloseRequest() {
+    TApp::Close();
 }
 
 void TApp::StartUp(Platform& platform) {

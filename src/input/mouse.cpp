@@ -2,11 +2,10 @@
 
 #include "app/program_state.h"
 #include "input/injected_list.h"
+#include "platform/absolute_move.h"
 #include "platform/platform.h"
 #include "runtime/gui/gadget.h"
 #include "runtime/system/system.h"
-
-#include <limits>
 
 namespace keyweave {
 
@@ -15,20 +14,6 @@ namespace {
 // Only the left and right buttons can be injected; other numbers are recorded but not sent.
 bool IsSendableButton(std::int32_t button) {
     return button == 1 || button == 2;
-}
-
-std::int64_t FloorDivide(std::int64_t numerator, std::int64_t denominator) {
-    std::int64_t quotient = numerator / denominator;
-    if (numerator % denominator != 0 && (numerator < 0) != (denominator < 0)) {
-        --quotient;
-    }
-    return quotient;
-}
-
-std::int32_t ClampToInt32(std::int64_t value) {
-    constexpr std::int64_t low = std::numeric_limits<std::int32_t>::min();
-    constexpr std::int64_t high = std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(value < low ? low : (value > high ? high : value));
 }
 
 } // namespace
@@ -94,11 +79,7 @@ int TMouse::Update() {
 }
 
 std::int32_t TMouse::AbsMousePos(std::int32_t pixel, std::int32_t size) {
-    if (size <= 0) {
-        return 0;
-    }
-    const std::int64_t centre = static_cast<std::int64_t>(pixel) * 65536 + 32768;
-    return ClampToInt32(FloorDivide(centre, size));
+    return AbsoluteMoveCoordinate(pixel, size);
 }
 
 std::int32_t TMouse::AbsMousePosX(std::int32_t x) {

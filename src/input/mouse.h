@@ -43,9 +43,7 @@ public:
     static int Unlock();
     static int Update();
 
-    // The absolute-move coordinate (0..65535 across the desktop) of the centre of a pixel:
-    // (pixel * 65536 + 32768) / size, so that the system's mapping back to pixels,
-    // (value * size) >> 16, lands on exactly that pixel. Off-screen pixels keep their sign.
+    // The absolute-move coordinate of the centre of a pixel (AbsoluteMoveCoordinate).
     static std::int32_t AbsMousePos(std::int32_t pixel, std::int32_t size);
     static std::int32_t AbsMousePosX(std::int32_t x);
     static std::int32_t AbsMousePosY(std::int32_t y);

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_gadgets.h"
 
+#include "platform/platform_input.h"
 #include "runtime/gui/text_ranges.h"
 
 #include <algorithm>
@@ -48,22 +49,20 @@ void SimGadget::TextChanged() {
 }
 
 void SimGadget::Click() {
-    EmitGadgetAction(*this, 0, nullptr);
+    InputGadgetAction(*this, 0, nullptr);
 }
 
 void SimGadget::Pick(int index) {
     if (index < 0 || index >= ItemCount()) {
         throw std::out_of_range("no such item to pick");
     }
-    if (index == current) {
-        return;
+    if (items_.Pick(index) >= 0) {
+        InputGadgetAction(*this, index, items_.Extra(index));
     }
-    current = index;
-    EmitGadgetAction(*this, index, items[static_cast<std::size_t>(index)].extra);
 }
 
 void SimGadget::UseCloseBox() {
-    EmitWindowClose(*this);
+    InputWindowClose(*this);
 }
 
 std::vector<SimGadget::Run> SimGadget::ColourRuns() const {
@@ -105,62 +104,18 @@ void SimGadget::Clear() {
     if (!IsList()) {
         return;
     }
-    items.clear();
-    current = -1;
+    items_.Clear();
 }
 
-void SimGadget::InsertItem(int index, const std::u16string& itemText, const std::u16string&, int,
-                           ObjectRef extra, int flags) {
-    if (!IsList()) {
-        return;
+void SimGadget::InsertItem(int index, const std::u16string& itemText, const std::u16string& tip,
+                           int icon, ObjectRef extra, int flags) {
+    if (IsList()) {
+        items_.Insert(index, {itemText, tip, icon, flags, std::move(extra)});
     }
-    if (index < 0 || index > ItemCount()) {
-        index = ItemCount();
-    }
-    items.insert(items.begin() + index, Item{itemText, std::move(extra)});
-    if (current >= index) {
-        ++current;
-    }
-    if ((flags & 1) != 0) {
-        current = index;
-    }
-}
-
-int SimGadget::ItemCount() {
-    return static_cast<int>(items.size());
-}
-
-std::u16string SimGadget::ItemText(int index) {
-    return index >= 0 && index < ItemCount() ? items[static_cast<std::size_t>(index)].text
-                                             : std::u16string{};
-}
-
-ObjectRef SimGadget::ItemExtra(int index) {
-    return index >= 0 && index < ItemCount() ? items[static_cast<std::size_t>(index)].extra
-                                             : nullptr;
 }
 
 void SimGadget::SelectItem(int index, int op) {
-    if (index == -1) {
-        for (int each = 0; each < ItemCount(); ++each) {
-            ApplySelection(each, op);
-        }
-    } else if (index >= 0 && index < ItemCount()) {
-        ApplySelection(index, op);
-    }
-}
-
-void SimGadget::ApplySelection(int index, int op) {
-    const bool select = op == 1 || (op == 2 && current != index);
-    if (select) {
-        current = index;
-    } else if (current == index) {
-        current = -1;
-    }
-}
-
-int SimGadget::SelectedItem() {
-    return current;
+    items_.Select(index, op);
 }
 
 void SimGadget::ReplaceText(int pos, int length, const std::u16string& value, int units) {

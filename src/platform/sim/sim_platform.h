@@ -46,18 +46,17 @@ struct MessageBoxRecord {
 class SimGadget : public TGadget {
 public:
     using TGadget::TGadget;
+    SimGadget(const SimGadget&) = delete;
+    SimGadget& operator=(const SimGadget&) = delete;
 
     std::u16string text;   // title, caption, or a combo box's cue text
     std::u16string status; // a window's status bar
     Rgb background{255, 255, 255};
     bool backgroundSet = false;
 
-    struct Item {
-        std::u16string text;
-        ObjectRef extra;
-    };
-    std::vector<Item> items;
-    int current = -1; // the combo box's shown item, -1 for none
+    // A combo box's items and its shown item (-1 for none), for reading.
+    const std::vector<TGadgetItem>& items = items_.Items();
+    const int& current = items_.Current();
 
     std::u16string area;                     // a text area's text; line breaks are "\n"
     std::vector<std::optional<Rgb>> colours; // one per character of `area`; none: default
@@ -85,11 +84,7 @@ public:
     void Clear() override;
     void InsertItem(int index, const std::u16string& itemText, const std::u16string& tip, int icon,
                     ObjectRef extra, int flags) override;
-    int ItemCount() override;
-    std::u16string ItemText(int index) override;
-    ObjectRef ItemExtra(int index) override;
     void SelectItem(int index, int op) override;
-    int SelectedItem() override;
     void ReplaceText(int pos, int length, const std::u16string& value, int units) override;
     std::u16string AreaText(int pos, int length, int units) override;
     int AreaLen(int units) override;
@@ -100,7 +95,6 @@ public:
 private:
     bool IsList() const;
     bool IsTextArea() const;
-    void ApplySelection(int index, int op);
     void TextChanged();
 };
 

@@ -6,15 +6,14 @@
 namespace keyweave::sim {
 
 void SimSystemDriver::Poll() {
-    for (int run = 0; run < kMaxCallsPerPoll && !calls_.empty(); ++run) {
-        std::function<void()> call = std::move(calls_.front());
-        calls_.pop_front();
-        call();
+    for (int run = 0; run < kMaxRunsPerPoll && calls_.Pending(); ++run) {
+        calls_.RunPending();
     }
+    calls_.RaiseFailure();
 }
 
 void SimSystemDriver::Wait() {
-    if (calls_.empty()) {
+    if (!calls_.Pending()) {
         const auto deadline = clock_.NextDeadline();
         if (!deadline) {
             throw std::logic_error("Wait with no timer running would block forever");
@@ -25,22 +24,17 @@ void SimSystemDriver::Wait() {
 }
 
 void SimSystemDriver::PostMainThreadCall(std::function<void()> call) {
-    calls_.push_back(std::move(call));
-    ++postCount_;
-}
-
-bool SimSystemDriver::NewCallPending() const {
-    return !calls_.empty() && postCount_ != seenCount_;
+    calls_.Post(std::move(call));
 }
 
 void SimSystemDriver::Sleep(int ms) {
     const std::int64_t end = clock_.Now() + ms;
-    while (clock_.Now() < end && !NewCallPending()) {
+    while (clock_.Now() < end && !calls_.NewCallPending()) {
         const auto deadline = clock_.NextDeadline();
         const std::int64_t until = deadline && *deadline < end ? *deadline : end;
         clock_.Advance(std::max<std::int64_t>(until - clock_.Now(), 1));
     }
-    seenCount_ = postCount_;
+    calls_.PauseEnded();
 }
 
 void SimSystemDriver::SleepUntilChange(int ms) {

@@ -3,9 +3,9 @@
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/system_driver.h"
+#include "runtime/system/main_thread_calls.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -17,7 +17,8 @@ public:
     explicit SimSystemDriver(SimClock& clock) : clock_(clock) {}
 
     // Runs pending main-thread calls in posting order until none is left, those posted while
-    // running included. A call that keeps posting calls is cut off after kMaxCallsPerPoll.
+    // running included. A call that keeps posting calls is cut off after kMaxRunsPerPoll runs
+    // of the queue.
     void Poll() override;
 
     // With nothing pending, the clock moves on to the next timer deadline first. Throws
@@ -41,21 +42,17 @@ public:
     // Throws ProcessExit.
     [[noreturn]] void ExitProcess(int status) override;
 
-    int PendingCalls() const { return static_cast<int>(calls_.size()); }
+    int PendingCalls() const { return calls_.PendingCount(); }
     int PausesUntilChange() const { return pausesUntilChange_; }
     const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
     void SetMessageBoxHandler(std::function<void(const MessageBoxRecord&)> handler);
     void SetMessageBoxDuration(std::int64_t modalMs);
 
-    static constexpr int kMaxCallsPerPoll = 10000;
+    static constexpr int kMaxRunsPerPoll = 10000;
 
 private:
-    bool NewCallPending() const;
-
     SimClock& clock_;
-    std::deque<std::function<void()>> calls_;
-    std::uint64_t postCount_ = 0;
-    std::uint64_t seenCount_ = 0;
+    MainThreadCallQueue calls_;
     int pausesUntilChange_ = 0;
     std::vector<MessageBoxRecord> boxes_;
     std::function<void(const MessageBoxRecord&)> boxHandler_;

@@ -1,8 +1,8 @@
 #include "platform/win32/combo_box_gadget.h"
 
+#include "platform/platform_input.h"
 #include "platform/win32/wide_text.h"
 
-#include <algorithm>
 #include <commctrl.h>
 
 namespace keyweave::win32 {
@@ -45,20 +45,20 @@ void ComboBoxGadget::Command(int notification) {
         if (!quiet_) {
             const auto shown = static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0));
             const bool dropped = SendMessageW(Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0;
-            Report(selection_.SelectionChanged(shown, dropped));
+            Report(items_.SelectionChanged(shown, dropped));
         }
         break;
     case CBN_SELENDOK:
         if (!quiet_) {
             const auto shown = static_cast<int>(SendMessageW(Handle(), CB_GETCURSEL, 0, 0));
-            Report(selection_.ListClosedWithChoice(shown));
+            Report(items_.Pick(shown));
         }
         break;
     case CBN_SELENDCANCEL:
-        Show(selection_.Current());
+        Show(items_.Current());
         break;
     case CBN_EDITCHANGE:
-        EmitGadgetAction(*this, -1, nullptr);
+        InputGadgetAction(*this, -1, nullptr);
         break;
     default:
         break;
@@ -66,8 +66,8 @@ void ComboBoxGadget::Command(int notification) {
 }
 
 void ComboBoxGadget::Report(int picked) {
-    if (picked >= 0 && picked < ItemCount()) {
-        EmitGadgetAction(*this, picked, items_[static_cast<std::size_t>(picked)].extra);
+    if (picked >= 0) {
+        InputGadgetAction(*this, picked, items_.Extra(picked));
     }
 }
 
@@ -95,48 +95,23 @@ void ComboBoxGadget::Clear() {
     quiet_ = true;
     SendMessageW(Handle(), CB_RESETCONTENT, 0, 0);
     quiet_ = false;
-    items_.clear();
-    selection_.Cleared();
+    items_.Clear();
 }
 
 void ComboBoxGadget::InsertItem(int index, const std::u16string& text, const std::u16string& tip,
                                 int icon, ObjectRef extra, int flags) {
-    index = std::clamp(index, 0, ItemCount());
+    index = items_.Insert(index, {text, tip, icon, flags, std::move(extra)});
     quiet_ = true;
     SendMessageW(Handle(), CB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(Wide(text).c_str()));
     quiet_ = false;
-    items_.insert(items_.begin() + index, Item{text, tip, icon, flags, std::move(extra)});
-    selection_.Inserted(index);
     if ((flags & 1) != 0) {
-        SelectItem(index, 1);
+        Show(items_.Current());
     }
-}
-
-int ComboBoxGadget::ItemCount() {
-    return static_cast<int>(items_.size());
-}
-
-std::u16string ComboBoxGadget::ItemText(int index) {
-    if (index < 0 || index >= ItemCount()) {
-        return {};
-    }
-    return items_[static_cast<std::size_t>(index)].text;
-}
-
-ObjectRef ComboBoxGadget::ItemExtra(int index) {
-    if (index < 0 || index >= ItemCount()) {
-        return {};
-    }
-    return items_[static_cast<std::size_t>(index)].extra;
 }
 
 void ComboBoxGadget::SelectItem(int index, int op) {
-    Show(selection_.Select(index, op, ItemCount()));
-}
-
-int ComboBoxGadget::SelectedItem() {
-    return selection_.Current();
+    Show(items_.Select(index, op));
 }
 
 } // namespace keyweave::win32

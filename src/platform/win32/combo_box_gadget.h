@@ -1,9 +1,6 @@
 #pragma once
 
-#include "platform/win32/combo_selection.h"
 #include "platform/win32/win32_gadget.h"
-
-#include <vector>
 
 namespace keyweave::win32 {
 
@@ -19,27 +16,14 @@ public:
     void Clear() override;
     void InsertItem(int index, const std::u16string& text, const std::u16string& tip, int icon,
                     ObjectRef extra, int flags) override;
-    int ItemCount() override;
-    std::u16string ItemText(int index) override;
-    ObjectRef ItemExtra(int index) override;
     void SelectItem(int index, int op) override;
-    int SelectedItem() override;
 
 private:
-    struct Item {
-        std::u16string text;
-        std::u16string tip;
-        int icon = -1;
-        int flags = 0;
-        ObjectRef extra;
-    };
     bool Editable() const;
     void Show(int index);
     void Report(int picked);
     void FitSelectionField(int height);
 
-    std::vector<Item> items_;
-    ComboSelection selection_;
     std::u16string cue_;
     bool quiet_ = false;
 };

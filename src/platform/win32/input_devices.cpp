@@ -1,6 +1,6 @@
 #include "platform/win32/input_devices.h"
 
-#include "input/mouse.h"
+#include "platform/absolute_move.h"
 #include "platform/win32/extended_keys.h"
 #include "platform/win32/performance_clock.h"
 
@@ -54,11 +54,9 @@ ScreenPoint Win32Mouse::CursorPos() {
     return {cursor.x, cursor.y};
 }
 
-// The system maps an absolute coordinate back to a pixel as (value * size) >> 16: the centre
-// of each pixel lands on that pixel on every column and row.
 void Win32Mouse::MoveCursor(int x, int y) {
-    const auto dx = static_cast<DWORD>(TMouse::AbsMousePos(x, desktop_.width));
-    const auto dy = static_cast<DWORD>(TMouse::AbsMousePos(y, desktop_.height));
+    const auto dx = static_cast<DWORD>(AbsoluteMoveCoordinate(x, desktop_.width));
+    const auto dy = static_cast<DWORD>(AbsoluteMoveCoordinate(y, desktop_.height));
     sending_.Sending();
     mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
 }

@@ -1,6 +1,6 @@
 #include "platform/win32/raw_input.h"
 
-#include "runtime/events/event.h"
+#include "runtime/events/event_id.h"
 
 #include <windows.h>
 

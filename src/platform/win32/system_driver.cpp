@@ -1,44 +1,42 @@
 #include "platform/win32/system_driver.h"
 
+#include "platform/platform_input.h"
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/performance_clock.h"
 #include "platform/win32/wide_text.h"
-#include "runtime/events/event.h"
+#include "runtime/system/main_thread_calls.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <memory>
 
 namespace keyweave::win32 {
 
 namespace {
 
-using MainThreadCall = std::function<void()>;
-
 // Written once, before any other thread exists; read by the threads that post calls.
 std::atomic<DWORD> mainThreadId{0};
 HHOOK getMessageHook = nullptr;
-
-// Calls posted and calls run so far; the pause ends early when a call posted since the
-// previous pause ended is waiting. `posted` wakes the pause.
-std::atomic<std::uint64_t> postedCalls{0};
-std::atomic<std::uint64_t> ranCalls{0};
+// Set by every post, so that it wakes the pause.
 HANDLE posted = nullptr;
 
+// The calls of the process, as long as the hook that runs them: never destroyed, since a
+// timer's thread may still post while the process ends.
+MainThreadCallQueue& Calls() {
+    static auto* const calls = new MainThreadCallQueue;
+    return *calls;
+}
+
 // Sees every message that the main thread takes from its queue, in any message loop (the
-// pump, a message box's modal loop). A removed main-thread call runs here; the message is
-// then turned into WM_NULL so that whoever took it ignores it.
+// pump, a message box's modal loop). A removed wake-up runs the calls that wait; the message
+// is then turned into WM_NULL so that whoever took it ignores it.
 LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
     if (code == HC_ACTION && removal == PM_REMOVE && message->hwnd == nullptr &&
         message->message == kMainThreadCallMessage) {
-        std::unique_ptr<MainThreadCall> call(reinterpret_cast<MainThreadCall*>(message->lParam));
         message->message = WM_NULL;
-        message->lParam = 0;
-        ++ranCalls;
-        RunGuarded(*call);
+        Calls().RunPending();
     }
     return CallNextHookEx(nullptr, code, removal, lParam);
 }
@@ -147,7 +145,7 @@ Win32SystemDriver::Win32SystemDriver(const KeyChangeWatch& keyChanges,
         getMessageHook =
             SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
     }
-    pauseEndPosted_ = postedCalls;
+    Calls().PauseEnded();
     // Other threads can post to this thread only once it has a message queue.
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
@@ -172,7 +170,10 @@ void Win32SystemDriver::Poll() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    // Calls whose wake-up a modal loop took while a call ran (calls never nest) wait for this.
+    Calls().RunPending();
     RaiseKeptFailure();
+    Calls().RaiseFailure();
 }
 
 void Win32SystemDriver::Wait() {
@@ -180,19 +181,12 @@ void Win32SystemDriver::Wait() {
     Poll();
 }
 
+// One wake-up message per call: a message that cannot be posted leaves its call waiting for
+// the next one.
 void Win32SystemDriver::PostMainThreadCall(std::function<void()> call) {
-    auto record = std::make_unique<MainThreadCall>(std::move(call));
-    if (PostThreadMessageW(mainThreadId, kMainThreadCallMessage, 0,
-                           reinterpret_cast<LPARAM>(record.get()))) {
-        record.release();
-        ++postedCalls;
-        SetEvent(posted);
-    }
-}
-
-bool Win32SystemDriver::NewCallWaiting() const {
-    const std::uint64_t postedNow = postedCalls;
-    return postedNow > pauseEndPosted_ && postedNow > ranCalls;
+    Calls().Post(std::move(call));
+    PostThreadMessageW(mainThreadId, kMainThreadCallMessage, 0, 0);
+    SetEvent(posted);
 }
 
 // The pause ends early when a timer tick arrives, so that a wait ends at its tick rather
@@ -210,7 +204,7 @@ void Win32SystemDriver::Sleep(int ms) {
     const double end = std::max(sent.value_or(start), start - ms) + ms;
     for (;;) {
         const double now = NowMs();
-        if (NewCallWaiting() || now >= end) {
+        if (Calls().NewCallPending() || now >= end) {
             break;
         }
         const auto tick = timers_.EarliestDeadline();
@@ -220,7 +214,7 @@ void Win32SystemDriver::Sleep(int ms) {
         }
         WaitForCallUntil(tick && *tick < end ? *tick : end);
     }
-    pauseEndPosted_ = postedCalls;
+    Calls().PauseEnded();
 }
 
 // Returns when a call is posted, or at `wakeMs` or a little after it.
@@ -262,11 +256,11 @@ void Win32SystemDriver::WaitForCallUntil(double wakeMs) {
 void Win32SystemDriver::SleepUntilChange(int ms) {
     if (watcher_.ReportWaiting()) {
         sending_.TakeFirstSending();
-        pauseEndPosted_ = postedCalls;
+        Calls().PauseEnded();
         return;
     }
     if (!keyChanges_.Active() || GetForegroundWindow() == nullptr || keyChanges_.ChangeWaiting() ||
-        postedCalls > ranCalls || MessageWaiting()) {
+        Calls().Pending() || MessageWaiting()) {
         Sleep(ms);
         return;
     }
@@ -282,7 +276,7 @@ void Win32SystemDriver::SleepUntilChange(int ms) {
     // A posted call arrives as a thread message, which wakes the wait like any other.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
     timers_.FireDue(NowMs());
-    pauseEndPosted_ = postedCalls;
+    Calls().PauseEnded();
 }
 
 void Win32SystemDriver::Notify(const std::u16string& title, const std::u16string& text,
@@ -293,6 +287,7 @@ void Win32SystemDriver::Notify(const std::u16string& title, const std::u16string
         SetFocus(focus);
     }
     RaiseKeptFailure();
+    Calls().RaiseFailure();
 }
 
 void Win32SystemDriver::ExitProcess(int status) {
@@ -318,9 +313,8 @@ void Win32SystemDriver::Perform(const RawAction& action) {
         if (action.screenPosition) {
             ScreenToClient(window, &position);
         }
-        TEvent::Create(action.id, action.source, action.data, modifierState_, position.x,
-                       position.y, nullptr)
-            ->Emit();
+        InputRawEvent(action.id, action.source, action.data, modifierState_, position.x,
+                      position.y);
         break;
     }
     case RawAction::SetCapture:

@@ -12,7 +12,7 @@
 
 namespace keyweave::win32 {
 
-// The thread message that carries a main-thread call; lParam points at the call.
+// The thread message that wakes the main thread to run the calls posted to it.
 inline constexpr UINT kMainThreadCallMessage = 0x7001;
 
 // The message pump of the main thread, main-thread calls, the loop's pause, message boxes and
@@ -47,7 +47,6 @@ public:
 
 private:
     void Perform(const RawAction& action);
-    bool NewCallWaiting() const;
     void WaitForCallUntil(double wakeMs);
 
     const KeyChangeWatch& keyChanges_;
@@ -59,7 +58,6 @@ private:
     LONG(WINAPI* preciseDelay_)(BOOLEAN, PLARGE_INTEGER) = nullptr;
     HANDLE pauseTimer_ = nullptr;
     int modifierState_ = 0;
-    std::uint64_t pauseEndPosted_ = 0;
     RawInputTranslator translator_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_gadget.h"
 
+#include "platform/platform_input.h"
 #include "platform/win32/wide_text.h"
 
 #include <stdexcept>
@@ -183,7 +184,7 @@ void ButtonGadget::Command(int notification) {
     if (kind == kCheckBox || kind == kRadioButton) {
         state = static_cast<int>(SendMessageW(Handle(), BM_GETCHECK, 0, 0));
     }
-    EmitGadgetAction(*this, state, nullptr);
+    InputGadgetAction(*this, state, nullptr);
 }
 
 } // namespace keyweave::win32

@@ -1,5 +1,6 @@
 #include "platform/win32/window_gadget.h"
 
+#include "platform/platform_input.h"
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/system_driver.h"
 #include "platform/win32/wide_text.h"
@@ -150,7 +151,7 @@ bool WindowGadget::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT
     case WM_CLOSE:
         // The program decides whether the window closes.
         if (Sensitive()) {
-            EmitWindowClose(*this);
+            InputWindowClose(*this);
         }
         result = 0;
         return true;

@@ -18,7 +18,7 @@ constexpr int kMaxIterationsPerPoll = 1000;
 
 struct CallSource {
     GSource base;
-    CallQueue* queue;
+    MainThreadCallQueue* queue;
 };
 
 gboolean PrepareCalls(GSource* source, gint* timeout) {
@@ -46,7 +46,7 @@ GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, const Input
       startupNotice_(std::move(startupNotice)) {
     KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
-    reinterpret_cast<CallSource*>(source_)->queue = &calls_;
+    reinterpret_cast<CallSource*>(source_)->queue = &calls_.Calls();
     g_source_set_name(source_, "keyweave main-thread calls");
     g_source_attach(source_, nullptr);
 }
@@ -66,7 +66,7 @@ void GlibSystemDriver::Poll() {
     SendInjectedInput();
     for (int i = 0; i < kMaxIterationsPerPoll && g_main_context_iteration(nullptr, FALSE); ++i) {
     }
-    calls_.RaiseFailure();
+    calls_.Calls().RaiseFailure();
 }
 
 void GlibSystemDriver::Wait() {
@@ -108,8 +108,8 @@ void GlibSystemDriver::SleepUntilChange(int ms) {
         return;
     }
     gint priority = 0;
-    const bool ready =
-        g_main_context_prepare(context, &priority) || calls_.Pending() || input_->EventsWaiting();
+    const bool ready = g_main_context_prepare(context, &priority) || calls_.Calls().Pending() ||
+                       input_->EventsWaiting();
     gint timeout = -1;
     std::vector<GPollFD> fds(16);
     gint count = 0;
@@ -132,7 +132,7 @@ void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string&
                               bool serious) {
     SendInjectedInput();
     ShowMessageBox(ToUtf8(title), ToUtf8(text), serious);
-    calls_.RaiseFailure();
+    calls_.Calls().RaiseFailure();
 }
 
 void GlibSystemDriver::ExitProcess(int status) {

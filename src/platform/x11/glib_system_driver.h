@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/system_driver.h"
-#include "platform/x11/call_queue.h"
+#include "platform/x11/call_wake.h"
 #include "platform/x11/input_connection.h"
 #include "platform/x11/timer_thread.h"
 
@@ -47,7 +47,7 @@ public:
 private:
     void SendInjectedInput();
 
-    CallQueue calls_;
+    CallWake calls_;
     GSource* source_ = nullptr;
     std::function<void()> beforeExit_;
     const InputConnection* input_;

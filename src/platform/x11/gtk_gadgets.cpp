@@ -1,8 +1,8 @@
 #include "platform/x11/gtk_gadgets.h"
 
+#include "platform/platform_input.h"
 #include "runtime/strings.h"
 
-#include <algorithm>
 #include <gtk/gtk.h>
 
 namespace keyweave::x11 {
@@ -13,12 +13,12 @@ std::u16string FromGtk(const char* text) {
 }
 
 gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, TGadget* window) {
-    EmitWindowClose(*window);
+    InputWindowClose(*window);
     return TRUE;
 }
 
 void OnClicked(GtkButton*, TGadget* button) {
-    EmitGadgetAction(*button, 0, nullptr);
+    InputGadgetAction(*button, 0, nullptr);
 }
 
 // GTK's cell padding makes a combo box taller than a Windows one; without it the theme's
@@ -139,12 +139,15 @@ GtkComboBoxGadget::GtkComboBoxGadget(int x, int y, int width, int height, int st
     g_signal_connect(widget_, "changed", G_CALLBACK(OnChanged), this);
 }
 
+// GTK reports the user's choice once the list has closed with it.
 void GtkComboBoxGadget::OnChanged(GtkWidget* widget, GtkComboBoxGadget* self) {
-    int index = gtk_combo_box_get_active(GTK_COMBO_BOX(widget));
-    if (self->quiet_ > 0 || index < 0 || index >= static_cast<int>(self->items_.size())) {
+    if (self->quiet_ > 0) {
         return;
     }
-    EmitGadgetAction(*self, index, self->items_[index].extra);
+    const int picked = self->items_.Pick(gtk_combo_box_get_active(GTK_COMBO_BOX(widget)));
+    if (picked >= 0) {
+        InputGadgetAction(*self, picked, self->items_.Extra(picked));
+    }
 }
 
 void GtkComboBoxGadget::SetText(const std::u16string& text) {
@@ -158,32 +161,19 @@ std::u16string GtkComboBoxGadget::GetText() {
 void GtkComboBoxGadget::Clear() {
     ++quiet_;
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(widget_));
-    items_.clear();
+    items_.Clear();
     --quiet_;
 }
 
-void GtkComboBoxGadget::InsertItem(int index, const std::u16string& text, const std::u16string&,
-                                   int, ObjectRef extra, int flags) {
-    index = std::clamp(index, 0, ItemCount());
+void GtkComboBoxGadget::InsertItem(int index, const std::u16string& text, const std::u16string& tip,
+                                   int icon, ObjectRef extra, int flags) {
+    index = items_.Insert(index, {text, tip, icon, flags, std::move(extra)});
     ++quiet_;
     gtk_combo_box_text_insert(GTK_COMBO_BOX_TEXT(widget_), index, nullptr, ToUtf8(text).c_str());
-    items_.insert(items_.begin() + index, Item{text, std::move(extra)});
     --quiet_;
     if (flags & 1) {
-        SetActive(index);
+        SetActive(items_.Current());
     }
-}
-
-int GtkComboBoxGadget::ItemCount() {
-    return static_cast<int>(items_.size());
-}
-
-std::u16string GtkComboBoxGadget::ItemText(int index) {
-    return index >= 0 && index < ItemCount() ? items_[index].text : std::u16string();
-}
-
-ObjectRef GtkComboBoxGadget::ItemExtra(int index) {
-    return index >= 0 && index < ItemCount() ? items_[index].extra : nullptr;
 }
 
 void GtkComboBoxGadget::SetActive(int index) {
@@ -193,26 +183,7 @@ void GtkComboBoxGadget::SetActive(int index) {
 }
 
 void GtkComboBoxGadget::SelectItem(int index, int op) {
-    if (index == -1) {
-        for (int item = 0; item < ItemCount(); ++item) {
-            SelectItem(item, op);
-        }
-        return;
-    }
-    if (index < 0 || index >= ItemCount()) {
-        return;
-    }
-    bool current = SelectedItem() == index;
-    bool select = op == 1 || (op == 2 && !current);
-    if (select) {
-        SetActive(index);
-    } else if (current) {
-        SetActive(-1);
-    }
-}
-
-int GtkComboBoxGadget::SelectedItem() {
-    return gtk_combo_box_get_active(GTK_COMBO_BOX(widget_));
+    SetActive(items_.Select(index, op));
 }
 
 } // namespace keyweave::x11

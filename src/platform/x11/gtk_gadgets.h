@@ -4,7 +4,6 @@
 #include "runtime/gui/gadget.h"
 
 #include <string>
-#include <vector>
 
 typedef struct _GtkWidget GtkWidget;
 
@@ -77,22 +76,12 @@ public:
     void Clear() override;
     void InsertItem(int index, const std::u16string& text, const std::u16string& tip, int icon,
                     ObjectRef extra, int flags) override;
-    int ItemCount() override;
-    std::u16string ItemText(int index) override;
-    ObjectRef ItemExtra(int index) override;
     void SelectItem(int index, int op) override;
-    int SelectedItem() override;
 
 private:
-    struct Item {
-        std::u16string text;
-        ObjectRef extra;
-    };
-
     void SetActive(int index);
     static void OnChanged(GtkWidget* widget, GtkComboBoxGadget* self);
 
-    std::vector<Item> items_;
     std::u16string prompt_;
     int quiet_ = 0; // nesting of the program's own changes, during which nothing is raised
 };

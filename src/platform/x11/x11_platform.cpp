@@ -1,6 +1,6 @@
 #include "platform/x11/x11_platform.h"
 
-#include "app/app.h"
+#include "platform/platform_input.h"
 #include "platform/x11/program_folder.h"
 #include "platform/x11/session_notice.h"
 
@@ -32,10 +32,12 @@ void OnDisplayClosed(GdkDisplay*, gboolean isError, gpointer) {
     }
 }
 
-// SIGINT, SIGTERM and SIGHUP end the program as its close box does: GLib turns the signal into
-// an event of the main context, so TApp::Close runs on the main thread at its next pump.
+// SIGINT, SIGTERM and SIGHUP ask the program to end, as its close box does: GLib turns the
+// signal into an event of the main context, so the request reaches the core on the main thread
+// at its next pump, or in a message box's loop.
 gboolean OnEndSignal(gpointer) {
-    TApp::Close();
+    InputCloseRequest();
+    return G_SOURCE_CONTINUE;
 }
 
 gboolean OnInputReadable(gint, GIOCondition, gpointer input) {

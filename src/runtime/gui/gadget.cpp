@@ -1,7 +1,6 @@
 #include "runtime/gui/gadget.h"
 
 #include "platform/platform.h"
-#include "runtime/events/event.h"
 #include "runtime/events/hooks.h"
 #include "runtime/system/system.h"
 
@@ -80,15 +79,6 @@ void SetApplicationTitle(const std::u16string& title) {
 
 const std::u16string& ApplicationTitle() {
     return applicationTitle;
-}
-
-void EmitGadgetAction(TGadget& gadget, int data, ObjectRef extra) {
-    TEvent::Create(GadgetAction, gadget.shared_from_this(), data, 0, 0, 0, std::move(extra))
-        ->Emit();
-}
-
-void EmitWindowClose(TGadget& window) {
-    TEvent::Create(WindowClose, window.shared_from_this(), 0, 0, 0, 0, nullptr)->Emit();
 }
 
 void StartGui() {

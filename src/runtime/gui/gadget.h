@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/gui/combo_box_model.h"
 #include "runtime/object.h"
 
 #include <memory>
@@ -76,16 +77,17 @@ public:
     virtual void SetStatus(const std::u16string&) {}
     virtual void SetColor(Rgb) {}
 
-    // List-type gadgets (the combo box).
+    // List-type gadgets (the combo box), which keep their items in `items_` and change them
+    // as they show them; other gadgets have none.
     virtual void Clear() {}
     virtual void InsertItem(int, const std::u16string&, const std::u16string&, int, ObjectRef,
                             int) {}
-    virtual int ItemCount() { return 0; }
-    virtual std::u16string ItemText(int) { return {}; }
-    virtual ObjectRef ItemExtra(int) { return {}; }
+    virtual int ItemCount() { return items_.Count(); }
+    virtual std::u16string ItemText(int index) { return items_.Text(index); }
+    virtual ObjectRef ItemExtra(int index) { return items_.Extra(index); }
     // op 0 deselects, 1 selects, 2 toggles; index -1 applies op to every item in turn.
     virtual void SelectItem(int, int) {}
-    virtual int SelectedItem() { return -1; }
+    virtual int SelectedItem() { return items_.Current(); }
 
     // Text areas.
     virtual void ReplaceText(int, int, const std::u16string&, int) {}
@@ -94,6 +96,9 @@ public:
     virtual void LockText() {}
     virtual void UnlockText() {}
     virtual void SetStyle(Rgb, int, int, int, int) {}
+
+protected:
+    ComboBoxModel items_;
 };
 
 using GadgetRef = std::shared_ptr<TGadget>;
@@ -125,10 +130,6 @@ void AddItem(const GadgetRef& gadget, const std::u16string& text, int flags, int
 // The caption of every message box.
 void SetApplicationTitle(const std::u16string& title);
 const std::u16string& ApplicationTitle();
-
-// What a gadget driver emits when the user acts on a gadget.
-void EmitGadgetAction(TGadget& gadget, int data, ObjectRef extra);
-void EmitWindowClose(TGadget& window);
 
 // Start-up of the GUI toolkit: the desktop gadget and an empty application title.
 void StartGui();

@@ -1,9 +1,9 @@
 // The real program on a private X server: what a user sees and what reaches other programs.
 
-#include "accessibility.h"
-#include "program_run.h"
-#include "recorder.h"
-#include "recording_journey.h"
+#include "shared_session.h"
+#include "support/accessibility.h"
+#include "support/recorder.h"
+#include "support/recording_journey.h"
 
 #include <algorithm>
 #include <array>
@@ -67,41 +67,10 @@ protected:
         return window.value_or(TopWindow{});
     }
 
-    // Clicks at a point of the program's client area, as the user does.
-    static bool ClickAt(int x, int y) {
-        return Xdotool({"mousemove", std::to_string(x), std::to_string(y)}) &&
-               Xdotool({"click", "1"});
-    }
-
-    // Opens the script combo box and clicks the script's item in the list that drops down.
-    static std::optional<UiElement> ShownMenuItem(pid_t pid, const std::string& name) {
-        for (const UiElement& element : Accessibility::Elements(pid)) {
-            if (element.role == "menu item" && element.name == name && element.showing &&
-                element.width > 0) {
-                return element;
-            }
-        }
-        return std::nullopt;
-    }
-
-    // Opens the script combo box and clicks the script's item in the list that drops down. A
-    // click that reaches the window before its first layout opens nothing; the user clicks
-    // again.
-    static void PickScript(ProgramRun& run, const TopWindow& window, const std::string& name) {
-        ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "combo box", "", 5s));
-        std::optional<UiElement> item;
-        for (int attempt = 0; attempt < 3 && !item; ++attempt) {
-            ASSERT_TRUE(ClickAt(window.x + 100, window.y + 35));
-            auto deadline = std::chrono::steady_clock::now() + 1500ms;
-            while (!item && std::chrono::steady_clock::now() < deadline) {
-                item = ShownMenuItem(run.Pid(), name);
-            }
-        }
-        ASSERT_TRUE(item.has_value())
-            << Accessibility::Describe(Accessibility::Elements(run.Pid()));
-        ASSERT_TRUE(ClickAt(item->x + item->width / 2, item->y + item->height / 2));
-        ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", name + " ready.", 5s))
-            << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    // Chooses the script in the combo box, as the user does.
+    static void PickScript(ProgramRun& run, const std::string& name) {
+        std::string problem;
+        ASSERT_TRUE(run.PickScript(name, problem)) << problem;
     }
 
     // Presses and releases a key as the user does, holding it long enough for a poll to see.
@@ -116,7 +85,7 @@ protected:
         run.WriteSettings("KEY_F12\r\n");
         run.AddScript(name + ".ini", script);
         TopWindow window = StartProgram(run);
-        PickScript(run, window, name);
+        PickScript(run, name);
         return window;
     }
 
@@ -136,7 +105,7 @@ struct Step {
 };
 
 TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleasesAll) {
-    ProgramRun run("start-stop");
+    ProgramRun run = Program("start-stop");
     StartWithScript(run, kTimingScript, "Timing");
     Recorder recorder(Session().Display());
     ASSERT_TRUE(recorder.Ok());
@@ -257,7 +226,7 @@ TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
     for (const Environment& session : sessions) {
         const auto& [name, value] = *session.begin();
         const bool wayland = value != "x11";
-        ProgramRun run("session-" + name + "-" + value);
+        ProgramRun run = Program("session-" + name + "-" + value);
         run.WriteSettings("KEY_F12\r\n");
         run.AddScript("Timing.ini", kTimingScript);
         ASSERT_TRUE(run.Start(session));
@@ -266,7 +235,7 @@ TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
         const std::string status = wayland ? "Wayland" : "Select a script.";
         EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", status, 5s))
             << Accessibility::Describe(Accessibility::Elements(run.Pid()));
-        PickScript(run, *window, "Timing");
+        PickScript(run, "Timing");
         const std::string output = run.Output();
         const std::size_t said = output.find("Wayland session");
         EXPECT_EQ(said != std::string::npos, wayland) << output;
@@ -278,7 +247,7 @@ TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
 }
 
 TEST_F(RealProgram, FirstStartWarnsThenHeldKeysBecomeTheStartStopBinding) {
-    ProgramRun run("first-start");
+    ProgramRun run = Program("first-start");
     ASSERT_TRUE(run.Start());
     auto box = run.WaitForWindow(
         [](const TopWindow& window) {
@@ -436,7 +405,7 @@ protected:
 };
 
 TEST_F(Ending, TheStartStopKeyStopsAndReleasesEverything) {
-    ProgramRun run("ending-start-stop");
+    ProgramRun run = Program("ending-start-stop");
     Recorder recorder(Session().Display());
     StartHolding(run, recorder);
     std::size_t from = recorder.Events().size();
@@ -446,7 +415,7 @@ TEST_F(Ending, TheStartStopKeyStopsAndReleasesEverything) {
 }
 
 TEST_F(Ending, StopKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
-    ProgramRun run("ending-stop");
+    ProgramRun run = Program("ending-stop");
     Recorder recorder(Session().Display());
     TopWindow window = StartHolding(run, recorder, "Sleep(200)\r\nStop()\r\n");
     ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold stopped.", 3s));
@@ -455,7 +424,7 @@ TEST_F(Ending, StopKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
 }
 
 TEST_F(Ending, PauseKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
-    ProgramRun run("ending-pause");
+    ProgramRun run = Program("ending-pause");
     Recorder recorder(Session().Display());
     TopWindow window = StartHolding(run, recorder, "Sleep(200)\r\nPause()\r\n");
     ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold paused.", 3s));
@@ -464,14 +433,14 @@ TEST_F(Ending, PauseKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
 }
 
 TEST_F(Ending, TheCloseBoxEndsWithStatusZeroAndReleasesEverything) {
-    ProgramRun run("close-box");
+    ProgramRun run = Program("close-box");
     Recorder recorder(Session().Display());
     TopWindow window = StartHolding(run, recorder);
     CloseAndExpectCleanEnd(run, recorder, window, "the close box");
 }
 
 TEST_F(Ending, TheExitButtonEndsWithStatusZeroAndReleasesEverything) {
-    ProgramRun run("exit-button");
+    ProgramRun run = Program("exit-button");
     Recorder recorder(Session().Display());
     StartHolding(run, recorder);
     std::size_t from = recorder.Events().size();
@@ -480,7 +449,7 @@ TEST_F(Ending, TheExitButtonEndsWithStatusZeroAndReleasesEverything) {
 }
 
 TEST_F(Ending, ReloadKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
-    ProgramRun run("ending-reload");
+    ProgramRun run = Program("ending-reload");
     Recorder recorder(Session().Display());
     TopWindow window = StartHolding(run, recorder);
     ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Reload Scripts"));
@@ -493,7 +462,7 @@ TEST_F(Ending, ReloadKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
 // selection and so releases everything. The keyboard poll sees the script's own keys, so the
 // captured binding may hold them beside the key the user holds.
 TEST_F(Ending, ANewBindingCapturedWhileRunningReleasesEverything) {
-    ProgramRun run("ending-bind");
+    ProgramRun run = Program("ending-bind");
     Recorder recorder(Session().Display());
     TopWindow window = StartHolding(run, recorder);
     ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Bind Start/Stop key."));
@@ -522,7 +491,7 @@ class EndingSignal : public Ending, public ::testing::WithParamInterface<int> {}
 TEST_P(EndingSignal, EndsWithStatusZeroAndReleasesEverything) {
     const int signal = GetParam();
     const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
-    ProgramRun run("signal-" + name);
+    ProgramRun run = Program("signal-" + name);
     Recorder recorder(Session().Display());
     StartHolding(run, recorder);
     std::size_t from = recorder.Events().size();
@@ -534,7 +503,7 @@ INSTANTIATE_TEST_SUITE_P(TermIntHup, EndingSignal, ::testing::Values(SIGTERM, SI
 
 // Positions count from the primary monitor's corner, which lies right of another monitor.
 TEST_F(RealProgram, MouseLocLandsOnTheExactPixelAndTheLockPullsTheCursorBack) {
-    ProgramRun run("mouse");
+    ProgramRun run = Program("mouse");
     StartWithScript(run, kMouseScript, "Mouse");
     auto waitForPointer = [&](Point wanted, std::chrono::milliseconds limit) {
         auto deadline = std::chrono::steady_clock::now() + limit;
@@ -573,7 +542,7 @@ TEST_F(RealProgram, LosingTheXServerEndsTheProgramWithAMessage) {
     std::string scratch = ScratchFolder() + "/lost-server";
     std::filesystem::create_directories(scratch);
     ASSERT_TRUE(own.Start(scratch, false)) << own.Problem();
-    ProgramRun run("lost-server", own);
+    ProgramRun run = Program("lost-server", own);
     run.WriteSettings("KEY_F12\r\n");
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(run.WaitForMainWindow()) << run.Output();
@@ -618,7 +587,7 @@ struct Picture {
 };
 
 TEST_F(RealProgram, ScreenshotShowsTheCentredWindowAndTheScriptViewColour) {
-    ProgramRun run("screenshot");
+    ProgramRun run = Program("screenshot");
     TopWindow window = StartWithScript(run, kTimingScript, "Timing");
     EXPECT_EQ(window.x, kWindowX);
     EXPECT_EQ(window.y, kWindowY);
@@ -686,7 +655,7 @@ std::string MeanP95Max(std::vector<double> values) {
 // buttons in the same order, each button on its pixel, and leaves nothing held. How well it
 // keeps the gaps is printed (make bench gives the figures).
 TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels) {
-    ProgramRun run("recording");
+    ProgramRun run = Program("recording");
     run.WriteSettings("KEY_F12\r\n");
     StartProgram(run);
     Recorder recorder(Session().Display());
@@ -720,7 +689,7 @@ TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels)
 }
 
 TEST_F(RealProgram, IdleCpuIsMeasured) {
-    ProgramRun run("idle");
+    ProgramRun run = Program("idle");
     run.WriteSettings("KEY_F12\r\n");
     StartProgram(run);
     std::this_thread::sleep_for(1s);

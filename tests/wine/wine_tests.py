@@ -214,6 +214,15 @@ class ProgramTest:
         except Exception as error:
             raise Failure(f"keyweave.exe did not end: {error}")
 
+    def expect_exit(self, status=0):
+        check(self.wait_exit() == status, f"keyweave.exe did not exit with status {status}")
+
+    def close_and_expect_exit(self, how="close"):
+        """Closes the main window: `close` as its close box does, `closebox` with a mouse click
+        on the box."""
+        self.probe(how, TITLE)
+        self.expect_exit()
+
     def play(self, script, binding, *keys):
         """Started with one script, picked and bound to `binding`, which the user presses as
         `keys` with the target in front; returns the target's log."""
@@ -350,8 +359,7 @@ def case_start_stop(args, session):
     print(f"figure: MouseStroke(MOUSE_LEFT, 30): {entries[5][0] - entries[4][0]:.2f} ms")
     print(f"figure: stop (second F12 released until Left Shift released): "
           f"{times[('keyup', VK_SHIFT)] - stopped[('up', VK_F12)]:.2f} ms")
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit()
 
 
 def case_scan_codes(args, session):
@@ -378,8 +386,7 @@ def case_scan_codes(args, session):
                   f"not {want[2]:#x} {want[3]}")
         check(len(received) == len(expected),
               f"the target saw {len(received)} {source} key transitions, not {len(expected)}")
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit()
 
 
 RECORDING = "Recording 1"
@@ -507,8 +514,7 @@ def case_record(args, session):
     time.sleep(0.2)
     held = test.held_keys()
     check(not held, f"keys or buttons still held after the replay: {held}")
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit()
 
 
 def case_first_start(args, session):
@@ -534,8 +540,7 @@ def case_first_start(args, session):
     texts = test.probe("texts", TITLE).splitlines()
     check("Static\t<F1> <Left Ctrl> " in texts, f"the bind label is missing: {texts}")
     check(test.status_text() == "Select a script.", "the status text after the capture")
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit()
 
 
 def virtual_key(name):
@@ -634,8 +639,7 @@ class JourneyRun:
                    10, 0.2, "the killed program's window to go")
 
     def step_exit(self, status):
-        check(self.test.wait_exit() == int(status),
-              f"keyweave.exe did not exit with status {status}")
+        self.test.expect_exit(int(status))
 
     def stuck_and_held(self, pause):
         time.sleep(pause)
@@ -706,8 +710,7 @@ def case_window(args, session):
     text_pixels = sum(1 for row in shot[bar_top + 2:bar_top + status_height - 2]
                       for pixel in row[x + 2:x + 150] if not pixel_matches(pixel, bar_face, 40))
     check(text_pixels > 30, "no status text is visible in the status bar")
-    test.probe("closebox", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit("closebox")
 
 
 CASES = {

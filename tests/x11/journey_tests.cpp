@@ -163,27 +163,18 @@ private:
         mark_ = recorder_->Events().size();
     }
 
-    bool AllHeld() {
+    // How many of the keys and buttons the script holds are down now.
+    std::size_t CountHeld() {
         const std::set<int> keys = x_->KeysDown();
         const std::set<int> buttons = x_->ButtonsDown();
+        std::size_t held = 0;
         for (const Input& input : Held()) {
-            if (!(input.button ? buttons : keys).count(input.detail)) {
-                return false;
-            }
+            held += (input.button ? buttons : keys).count(input.detail);
         }
-        return true;
+        return held;
     }
 
-    bool NoneHeld() {
-        const std::set<int> keys = x_->KeysDown();
-        const std::set<int> buttons = x_->ButtonsDown();
-        for (const Input& input : Held()) {
-            if ((input.button ? buttons : keys).count(input.detail)) {
-                return false;
-            }
-        }
-        return true;
-    }
+    bool AllHeld() { return CountHeld() == journey_.holds.size(); }
 
     // The script still holds everything: what follows is what releases it.
     void ExpectStillHeld() {
@@ -199,7 +190,7 @@ private:
             const auto kind = input.button ? InputEvent::ButtonUp : InputEvent::KeyUp;
             EXPECT_GE(recorder_->WaitFor(kind, input.detail, mark_, 1s), 0);
         }
-        const bool released = NoneHeld();
+        const bool released = CountHeld() == 0;
         EndingMatrix::Record(journey_.way, released);
         EXPECT_TRUE(released) << journey_.way << " left a key or button of the script down";
     }

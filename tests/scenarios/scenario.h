@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/sim/sim_platform.h"
-#include "unit/app/working_folder.h"
+#include "support/temp_folder.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

@@ -7,12 +7,11 @@
 Cases: platform (the platform layer's tests on the real system), scan_codes (every key of the
 table played into the target, which checks its scan code and extended bit), first_start (the
 portable package unpacked and started for the first time), window (a screenshot, then the close
-box clicked with the mouse), and the ways a run ends, each of which must release the keys and both
-buttons that the script holds, checked with GetAsyncKeyState from another process: start_stop,
-close_box, exit_button, stop_close and pause_close (the script's Stop() or Pause(), then the
-close box), reload_close ("Reload Scripts", then the close box), bind_running (a new binding
-captured while the script runs). killed is the control: a killed program releases nothing.
-Each of these prints its row of the matrix "way of ending -> released yes/no". record: the user
+box clicked with the mouse), start_stop (a script played into the target and stopped with the
+Start/Stop key, which releases what it held), and the journeys of tests/journeys, one case each:
+the ways a run ends, each of which must release the keys and both buttons that the script holds,
+checked with GetAsyncKeyState from another process, and killed, the control, after which they
+stay held. Each of these prints its row of the matrix "way of ending -> released yes/no". record: the user
 program types, clicks and drags in the target while keyweave.exe records, and the recording is
 replayed into the target, whose log gives both timelines. keyweave.exe is driven as a user would
 drive it. Each case runs in its own session (X server, Wine prefix, program folder) and fails,
@@ -27,6 +26,7 @@ import time
 import zipfile
 from pathlib import Path
 
+from journeys import windows_journeys
 from wine_session import SCREEN_HEIGHT, SCREEN_WIDTH, SessionError, WineSession, wait_until
 
 TITLE = "Keyweave 1.0"
@@ -61,21 +61,6 @@ Sleep(20000)
 KeyUp(KEY_C)
 KeyUp(KEY_LSHIFT)
 """
-
-# Holds two keys and both buttons, then ends in the given way (a long wait, Stop() or Pause()).
-HOLDING_SCRIPT = """?kweaver
-{Holder
-KeyDown(KEY_D)
-KeyDown(KEY_LSHIFT)
-MouseDown(MOUSE_LEFT)
-MouseDown(MOUSE_RIGHT)
-"""
-HOLD_ON = "Sleep(20000)\n"
-
-# What the holding script presses, as GetAsyncKeyState and the target window see it.
-SCRIPT_HELD = {68, VK_SHIFT, VK_LSHIFT, VK_LBUTTON, VK_RBUTTON}
-SCRIPT_RELEASES = {("keyup", 68), ("keyup", VK_SHIFT), ("buttonup", 1), ("buttonup", 2)}
-
 
 # Every keyboard row of the key table: its script name, the virtual key of its window messages,
 # and the scan code and extended bit that a physical keyboard (US layout) sends for it.
@@ -229,6 +214,28 @@ class ProgramTest:
         except Exception as error:
             raise Failure(f"keyweave.exe did not end: {error}")
 
+    def expect_exit(self, status=0):
+        check(self.wait_exit() == status, f"keyweave.exe did not exit with status {status}")
+
+    def close_and_expect_exit(self, how="close"):
+        """Closes the main window: `close` as its close box does, `closebox` with a mouse click
+        on the box."""
+        self.probe(how, TITLE)
+        self.expect_exit()
+
+    def play(self, script, binding, *keys):
+        """Started with one script, picked and bound to `binding`, which the user presses as
+        `keys` with the target in front; returns the target's log."""
+        self.add_script("script.ini", script)
+        self.bind(binding)
+        self.start()
+        self.wait_for_window()
+        pick_script(self, 0, script.splitlines()[1].lstrip("{"))
+        log = self.session.dir / "target.log"
+        self.start_target(log)
+        self.press(100, *keys)
+        return log
+
 
 def read_log(log):
     """(time, kind, key or button) of every key message and button the target received."""
@@ -273,22 +280,6 @@ def wait_for_target(test, log, condition, what):
 def pick_script(test, index, name):
     test.probe("pick", TITLE, index)
     test.wait_for_status(f"{name} ready.")
-
-
-def start_playing(args, session, script, binding, *keys):
-    """keyweave.exe with one script, picked and bound to `binding`, started by pressing `keys`
-    with the target in front; returns the test and the target's log."""
-    test = ProgramTest(args, session)
-    test.add_script("script.ini", script)
-    test.bind(binding)
-    test.start()
-    test.wait_for_window()
-    name = script.splitlines()[1].lstrip("{")
-    pick_script(test, 0, name)
-    log = session.dir / "target.log"
-    test.start_target(log)
-    test.press(100, *keys)
-    return test, log
 
 
 def case_platform(args, session):
@@ -368,8 +359,7 @@ def case_start_stop(args, session):
     print(f"figure: MouseStroke(MOUSE_LEFT, 30): {entries[5][0] - entries[4][0]:.2f} ms")
     print(f"figure: stop (second F12 released until Left Shift released): "
           f"{times[('keyup', VK_SHIFT)] - stopped[('up', VK_F12)]:.2f} ms")
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit()
 
 
 def case_scan_codes(args, session):
@@ -377,8 +367,9 @@ def case_scan_codes(args, session):
     physical keyboard, in its window messages and in its raw input."""
     strokes = "".join(f"KeyDown({name})\nKeyUp({name})\n" for name, *_ in TABLE_KEYS)
     # A combination that the script never holds whole, although it strokes both keys.
-    test, log = start_playing(args, session, "?kweaver\n{Every key\n" + strokes + "Stop()\n",
-                              "KEY_F11 KEY_F12", VK_F11, VK_F12)
+    test = ProgramTest(args, session)
+    log = test.play("?kweaver\n{Every key\n" + strokes + "Stop()\n", "KEY_F11 KEY_F12", VK_F11,
+                    VK_F12)
     test.wait_for_status("Every key stopped.")
     # Raw input names the modifiers by their left and right virtual keys: it is compared by
     # scan code and extended bit alone.
@@ -395,8 +386,7 @@ def case_scan_codes(args, session):
                   f"not {want[2]:#x} {want[3]}")
         check(len(received) == len(expected),
               f"the target saw {len(received)} {source} key transitions, not {len(expected)}")
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit()
 
 
 RECORDING = "Recording 1"
@@ -524,8 +514,7 @@ def case_record(args, session):
     time.sleep(0.2)
     held = test.held_keys()
     check(not held, f"keys or buttons still held after the replay: {held}")
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit()
 
 
 def case_first_start(args, session):
@@ -551,115 +540,125 @@ def case_first_start(args, session):
     texts = test.probe("texts", TITLE).splitlines()
     check("Static\t<F1> <Left Ctrl> " in texts, f"the bind label is missing: {texts}")
     check(test.status_text() == "Select a script.", "the status text after the capture")
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit()
 
 
-def run_until_holding(args, session, ending=HOLD_ON):
-    """keyweave.exe running a script that holds D, Left Shift and both buttons, in front of the
-    target, and then goes on with `ending`."""
-    test, log = start_playing(args, session, HOLDING_SCRIPT + ending, "KEY_F12", VK_F12)
-    pressed = {("keydown", 68), ("keydown", VK_SHIFT), ("buttondown", 1), ("buttondown", 2)}
-    wait_for_target(test, log,
-                    lambda entries: pressed <= {(kind, value) for _, kind, value in entries},
-                    "the script to hold D, Left Shift and both buttons")
-    check_still_held(test)
-    return test, log
+def virtual_key(name):
+    """The virtual key of a key table name, as keybd_event and the target's messages give it."""
+    special = {"KEY_LSHIFT": VK_LSHIFT, "KEY_RSHIFT": VK_RSHIFT, "KEY_LCTRL": VK_LCONTROL,
+               "KEY_RCTRL": VK_RCONTROL}
+    key = name.removeprefix("KEY_")
+    return special.get(name) or (ord(key) if len(key) == 1 else 111 + int(key[1:]))
 
 
-def check_still_held(test):
-    """Everything the script pressed is held: a release seen later is the program's."""
-    time.sleep(0.2)
-    held = test.held_keys()
-    check(SCRIPT_HELD <= set(held), f"the script's keys and buttons are not all held: {held}")
+def script_input(name):
+    """What GetAsyncKeyState reports held while the script holds a key or button down, and
+    the kind and value of the target's message for it: a left or right modifier reaches the
+    target as its plain virtual key and is held as both."""
+    buttons = {"MOUSE_LEFT": (VK_LBUTTON, 1), "MOUSE_RIGHT": (VK_RBUTTON, 2)}
+    if name in buttons:
+        held, button = buttons[name]
+        return {held}, ("button", button)
+    key = virtual_key(name)
+    plain = {VK_LSHIFT: VK_SHIFT, VK_RSHIFT: VK_SHIFT, VK_LCONTROL: 17, VK_RCONTROL: 17}
+    return {key, plain.get(key, key)}, ("key", plain.get(key, key))
 
 
-def report_release(way, test, log):
-    """Prints the row of the no-stuck-keys matrix for `way` and fails unless the target saw
-    every release and nothing the script pressed is still down."""
-    time.sleep(0.2)
-    held = test.held_keys()
-    events = {(kind, value) for _, kind, value in read_log(log)}
-    stuck = sorted(SCRIPT_HELD & set(held))
-    unseen = sorted(SCRIPT_RELEASES - events)
-    print(f"matrix: {way} -> released {'no' if stuck else 'yes'} (held afterwards: {held})")
-    check(not stuck, f"{way}: still held: {stuck}")
-    check(not unseen, f"{way}: the target saw no {unseen}")
+class JourneyRun:
+    """A journey of tests/journeys on keyweave.exe, with the target in front to play into."""
 
+    def __init__(self, journey, args, session):
+        self.journey = journey
+        self.test = ProgramTest(args, session)
+        self.log = session.dir / "target.log"
+        inputs = [script_input(name) for name in journey.holds]
+        self.held = set().union(*(held for held, _ in inputs))
+        self.pressed = {(kind + "down", value) for _, (kind, value) in inputs}
+        self.releases = {(kind + "up", value) for _, (kind, value) in inputs}
 
-def end_by_closing(way, test, log):
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
-    report_release(way, test, log)
+    def run(self):
+        self.test.add_script(f"{self.journey.script_name}.ini", self.journey.script_text)
+        self.test.bind(self.journey.settings)
+        self.test.start()
+        self.test.wait_for_window()
+        for verb, argument in self.journey.steps:
+            step = getattr(self, f"step_{verb}", None)
+            check(step is not None, f"no such step: {verb}")
+            step(argument)
 
+    def keys(self, names):
+        return [virtual_key(name) for name in names.split()]
 
-def case_close_box(args, session):
-    test, log = run_until_holding(args, session)
-    end_by_closing("close box", test, log)
+    def step_start(self, _):
+        pick_script(self.test, 0, self.journey.script_name)
+        self.test.start_target(self.log)
+        self.test.press(100, *self.keys(self.journey.settings))
+        wait_for_target(self.test, self.log,
+                        lambda entries: self.pressed <= {(kind, value) for _, kind, value in entries},
+                        f"the script to hold {' '.join(self.journey.holds)}")
 
+    def step_held(self, _):
+        """Everything the script pressed is held: a release seen later is the program's."""
+        time.sleep(0.2)
+        held = self.test.held_keys()
+        check(self.held <= set(held), f"the script's keys and buttons are not all held: {held}")
 
-def case_exit_button(args, session):
-    test, log = run_until_holding(args, session)
-    test.probe("click", TITLE, "Exit")
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
-    report_release("Exit", test, log)
+    def step_status(self, text):
+        self.test.wait_for_status(text)
 
+    def step_label(self, text):
+        wait_until(lambda: f"Static\t{text}" in self.test.probe("texts", TITLE), 10, 0.1,
+                   f"the label {text!r}")
 
-def case_stop_close(args, session):
-    test, log = run_until_holding(args, session, "Sleep(300)\nStop()\n")
-    test.wait_for_status("Holder stopped.")
-    check_still_held(test)
-    end_by_closing("STOP, then the close box", test, log)
+    def step_click(self, caption):
+        self.test.probe("click", TITLE, caption)
 
+    def step_close(self, _):
+        self.test.probe("close", TITLE)
 
-def case_pause_close(args, session):
-    test, log = run_until_holding(args, session, "Sleep(300)\nPause()\n" + HOLD_ON)
-    test.wait_for_status("Holder paused.")
-    check_still_held(test)
-    end_by_closing("PAUSE, then the close box", test, log)
+    def step_tap(self, names):
+        self.test.press(100, *self.keys(names))
 
+    def step_hold(self, arguments):
+        ms, names = arguments.split(" ", 1)
+        self.test.press(int(ms), *self.keys(names))
 
-def case_reload_close(args, session):
-    test, log = run_until_holding(args, session)
-    test.probe("click", TITLE, "Reload Scripts")
-    test.wait_for_status("Choose a script.")
-    check_still_held(test)
-    end_by_closing("Reload Scripts, then the close box", test, log)
+    def step_saved(self, text):
+        settings = self.test.folder / "settings.ini"
+        wait_until(lambda: text.encode("ascii") in settings.read_bytes(), 10, 0.1,
+                   f"settings.ini to hold {text}")
+        print(f"settings.ini: {settings.read_bytes().decode('ascii').strip()}")
 
+    def step_signal(self, name):
+        raise Failure(f"{name}: Windows has no POSIX signals")
 
-def case_bind_running(args, session):
-    """The script halts when the bind button is pressed and keeps its keys held until a new
-    binding is captured. The poll sees the script's keys too, so they may join the binding."""
-    test, log = run_until_holding(args, session)
-    settings = test.folder / "settings.ini"
-    test.probe("click", TITLE, "Bind Start/Stop key.")
-    wait_until(lambda: "Static\tHold key(s) down for 3 seconds." in test.probe("texts", TITLE),
-               10, 0.1, "the hold prompt")
-    check_still_held(test)
-    test.press(3600, VK_F11)
-    wait_until(lambda: b"KEY_F11" in settings.read_bytes(), 10, 0.1,
-               "settings.ini to hold the new binding")
-    test.wait_for_status("Select a script.")
-    print(f"binding captured while running: {settings.read_bytes().decode('ascii').strip()}")
-    report_release("new binding captured while running", test, log)
-    test.probe("close", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    def step_kill(self, _):
+        self.test.program.kill()
+        self.test.wait_exit()
+        wait_until(lambda: self.test.session.run(self.test.args.probe, "window", TITLE)[0] != 0,
+                   10, 0.2, "the killed program's window to go")
 
+    def step_exit(self, status):
+        self.test.expect_exit(int(status))
 
-def case_killed(args, session):
-    """The control: a program that ends without releasing leaves the script's keys and
-    buttons held, so the probe can tell a release by the program from none."""
-    test, log = run_until_holding(args, session)
-    test.program.kill()
-    test.wait_exit()
-    wait_until(lambda: session.run(args.probe, "window", TITLE)[0] != 0, 10, 0.2,
-               "the killed program's window to go")
-    time.sleep(0.5)
-    held = test.held_keys()
-    stuck = sorted(SCRIPT_HELD & set(held))
-    print(f"matrix: killed (control) -> released {'no' if stuck else 'yes'} "
-          f"(held afterwards: {held})")
-    check(stuck == sorted(SCRIPT_HELD), f"the killed program's keys were released: {held}")
+    def stuck_and_held(self, pause):
+        time.sleep(pause)
+        held = self.test.held_keys()
+        stuck = self.held & set(held)
+        print(f"matrix: {self.journey.way} -> released {'no' if stuck else 'yes'} "
+              f"(held afterwards: {held})")
+        return stuck, held
+
+    def step_released(self, _):
+        """Fails unless the target saw every release and nothing the script pressed is down."""
+        stuck, _ = self.stuck_and_held(0.2)
+        unseen = sorted(self.releases - {(kind, value) for _, kind, value in read_log(self.log)})
+        check(not stuck, f"{self.journey.way}: still held: {sorted(stuck)}")
+        check(not unseen, f"{self.journey.way}: the target saw no {unseen}")
+
+    def step_stuck(self, _):
+        stuck, held = self.stuck_and_held(0.5)
+        check(stuck == self.held, f"{self.journey.way}: keys were released: {held}")
 
 
 def pixel_matches(pixel, colour, tolerance=0):
@@ -711,8 +710,7 @@ def case_window(args, session):
     text_pixels = sum(1 for row in shot[bar_top + 2:bar_top + status_height - 2]
                       for pixel in row[x + 2:x + 150] if not pixel_matches(pixel, bar_face, 40))
     check(text_pixels > 30, "no status text is visible in the status bar")
-    test.probe("closebox", TITLE)
-    check(test.wait_exit() == 0, "keyweave.exe did not exit with status 0")
+    test.close_and_expect_exit("closebox")
 
 
 CASES = {
@@ -720,13 +718,6 @@ CASES = {
     "start_stop": case_start_stop,
     "first_start": case_first_start,
     "scan_codes": case_scan_codes,
-    "close_box": case_close_box,
-    "exit_button": case_exit_button,
-    "stop_close": case_stop_close,
-    "pause_close": case_pause_close,
-    "reload_close": case_reload_close,
-    "bind_running": case_bind_running,
-    "killed": case_killed,
     "window": case_window,
     "record": case_record,
 }
@@ -734,15 +725,21 @@ CASES = {
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("case")
     for option in ("root", "work", "keyweave", "package", "probe", "user", "target",
                    "platform-tests"):
         parser.add_argument(f"--{option}", required=True)
     args = parser.parse_args()
+    journeys = windows_journeys(Path(args.root) / "tests" / "journeys")
+    if args.case not in CASES and args.case not in journeys:
+        parser.error(f"no case {args.case!r}: choose from {', '.join(sorted([*CASES, *journeys]))}")
     Path(args.work).mkdir(parents=True, exist_ok=True)
     try:
         with WineSession(args.root, args.work, args.case) as session:
-            CASES[args.case](args, session)
+            if args.case in CASES:
+                CASES[args.case](args, session)
+            else:
+                JourneyRun(journeys[args.case], args, session).run()
     except (Failure, SessionError) as error:
         print(f"FAILED: {args.case}: {error}")
         return 1

@@ -2,7 +2,7 @@
 // the installed examples, the installed program run on a private X server with its files in
 // ~/.config/keyweave, and the package removed again, whatever happened in between.
 
-#include "program_run.h"
+#include "shared_session.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

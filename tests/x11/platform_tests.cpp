@@ -6,18 +6,18 @@
 #include "platform/x11/gtk_gadgets.h"
 #include "platform/x11/gtk_text_area.h"
 #include "platform/x11/x11_platform.h"
-#include "recorder.h"
 #include "runtime/events/event_queue.h"
 #include "runtime/gui/gadget.h"
 #include "runtime/runtime.h"
 #include "runtime/system/system.h"
-#include "x_client.h"
-#include "x_session.h"
+#include "support/recorder.h"
+#include "support/temp_folder.h"
+#include "support/x_client.h"
+#include "support/x_session.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
@@ -33,19 +33,14 @@ using namespace std::chrono_literals;
 
 XSession session;
 std::string problem;
-std::string scratch;
+std::unique_ptr<testing::TempFolder> scratch;
 std::unique_ptr<x11::X11Platform> platform;
 
 class PlatformEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        char pattern[] = "/tmp/keyweave-x11-platform-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) {
-            problem = "cannot make a scratch folder";
-            return;
-        }
-        scratch = pattern;
-        if (!session.Start(scratch, false)) {
+        scratch = std::make_unique<testing::TempFolder>("keyweave-x11-platform");
+        if (!session.Start(scratch->Path().string(), false)) {
             problem = session.Problem();
             return;
         }
@@ -64,10 +59,7 @@ public:
     void TearDown() override {
         platform.reset();
         session.Stop();
-        if (!scratch.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(scratch, ignored);
-        }
+        scratch.reset();
     }
 };
 

@@ -1,19 +1,18 @@
 // The real program on a private X server: what a user sees and what reaches other programs.
 
-#include "accessibility.h"
-#include "program_run.h"
-#include "recorder.h"
-#include "recording_journey.h"
+#include "real_program.h"
+#include "shared_session.h"
+#include "support/accessibility.h"
+#include "support/recorder.h"
+#include "support/recording_journey.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <numeric>
 #include <set>
@@ -51,92 +50,13 @@ std::string Centre(int position, int size) {
     return std::to_string(position + size / 2);
 }
 
-class RealProgram : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(SessionProblem().empty()) << SessionProblem();
-        x_ = std::make_unique<XClient>(Session().Display());
-        ASSERT_TRUE(x_->Ok());
-    }
-
-    // Starts the program and waits for its window at the centred position.
-    TopWindow StartProgram(ProgramRun& run) {
-        EXPECT_TRUE(run.Start());
-        auto window = run.WaitForMainWindow();
-        EXPECT_TRUE(window.has_value()) << run.Output();
-        return window.value_or(TopWindow{});
-    }
-
-    // Clicks at a point of the program's client area, as the user does.
-    static bool ClickAt(int x, int y) {
-        return Xdotool({"mousemove", std::to_string(x), std::to_string(y)}) &&
-               Xdotool({"click", "1"});
-    }
-
-    // Opens the script combo box and clicks the script's item in the list that drops down.
-    static std::optional<UiElement> ShownMenuItem(pid_t pid, const std::string& name) {
-        for (const UiElement& element : Accessibility::Elements(pid)) {
-            if (element.role == "menu item" && element.name == name && element.showing &&
-                element.width > 0) {
-                return element;
-            }
-        }
-        return std::nullopt;
-    }
-
-    // Opens the script combo box and clicks the script's item in the list that drops down. A
-    // click that reaches the window before its first layout opens nothing; the user clicks
-    // again.
-    static void PickScript(ProgramRun& run, const TopWindow& window, const std::string& name) {
-        ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "combo box", "", 5s));
-        std::optional<UiElement> item;
-        for (int attempt = 0; attempt < 3 && !item; ++attempt) {
-            ASSERT_TRUE(ClickAt(window.x + 100, window.y + 35));
-            auto deadline = std::chrono::steady_clock::now() + 1500ms;
-            while (!item && std::chrono::steady_clock::now() < deadline) {
-                item = ShownMenuItem(run.Pid(), name);
-            }
-        }
-        ASSERT_TRUE(item.has_value())
-            << Accessibility::Describe(Accessibility::Elements(run.Pid()));
-        ASSERT_TRUE(ClickAt(item->x + item->width / 2, item->y + item->height / 2));
-        ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", name + " ready.", 5s))
-            << Accessibility::Describe(Accessibility::Elements(run.Pid()));
-    }
-
-    // Presses and releases a key as the user does, holding it long enough for a poll to see.
-    static void Tap(const std::string& key) {
-        ASSERT_TRUE(Xdotool({"keydown", key}));
-        std::this_thread::sleep_for(60ms);
-        ASSERT_TRUE(Xdotool({"keyup", key}));
-    }
-
-    // Starts the program bound to F12 with one script chosen.
-    TopWindow StartWithScript(ProgramRun& run, const std::string& script, const std::string& name) {
-        run.WriteSettings("KEY_F12\r\n");
-        run.AddScript(name + ".ini", script);
-        TopWindow window = StartProgram(run);
-        PickScript(run, window, name);
-        return window;
-    }
-
-    void ExpectNothingHeld() {
-        std::set<int> keys = x_->KeysDown();
-        EXPECT_EQ(keys.count(x_->Keycode("a")), 0u);
-        EXPECT_EQ(keys.count(x_->Keycode("b")), 0u);
-        EXPECT_TRUE(x_->ButtonsDown().empty());
-    }
-
-    std::unique_ptr<XClient> x_;
-};
-
 struct Step {
     InputEvent::Kind kind;
     const char* what; // a keysym name, or "1" / "3" for a button
 };
 
 TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleasesAll) {
-    ProgramRun run("start-stop");
+    ProgramRun run = Program("start-stop");
     StartWithScript(run, kTimingScript, "Timing");
     Recorder recorder(Session().Display());
     ASSERT_TRUE(recorder.Ok());
@@ -257,7 +177,7 @@ TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
     for (const Environment& session : sessions) {
         const auto& [name, value] = *session.begin();
         const bool wayland = value != "x11";
-        ProgramRun run("session-" + name + "-" + value);
+        ProgramRun run = Program("session-" + name + "-" + value);
         run.WriteSettings("KEY_F12\r\n");
         run.AddScript("Timing.ini", kTimingScript);
         ASSERT_TRUE(run.Start(session));
@@ -266,7 +186,7 @@ TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
         const std::string status = wayland ? "Wayland" : "Select a script.";
         EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", status, 5s))
             << Accessibility::Describe(Accessibility::Elements(run.Pid()));
-        PickScript(run, *window, "Timing");
+        PickScript(run, "Timing");
         const std::string output = run.Output();
         const std::size_t said = output.find("Wayland session");
         EXPECT_EQ(said != std::string::npos, wayland) << output;
@@ -278,7 +198,7 @@ TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
 }
 
 TEST_F(RealProgram, FirstStartWarnsThenHeldKeysBecomeTheStartStopBinding) {
-    ProgramRun run("first-start");
+    ProgramRun run = Program("first-start");
     ASSERT_TRUE(run.Start());
     auto box = run.WaitForWindow(
         [](const TopWindow& window) {
@@ -323,218 +243,9 @@ TEST_F(RealProgram, FirstStartWarnsThenHeldKeysBecomeTheStartStopBinding) {
         << Accessibility::Describe(Accessibility::Elements(run.Pid()));
 }
 
-// Every way a run can end, and whether the keys and buttons the script held were all up on
-// the X server afterwards; printed as a table after the last test.
-class EndingMatrix : public ::testing::Environment {
-public:
-    static void Record(const std::string& way, bool released) { results()[way] = released; }
-
-    void TearDown() override {
-        std::cout << "[ matrix   ] way of ending -> everything the script pressed released\n";
-        for (const char* way : kWays) {
-            auto found = results().find(way);
-            const char* answer =
-                found == results().end() ? "not reached" : (found->second ? "yes" : "NO");
-            std::cout << "[ matrix   ]   " << way << " -> " << answer << "\n";
-        }
-    }
-
-private:
-    static constexpr const char* kWays[] = {
-        "Start/Stop key",
-        "STOP, then the close box",
-        "PAUSE, then the close box",
-        "the close box",
-        "Exit",
-        "Reload Scripts, then the close box",
-        "a new binding",
-        "SIGINT",
-        "SIGTERM",
-        "SIGHUP",
-    };
-    static std::map<std::string, bool>& results() {
-        static std::map<std::string, bool> recorded;
-        return recorded;
-    }
-};
-
-const auto* const kEndingMatrix = ::testing::AddGlobalTestEnvironment(new EndingMatrix);
-
-// Holds two keys and both buttons, then waits, stops or pauses with everything still held.
-std::string HoldingScript(const std::string& name, const std::string& ending) {
-    return "?kweaver\r\n{" + name +
-           "\r\n"
-           "MouseLoc(900, 700)\r\n"
-           "KeyDown(KEY_A)\r\n"
-           "KeyDown(KEY_LSHIFT)\r\n"
-           "MouseDown(MOUSE_LEFT)\r\n"
-           "MouseDown(MOUSE_RIGHT)\r\n" +
-           ending;
-}
-
-class Ending : public RealProgram {
-protected:
-    // Starts the program with a running script that holds A, Left Shift and both buttons. The
-    // buttons stay down on the server's one pointer, so the test presses the program's buttons
-    // through the accessibility interface rather than with mouse clicks.
-    TopWindow StartHolding(ProgramRun& run, Recorder& recorder,
-                           const std::string& ending = "Sleep(60000)\r\n") {
-        TopWindow window = StartWithScript(run, HoldingScript("Hold", ending), "Hold");
-        Tap("F12");
-        EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, x_->Keycode("a"), 0, 2s), 0);
-        EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, x_->Keycode("Shift_L"), 0, 2s), 0);
-        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonDown, 1, 0, 2s), 0);
-        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonDown, 3, 0, 2s), 0);
-        return window;
-    }
-
-    bool AllHeld() {
-        std::set<int> keys = x_->KeysDown();
-        std::set<int> buttons = x_->ButtonsDown();
-        return keys.count(x_->Keycode("a")) && keys.count(x_->Keycode("Shift_L")) &&
-               buttons.count(1) && buttons.count(3);
-    }
-
-    bool NoneHeld() {
-        std::set<int> keys = x_->KeysDown();
-        std::set<int> buttons = x_->ButtonsDown();
-        return !keys.count(x_->Keycode("a")) && !keys.count(x_->Keycode("Shift_L")) &&
-               !buttons.count(1) && !buttons.count(3);
-    }
-
-    // The script has stopped where it stands and still holds everything: what follows is what
-    // releases it.
-    void ExpectStillHeld() {
-        std::this_thread::sleep_for(100ms);
-        EXPECT_TRUE(AllHeld()) << "released before the run ended";
-    }
-
-    // Every key and button the script pressed was released after event `from` and is up now.
-    void ExpectReleased(Recorder& recorder, std::size_t from, const std::string& way) {
-        EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("a"), from, 1s), 0);
-        EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, x_->Keycode("Shift_L"), from, 1s), 0);
-        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonUp, 1, from, 1s), 0);
-        EXPECT_GE(recorder.WaitFor(InputEvent::ButtonUp, 3, from, 1s), 0);
-        const bool released = NoneHeld();
-        EndingMatrix::Record(way, released);
-        EXPECT_TRUE(released) << way << " left a key or button of the script down";
-    }
-
-    void ExpectCleanEnd(ProgramRun& run, Recorder& recorder, std::size_t from,
-                        const std::string& way) {
-        EXPECT_EQ(run.WaitForExit(5s), std::optional<int>(0)) << run.Output();
-        ExpectReleased(recorder, from, way);
-    }
-
-    // Closes the window with its close box and expects the end to release everything.
-    void CloseAndExpectCleanEnd(ProgramRun& run, Recorder& recorder, const TopWindow& window,
-                                const std::string& way) {
-        std::size_t from = recorder.Events().size();
-        x_->SendDeleteWindow(window.id);
-        ExpectCleanEnd(run, recorder, from, way);
-    }
-};
-
-TEST_F(Ending, TheStartStopKeyStopsAndReleasesEverything) {
-    ProgramRun run("ending-start-stop");
-    Recorder recorder(Session().Display());
-    StartHolding(run, recorder);
-    std::size_t from = recorder.Events().size();
-    Tap("F12");
-    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold stopped.", 2s));
-    ExpectReleased(recorder, from, "Start/Stop key");
-}
-
-TEST_F(Ending, StopKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
-    ProgramRun run("ending-stop");
-    Recorder recorder(Session().Display());
-    TopWindow window = StartHolding(run, recorder, "Sleep(200)\r\nStop()\r\n");
-    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold stopped.", 3s));
-    ExpectStillHeld();
-    CloseAndExpectCleanEnd(run, recorder, window, "STOP, then the close box");
-}
-
-TEST_F(Ending, PauseKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
-    ProgramRun run("ending-pause");
-    Recorder recorder(Session().Display());
-    TopWindow window = StartHolding(run, recorder, "Sleep(200)\r\nPause()\r\n");
-    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold paused.", 3s));
-    ExpectStillHeld();
-    CloseAndExpectCleanEnd(run, recorder, window, "PAUSE, then the close box");
-}
-
-TEST_F(Ending, TheCloseBoxEndsWithStatusZeroAndReleasesEverything) {
-    ProgramRun run("close-box");
-    Recorder recorder(Session().Display());
-    TopWindow window = StartHolding(run, recorder);
-    CloseAndExpectCleanEnd(run, recorder, window, "the close box");
-}
-
-TEST_F(Ending, TheExitButtonEndsWithStatusZeroAndReleasesEverything) {
-    ProgramRun run("exit-button");
-    Recorder recorder(Session().Display());
-    StartHolding(run, recorder);
-    std::size_t from = recorder.Events().size();
-    ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Exit"));
-    ExpectCleanEnd(run, recorder, from, "Exit");
-}
-
-TEST_F(Ending, ReloadKeepsEverythingHeldUntilTheCloseBoxReleasesIt) {
-    ProgramRun run("ending-reload");
-    Recorder recorder(Session().Display());
-    TopWindow window = StartHolding(run, recorder);
-    ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Reload Scripts"));
-    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Choose a script.", 3s));
-    ExpectStillHeld();
-    CloseAndExpectCleanEnd(run, recorder, window, "Reload Scripts, then the close box");
-}
-
-// The bind button halts the script where it stands; the capture of the new binding clears the
-// selection and so releases everything. The keyboard poll sees the script's own keys, so the
-// captured binding may hold them beside the key the user holds.
-TEST_F(Ending, ANewBindingCapturedWhileRunningReleasesEverything) {
-    ProgramRun run("ending-bind");
-    Recorder recorder(Session().Display());
-    TopWindow window = StartHolding(run, recorder);
-    ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Bind Start/Stop key."));
-    ASSERT_TRUE(Accessibility::WaitFor(run.Pid(), "label", "Hold key(s) down for 3 seconds.", 3s));
-    ExpectStillHeld();
-
-    std::size_t from = recorder.Events().size();
-    ASSERT_TRUE(Xdotool({"keydown", "F11"}));
-    std::this_thread::sleep_for(3300ms);
-    ASSERT_TRUE(Xdotool({"keyup", "F11"}));
-    auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (run.Settings().value_or("").find("KEY_F11") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(20ms);
-    }
-    EXPECT_NE(run.Settings().value_or("").find("KEY_F11"), std::string::npos)
-        << run.Settings().value_or("(no settings file)");
-    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Select a script.", 2s));
-    ExpectReleased(recorder, from, "a new binding");
-    x_->SendDeleteWindow(window.id);
-    EXPECT_EQ(run.WaitForExit(5s), std::optional<int>(0)) << run.Output();
-}
-
-class EndingSignal : public Ending, public ::testing::WithParamInterface<int> {};
-
-TEST_P(EndingSignal, EndsWithStatusZeroAndReleasesEverything) {
-    const int signal = GetParam();
-    const std::string name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
-    ProgramRun run("signal-" + name);
-    Recorder recorder(Session().Display());
-    StartHolding(run, recorder);
-    std::size_t from = recorder.Events().size();
-    ASSERT_EQ(kill(run.Pid(), signal), 0);
-    ExpectCleanEnd(run, recorder, from, name);
-}
-
-INSTANTIATE_TEST_SUITE_P(TermIntHup, EndingSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
-
 // Positions count from the primary monitor's corner, which lies right of another monitor.
 TEST_F(RealProgram, MouseLocLandsOnTheExactPixelAndTheLockPullsTheCursorBack) {
-    ProgramRun run("mouse");
+    ProgramRun run = Program("mouse");
     StartWithScript(run, kMouseScript, "Mouse");
     auto waitForPointer = [&](Point wanted, std::chrono::milliseconds limit) {
         auto deadline = std::chrono::steady_clock::now() + limit;
@@ -573,7 +284,7 @@ TEST_F(RealProgram, LosingTheXServerEndsTheProgramWithAMessage) {
     std::string scratch = ScratchFolder() + "/lost-server";
     std::filesystem::create_directories(scratch);
     ASSERT_TRUE(own.Start(scratch, false)) << own.Problem();
-    ProgramRun run("lost-server", own);
+    ProgramRun run = Program("lost-server", own);
     run.WriteSettings("KEY_F12\r\n");
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(run.WaitForMainWindow()) << run.Output();
@@ -618,7 +329,7 @@ struct Picture {
 };
 
 TEST_F(RealProgram, ScreenshotShowsTheCentredWindowAndTheScriptViewColour) {
-    ProgramRun run("screenshot");
+    ProgramRun run = Program("screenshot");
     TopWindow window = StartWithScript(run, kTimingScript, "Timing");
     EXPECT_EQ(window.x, kWindowX);
     EXPECT_EQ(window.y, kWindowY);
@@ -686,7 +397,7 @@ std::string MeanP95Max(std::vector<double> values) {
 // buttons in the same order, each button on its pixel, and leaves nothing held. How well it
 // keeps the gaps is printed (make bench gives the figures).
 TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels) {
-    ProgramRun run("recording");
+    ProgramRun run = Program("recording");
     run.WriteSettings("KEY_F12\r\n");
     StartProgram(run);
     Recorder recorder(Session().Display());
@@ -720,7 +431,7 @@ TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels)
 }
 
 TEST_F(RealProgram, IdleCpuIsMeasured) {
-    ProgramRun run("idle");
+    ProgramRun run = Program("idle");
     run.WriteSettings("KEY_F12\r\n");
     StartProgram(run);
     std::this_thread::sleep_for(1s);

@@ -1,16 +1,17 @@
 // Measures the real Linux build on a private Xvfb, beside xdotool in the same run, and prints
 // one table. Figures are printed, never judged: the machine is shared and noisy.
 
-#include "accessibility.h"
 #include "core_timings.h"
-#include "process.h"
-#include "program_under_test.h"
-#include "recorder.h"
-#include "recording_journey.h"
 #include "sleeper.h"
 #include "statistics.h"
-#include "x_client.h"
-#include "x_session.h"
+#include "support/accessibility.h"
+#include "support/process.h"
+#include "support/program_run.h"
+#include "support/recorder.h"
+#include "support/recording_journey.h"
+#include "support/temp_folder.h"
+#include "support/x_client.h"
+#include "support/x_session.h"
 
 #include <cmath>
 #include <cstdio>
@@ -130,7 +131,7 @@ class Benchmark {
 public:
     Benchmark(x11test::XSession& session, const std::string& program, const std::string& scratch)
         : session_(session), x_(session.Display()), recorder_(session.Display()),
-          run_(session, program, scratch) {}
+          run_(session, program, scratch + "/program") {}
 
     bool Run(std::vector<Row>& rows, std::string& problem) {
         if (!x_.Ok() || !recorder_.Ok()) {
@@ -142,8 +143,12 @@ public:
         run_.AddScript("wait100.ini", WaitScript("Wait100", 100, kWaitPairs100));
         run_.AddScript("latency.ini", kLatencyScript);
         run_.AddScript("busy.ini", kBusyScript);
-        if (!run_.Start(problem) || !run_.FocusDesktop()) {
-            problem = problem.empty() ? "cannot move the focus to the desktop" : problem;
+        if (!run_.Start() || !run_.WaitForMainWindow()) {
+            problem = "the program's window did not appear";
+            return false;
+        }
+        if (!FocusDesktop()) {
+            problem = "cannot move the focus to the desktop";
             return false;
         }
         a_ = x_.Keycode("a");
@@ -155,6 +160,31 @@ public:
 
 private:
     Summary SleeperNow() { return sleeper_.TakeLateness(); }
+
+    bool Xdotool(const std::vector<std::string>& arguments) {
+        return session_.Xdotool(arguments, 60s);
+    }
+
+    // Moves the pointer to the desktop's corner and gives it the keyboard focus, as when the
+    // user works in another program: injected keys then reach no window of the program.
+    bool FocusDesktop() {
+        if (!Xdotool({"mousemove", "2", "2"})) {
+            return false;
+        }
+        x_.FocusDesktop();
+        return true;
+    }
+
+    bool PickScript(const std::string& name, std::string& problem) {
+        if (!run_.PickScript(name, problem)) {
+            return false;
+        }
+        if (!FocusDesktop()) {
+            problem = "cannot move the focus to the desktop";
+            return false;
+        }
+        return true;
+    }
 
     bool MeasureIdle(std::vector<Row>& rows) {
         std::this_thread::sleep_for(1s);
@@ -183,7 +213,7 @@ private:
     }
 
     bool Start(const std::string& script, std::string& problem) {
-        if (!run_.PickScript(script, problem)) {
+        if (!PickScript(script, problem)) {
             return false;
         }
         std::this_thread::sleep_for(300ms);
@@ -191,7 +221,7 @@ private:
     }
 
     bool TapStartStop() {
-        return run_.Xdotool({"keydown", "F12"}) && Pause(60ms) && run_.Xdotool({"keyup", "F12"});
+        return Xdotool({"keydown", "F12"}) && Pause(60ms) && Xdotool({"keyup", "F12"});
     }
 
     static bool Pause(std::chrono::milliseconds length) {
@@ -223,7 +253,7 @@ private:
                 stroke.push_back("a");
             }
             SleeperNow();
-            if (!run_.Xdotool(stroke)) {
+            if (!Xdotool(stroke)) {
                 problem = "xdotool key failed";
                 return false;
             }
@@ -237,7 +267,7 @@ private:
     }
 
     bool MeasureLatency(std::vector<Row>& rows, std::string& problem) {
-        if (!run_.PickScript("Latency", problem)) {
+        if (!PickScript("Latency", problem)) {
             return false;
         }
         std::vector<double> latencies;
@@ -290,9 +320,7 @@ private:
         SleeperNow();
         if (!x11test::RecordAndReplay(
                 run_.Pid(), recorder_, x_,
-                [this](const std::vector<std::string>& arguments) {
-                    return run_.Xdotool(arguments);
-                },
+                [this](const std::vector<std::string>& arguments) { return Xdotool(arguments); },
                 journey, timelines, problem)) {
             return false;
         }
@@ -316,7 +344,7 @@ private:
     bool MeasureMemory(std::vector<Row>& rows) {
         Summary peak;
         peak.count = 1;
-        peak.mean = run_.PeakResidentMiB();
+        peak.mean = x11test::PeakResidentMiB(run_.Pid());
         rows.push_back({"peak RSS (VmHWM), MiB", "keyweave", peak, SleeperNow(), ""});
         return true;
     }
@@ -325,7 +353,7 @@ private:
     x11test::XClient x_;
     x11test::Recorder recorder_;
     Sleeper sleeper_;
-    ProgramUnderTest run_;
+    x11test::ProgramRun run_;
     int a_ = 0;
     int b_ = 0;
     int f12_ = 0;
@@ -390,12 +418,8 @@ Summary Once(double value) {
 }
 
 int RunBenchmark(const std::string& self, const std::string& program) {
-    char pattern[] = "/tmp/keyweave-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-        std::fputs("keyweave_bench: cannot make a scratch folder\n", stderr);
-        return 1;
-    }
-    const std::string scratch = pattern;
+    const testing::TempFolder scratchFolder("keyweave-bench");
+    const std::string scratch = scratchFolder.Path().string();
     std::vector<Row> rows;
     std::string problem;
     std::string display;
@@ -435,8 +459,6 @@ int RunBenchmark(const std::string& self, const std::string& program) {
         x11test::Accessibility::Disconnect();
         session.Stop();
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(scratch, ignored);
     PrintTable(rows, display);
     if (!problem.empty()) {
         std::fprintf(stderr, "keyweave_bench: stopped early: %s\n", problem.c_str());

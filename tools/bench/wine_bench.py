@@ -386,12 +386,9 @@ class WineBenchmark:
         self.replace_scripts({f"script{i}.ini": small_script(i) for i in range(LOADED_SCRIPTS)})
         self.sleeper.take()
         loaded_ms = self.start_program(LOADED_SCRIPTS)
-        self.rows.append(Row("load 1,000 scripts, ms", "keyweave", once(loaded_ms),
-                             self.sleeper.take(),
-                             f"start-up included: wine start to 1,000 items in the combo box, "
-                             f"polled by the probe (4 scripts: {self.start_ms:.0f} ms)"))
-        self.test.probe("close", TITLE)
-        self.test.wait_exit()
+        self.add_once_and_close("load 1,000 scripts, ms", loaded_ms,
+                                f"start-up included: wine start to 1,000 items in the combo box, "
+                                f"polled by the probe (4 scripts: {self.start_ms:.0f} ms)")
 
     def measure_view(self):
         """Picks a 20-command script, then one of VIEW_COMMANDS, each timed from the click on
@@ -402,10 +399,13 @@ class WineBenchmark:
         short_ms = self.timed_pick("Script 0")
         self.sleeper.take()
         long_ms = self.timed_pick("Long")
-        self.rows.append(Row("view of 20,000 commands, ms", "keyweave", once(long_ms),
-                             self.sleeper.take(),
-                             f"from the click on the item until the window answers again "
-                             f"(a 20-command script: {short_ms:.0f} ms)"))
+        self.add_once_and_close("view of 20,000 commands, ms", long_ms,
+                                f"from the click on the item until the window answers again "
+                                f"(a 20-command script: {short_ms:.0f} ms)")
+
+    def add_once_and_close(self, measure, value, note):
+        """A figure measured once, then the program closed as the user closes it."""
+        self.rows.append(Row(measure, "keyweave", once(value), self.sleeper.take(), note))
         self.test.probe("close", TITLE)
         self.test.wait_exit()
 

@@ -1,7 +1,7 @@
 #include "app/app.h"
 #include "input/keyboard.h"
+#include "support/temp_folder.h"
 #include "unit/app/program_fixture.h"
-#include "unit/app/working_folder.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -2,11 +2,9 @@
 
 #include "checker.h"
 #include "runtime/strings.h"
+#include "support/temp_folder.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,28 +30,16 @@ struct CheckRun {
 // Script files in a fresh temporary folder, checked as the command line checks them.
 class CheckerTest : public ::testing::Test {
 protected:
-    CheckerTest() {
-        std::random_device random;
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("keyweave-check-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(folder_);
-    }
-    ~CheckerTest() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
+    CheckerTest() : folder_("keyweave-check") {}
 
     // Writes the bytes to a file of the folder and returns its path as the command line
     // gives it: UTF-8, with the system's separators.
     std::string Write(const std::u16string& name, const std::string& bytes) const {
-        std::ofstream file(folder_ / name, std::ios::binary);
-        file << bytes;
+        folder_.Write(name, bytes);
         return Path(name);
     }
 
-    std::string Path(const std::u16string& name) const {
-        return ToUtf8((folder_ / name).u16string());
-    }
+    std::string Path(const std::u16string& name) const { return ToUtf8(folder_.Text(name)); }
 
     static CheckRun Run(const std::vector<std::string>& args) {
         std::ostringstream out;
@@ -66,7 +52,7 @@ protected:
     }
 
 private:
-    std::filesystem::path folder_;
+    TempFolder folder_;
 };
 
 } // namespace keyweave::testing

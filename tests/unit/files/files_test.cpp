@@ -1,5 +1,5 @@
 #include "runtime/files/files.h"
-#include "unit/files/temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ protected:
 TEST_F(FilesTest, ListFolderGivesEveryEntryButTheDots) {
     folder.Write("a.ini", "");
     folder.Write("b.txt", "");
-    std::filesystem::create_directory(folder.path() / "sub");
+    std::filesystem::create_directory(folder.Path() / "sub");
 
     EXPECT_EQ(Sorted(ListFolder(folder.Text(), true)), (Lines{u"a.ini", u"b.txt", u"sub"}));
     EXPECT_EQ(Sorted(ListFolder(folder.Text(), false)),
@@ -49,7 +49,7 @@ TEST_F(FilesTest, ListFolderAcceptsEitherSeparatorAndATrailingOne) {
     EXPECT_EQ(ListFolder(folder.Text() + u"/", true), plain);
     EXPECT_EQ(ListFolder(folder.Text() + u"\\", true), plain);
 
-    std::filesystem::create_directory(folder.path() / "Scripts");
+    std::filesystem::create_directory(folder.Path() / "Scripts");
     folder.Write("Scripts/y.ini", "");
     EXPECT_EQ(ListFolder(folder.Text() + u"\\Scripts\\", true), Lines{u"y.ini"});
 }
@@ -85,7 +85,7 @@ TEST(PathExtensionTest, TakesTheTextAfterTheLastDotOfTheLastElement) {
 
 TEST_F(FilesTest, PathKindTellsFilesFromFoldersFromNothing) {
     folder.Write("file.ini", "x");
-    std::filesystem::create_directory(folder.path() / "sub.ini");
+    std::filesystem::create_directory(folder.Path() / "sub.ini");
 
     EXPECT_EQ(PathKind(folder.Text(u"file.ini")), 1);
     EXPECT_EQ(PathKind(folder.Text() + u"\\file.ini"), 1);
@@ -127,7 +127,7 @@ TEST_F(FilesTest, AFileThatShrinksWhileReadEndsTheReading) {
     folder.Write("shrinks.txt", "abc\ndef\n");
     StreamRef stream = OpenForReading(folder.Text(u"shrinks.txt"));
     ASSERT_NE(stream, nullptr);
-    std::filesystem::resize_file(folder.path() / "shrinks.txt", 2);
+    std::filesystem::resize_file(folder.Path() / "shrinks.txt", 2);
 
     EXPECT_EQ(stream->ReadLine(), u"ab");
     EXPECT_EQ(stream->Eof(), 1);
@@ -135,7 +135,7 @@ TEST_F(FilesTest, AFileThatShrinksWhileReadEndsTheReading) {
 }
 
 TEST_F(FilesTest, OpenForReadingNeedsAnExistingFile) {
-    std::filesystem::create_directory(folder.path() / "sub");
+    std::filesystem::create_directory(folder.Path() / "sub");
     EXPECT_EQ(OpenForReading(folder.Text(u"missing")), nullptr);
     EXPECT_EQ(OpenForReading(folder.Text(u"sub")), nullptr);
 }
@@ -150,7 +150,7 @@ TEST_F(FilesTest, WriteLineWritesLowBytesAndCrLf) {
     EXPECT_EQ(stream->WriteLine(u""), 1);
     EXPECT_EQ(stream->Close(), 1);
     EXPECT_EQ(stream->Close(), 1);
-    EXPECT_EQ(folder.Contents("out.txt"), "KEY_F1 A\xe9\r\n\r\n");
+    EXPECT_EQ(folder.Read("out.txt"), "KEY_F1 A\xe9\r\n\r\n");
 }
 
 TEST_F(FilesTest, WritingToAReadStreamFails) {
@@ -159,7 +159,7 @@ TEST_F(FilesTest, WritingToAReadStreamFails) {
     ASSERT_NE(stream, nullptr);
     EXPECT_EQ(stream->WriteLine(u"y"), 0);
     EXPECT_EQ(stream->Close(), 0);
-    EXPECT_EQ(folder.Contents("in.txt"), "x\n");
+    EXPECT_EQ(folder.Read("in.txt"), "x\n");
 }
 
 TEST_F(FilesTest, OpenForWritingFailsWhereNoFileCanBe) {
@@ -172,15 +172,15 @@ TEST_F(FilesTest, ReplaceFileRenamesOverAnExistingFile) {
     folder.Write("settings.ini", "old");
 
     EXPECT_TRUE(ReplaceFile(folder.Text(u"settings.tmp"), folder.Text() + u"\\settings.ini"));
-    EXPECT_EQ(folder.Contents("settings.ini"), "new");
+    EXPECT_EQ(folder.Read("settings.ini"), "new");
     EXPECT_EQ(PathKind(folder.Text(u"settings.tmp")), 0);
     EXPECT_FALSE(ReplaceFile(folder.Text(u"settings.tmp"), folder.Text(u"settings.ini")));
-    EXPECT_EQ(folder.Contents("settings.ini"), "new");
+    EXPECT_EQ(folder.Read("settings.ini"), "new");
 }
 
 TEST_F(FilesTest, RemoveFileRemovesFilesOnly) {
     folder.Write("gone.tmp", "x");
-    std::filesystem::create_directory(folder.path() / "sub");
+    std::filesystem::create_directory(folder.Path() / "sub");
 
     EXPECT_TRUE(RemoveFile(folder.Text(u"gone.tmp")));
     EXPECT_EQ(PathKind(folder.Text(u"gone.tmp")), 0);
@@ -201,9 +201,9 @@ TEST_F(FilesTest, WholeFilesAreReadAndWrittenByteForByte) {
 TEST_F(FilesTest, LinksAreFollowedToWhereTheyEndAndCountAsTakenEvenDangling) {
     folder.Write("file.ini", "");
     std::error_code error;
-    std::filesystem::create_symlink("middle.ini", folder.path() / "first.ini", error);
-    std::filesystem::create_symlink("sub/last.ini", folder.path() / "middle.ini", error);
-    std::filesystem::create_symlink("loop.ini", folder.path() / "loop.ini", error);
+    std::filesystem::create_symlink("middle.ini", folder.Path() / "first.ini", error);
+    std::filesystem::create_symlink("sub/last.ini", folder.Path() / "middle.ini", error);
+    std::filesystem::create_symlink("loop.ini", folder.Path() / "loop.ini", error);
     if (error) {
         GTEST_SKIP() << "this file system makes no symbolic links";
     }

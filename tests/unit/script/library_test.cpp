@@ -1,6 +1,6 @@
 #include "app/program_state.h"
 #include "script/script.h"
-#include "unit/files/temp_folder.h"
+#include "support/temp_folder.h"
 #include "unit/script/script_test_support.h"
 
 #include <algorithm>
@@ -14,13 +14,6 @@ using Names = std::vector<std::u16string>;
 
 class LibraryTest : public testing::KeyTableFixture {
 protected:
-    void SetUp() override {
-        KeyTableFixture::SetUp();
-        previous = std::filesystem::current_path();
-        std::filesystem::current_path(folder.path());
-    }
-    void TearDown() override { std::filesystem::current_path(previous); }
-
     static Names SortedNames() {
         Names names;
         for (const ScriptRef& script : Program().ScriptList) {
@@ -30,10 +23,9 @@ protected:
         return names;
     }
 
-    void MakeScriptsFolder() { std::filesystem::create_directory(folder.path() / "Scripts"); }
+    void MakeScriptsFolder() { std::filesystem::create_directory(folder.Path() / "Scripts"); }
 
-    testing::TempFolder folder;
-    std::filesystem::path previous;
+    testing::WorkingFolder folder;
 };
 
 TEST_F(LibraryTest, LoadsTheScriptsOfTheScriptsFolder) {
@@ -46,7 +38,7 @@ TEST_F(LibraryTest, LoadsTheScriptsOfTheScriptsFolder) {
     folder.Write("Scripts/g.ini", "\\\\ header last\r\n?kweaver\r\n\r\n");
     folder.Write("Scripts/h.ini", "\xef\xbb\xbf?kweaver\r\n{Marked\r\nstop()\r\n");
     folder.Write("Scripts/noext", "?kweaver\r\n{No extension\r\nstop()\r\n");
-    std::filesystem::create_directory(folder.path() / "Scripts" / "d.ini");
+    std::filesystem::create_directory(folder.Path() / "Scripts" / "d.ini");
     folder.Write("Scripts/d.ini/inner.ini", "?kweaver\r\n{Inner\r\nstop()\r\n");
 
     EXPECT_EQ(TScript::LoadScripts(), 0);

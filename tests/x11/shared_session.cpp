@@ -1,14 +1,14 @@
-#include "program_run.h"
+#include "shared_session.h"
 
-#include "accessibility.h"
+#include "support/accessibility.h"
+#include "support/temp_folder.h"
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <thread>
+#include <memory>
 
 namespace keyweave::x11test {
 namespace fs = std::filesystem;
@@ -17,6 +17,7 @@ namespace {
 
 XSession session;
 std::string problem;
+std::unique_ptr<testing::TempFolder> scratchFolder;
 std::string scratch;
 
 // Starts the session before the first test and ends it, and every process of it, after the
@@ -24,12 +25,8 @@ std::string scratch;
 class SessionEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        char pattern[] = "/tmp/keyweave-x11-tests-XXXXXX";
-        if (mkdtemp(pattern) == nullptr) {
-            problem = "cannot make a scratch folder";
-            return;
-        }
-        scratch = pattern;
+        scratchFolder = std::make_unique<testing::TempFolder>("keyweave-x11-tests");
+        scratch = scratchFolder->Path().string();
         if (!session.Start(scratch, true, {kScreenWidth, kScreenHeight, kPrimaryMonitor})) {
             problem = session.Problem();
             return;
@@ -47,10 +44,7 @@ public:
     void TearDown() override {
         Accessibility::Disconnect();
         session.Stop();
-        if (!scratch.empty()) {
-            std::error_code ignored;
-            fs::remove_all(scratch, ignored);
-        }
+        scratchFolder.reset();
     }
 };
 
@@ -70,6 +64,10 @@ const std::string& ScratchFolder() {
 
 bool Xdotool(const std::vector<std::string>& arguments) {
     return session.Xdotool(arguments);
+}
+
+ProgramRun Program(const std::string& name, XSession& on) {
+    return ProgramRun(on, KEYWEAVE_PROGRAM, scratch + "/" + name);
 }
 
 std::set<std::string> IniFiles(const std::string& folder) {
@@ -120,85 +118,6 @@ void ExpectInstalledProgramAtHome(const std::string& prefix, const std::string& 
 
     std::ofstream(config + "/settings.ini", std::ios::binary) << "KEY_F12\r\n";
     ExpectStartShows(prefix, home, "<F12> ", home + "/second-start.log");
-}
-
-ProgramRun::ProgramRun(const std::string& name, XSession& on) : session_(on) {
-    folder_ = scratch + "/" + name;
-    fs::create_directories(folder_ + "/Scripts");
-    fs::copy_file(KEYWEAVE_PROGRAM, folder_ + "/keyweave", fs::copy_options::overwrite_existing);
-}
-
-ProgramRun::~ProgramRun() {
-    if (pid_ > 0 && !exited_) {
-        EndChild(pid_);
-    }
-}
-
-void ProgramRun::AddScript(const std::string& fileName, const std::string& text) {
-    std::ofstream(folder_ + "/Scripts/" + fileName, std::ios::binary) << text;
-}
-
-void ProgramRun::WriteSettings(const std::string& bytes) {
-    std::ofstream(folder_ + "/settings.ini", std::ios::binary) << bytes;
-}
-
-std::optional<std::string> ProgramRun::Settings() const {
-    std::ifstream file(folder_ + "/settings.ini", std::ios::binary);
-    if (!file) {
-        return std::nullopt;
-    }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-bool ProgramRun::Start(const Environment& extra) {
-    SpawnOptions options;
-    options.environment = session_.ClientEnvironment();
-    for (const auto& [name, value] : extra) {
-        options.environment[name] = value;
-    }
-    options.workingFolder = scratch;
-    options.outputFile = folder_ + "/output.log";
-    pid_ = Spawn({folder_ + "/keyweave"}, options);
-    return pid_ > 0;
-}
-
-std::string ProgramRun::Output() const {
-    std::ifstream file(folder_ + "/output.log");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-std::optional<TopWindow>
-ProgramRun::WaitForWindow(const std::function<bool(const TopWindow&)>& wanted,
-                          std::chrono::milliseconds limit) {
-    XClient x(session_.Display());
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    do {
-        for (const TopWindow& window : x.WindowsOf(pid_)) {
-            if (wanted(window)) {
-                return window;
-            }
-        }
-        std::this_thread::sleep_for(20ms);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return std::nullopt;
-}
-
-std::optional<TopWindow> ProgramRun::WaitForMainWindow(std::chrono::milliseconds limit) {
-    return WaitForWindow(
-        [](const TopWindow& window) {
-            return window.title == "Keyweave 1.0" && window.width == 600;
-        },
-        limit);
-}
-
-std::optional<int> ProgramRun::WaitForExit(std::chrono::milliseconds limit) {
-    auto status = x11test::WaitForExit(pid_, limit);
-    exited_ = status.has_value();
-    return status;
 }
 
 } // namespace keyweave::x11test

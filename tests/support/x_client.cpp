@@ -172,6 +172,11 @@ void XClient::MapKeycode(int keycode, const char* keysymName) {
     XSync(display_, False);
 }
 
+void XClient::FocusDesktop() {
+    XSetInputFocus(display_, PointerRoot, RevertToPointerRoot, CurrentTime);
+    XSync(display_, False);
+}
+
 void XClient::SendDeleteWindow(unsigned long window) {
     XEvent event{};
     event.xclient.type = ClientMessage;

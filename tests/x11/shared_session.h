@@ -1,28 +1,26 @@
 #pragma once
 
-#include "process.h"
-#include "x_client.h"
-#include "x_session.h"
+#include "support/program_run.h"
+#include "support/x_client.h"
+#include "support/x_session.h"
 
-#include <chrono>
-#include <functional>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace keyweave::x11test {
 
-using namespace std::chrono_literals;
-
 // The session every test of this program shares: started by the test environment, torn down
-// at the end. Problem() tells why it could not start.
+// at the end. SessionProblem() tells why it could not start.
 XSession& Session();
 const std::string& SessionProblem();
 const std::string& ScratchFolder();
 
 // Runs xdotool on the session, as the user's keyboard and mouse; true when it succeeded.
 bool Xdotool(const std::vector<std::string>& arguments);
+
+// The built program in a folder of its own under the scratch folder, on `on`.
+ProgramRun Program(const std::string& name, XSession& on = Session());
 
 // The shared session's screen is two monitors wide, and the primary monitor is the right one:
 // every position the program takes or gives counts from the primary monitor's top left corner,
@@ -48,40 +46,5 @@ std::set<std::string> IniFiles(const std::string& folder);
 // is bound and seeds ~/.config/keyweave/Scripts with the examples; the next start reads the
 // binding from ~/.config/keyweave/settings.ini; a signal ends each start with status 0.
 void ExpectInstalledProgramAtHome(const std::string& prefix, const std::string& home);
-
-// The built program in a folder of its own (program file, Scripts/, settings.ini), so that no
-// test sees another's files; the program is started from another working folder.
-class ProgramRun {
-public:
-    explicit ProgramRun(const std::string& name, XSession& on = Session());
-    ~ProgramRun();
-    ProgramRun(const ProgramRun&) = delete;
-    ProgramRun& operator=(const ProgramRun&) = delete;
-
-    void AddScript(const std::string& fileName, const std::string& text);
-    void WriteSettings(const std::string& bytes);
-    // The settings file's bytes; nothing when there is no file.
-    std::optional<std::string> Settings() const;
-
-    // Starts the program with the session's environment and these variables besides.
-    bool Start(const Environment& extra = {});
-    pid_t Pid() const { return pid_; }
-    const std::string& Folder() const { return folder_; }
-    std::string Output() const;
-
-    // Waits for a mapped window of the program that satisfies `wanted`.
-    std::optional<TopWindow> WaitForWindow(const std::function<bool(const TopWindow&)>& wanted,
-                                           std::chrono::milliseconds limit);
-    // The main window (600 wide, titled "Keyweave 1.0").
-    std::optional<TopWindow> WaitForMainWindow(std::chrono::milliseconds limit = 10s);
-
-    std::optional<int> WaitForExit(std::chrono::milliseconds limit);
-
-private:
-    XSession& session_;
-    std::string folder_;
-    pid_t pid_ = -1;
-    bool exited_ = false;
-};
 
 } // namespace keyweave::x11test

@@ -254,12 +254,13 @@ bool XSession::StartAccessibility() {
     return true;
 }
 
-bool XSession::Xdotool(const std::vector<std::string>& arguments) const {
+bool XSession::Xdotool(const std::vector<std::string>& arguments,
+                       std::chrono::milliseconds limit) const {
     std::vector<std::string> command{FindProgram("xdotool")};
     command.insert(command.end(), arguments.begin(), arguments.end());
     SpawnOptions options;
     options.environment = environment_;
-    return RunToEnd(command, options, 10s) == 0;
+    return RunToEnd(command, options, limit) == 0;
 }
 
 void XSession::Stop() {

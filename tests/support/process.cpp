@@ -231,4 +231,17 @@ std::chrono::milliseconds CpuTime(pid_t pid) {
     return std::chrono::milliseconds(ticks * 1000 / sysconf(_SC_CLK_TCK));
 }
 
+double PeakResidentMiB(pid_t pid) {
+    std::istringstream status(ReadProcFile("/proc/" + std::to_string(pid) + "/status"));
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            std::istringstream fields(line.substr(6));
+            double kib = 0;
+            fields >> kib;
+            return kib / 1024.0;
+        }
+    }
+    return 0;
+}
+
 } // namespace keyweave::x11test

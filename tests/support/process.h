@@ -45,4 +45,7 @@ int RunToEnd(const std::vector<std::string>& command, const SpawnOptions& option
 // User and system CPU time of a process so far.
 std::chrono::milliseconds CpuTime(pid_t pid);
 
+// The peak resident set of a process so far (VmHWM), in MiB.
+double PeakResidentMiB(pid_t pid);
+
 } // namespace keyweave::x11test

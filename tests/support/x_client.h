@@ -59,6 +59,10 @@ public:
     // Gives a keycode this one keysym ("" for none), changing the server's keyboard mapping.
     void MapKeycode(int keycode, const char* keysymName);
 
+    // Gives the keyboard focus to the desktop (the root window), as when the user works in
+    // another program: injected keys then reach no window.
+    void FocusDesktop();
+
     // Asks a window to close as a window manager does: a WM_DELETE_WINDOW client message.
     void SendDeleteWindow(unsigned long window);
 

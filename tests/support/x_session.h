@@ -2,6 +2,7 @@
 
 #include "process.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,8 +49,10 @@ public:
     pid_t ServerPid() const { return server_; }
     // What a program started on this session needs in its environment.
     const Environment& ClientEnvironment() const { return environment_; }
-    // Runs xdotool on this server, as the user's keyboard and mouse; true when it succeeded.
-    bool Xdotool(const std::vector<std::string>& arguments) const;
+    // Runs xdotool on this server, as the user's keyboard and mouse, for at most `limit`; true
+    // when it succeeded.
+    bool Xdotool(const std::vector<std::string>& arguments,
+                 std::chrono::milliseconds limit = std::chrono::seconds(10)) const;
 
     static constexpr int kScreenWidth = kDefaultScreenWidth;
     static constexpr int kScreenHeight = kDefaultScreenHeight;

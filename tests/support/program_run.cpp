@@ -1,0 +1,140 @@
+#include "program_run.h"
+
+#include "accessibility.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace keyweave::x11test {
+namespace fs = std::filesystem;
+
+ProgramRun::ProgramRun(XSession& session, const std::string& program, const std::string& folder)
+    : session_(session), folder_(folder) {
+    fs::create_directories(folder_ + "/Scripts");
+    fs::copy_file(program, folder_ + "/keyweave", fs::copy_options::overwrite_existing);
+}
+
+ProgramRun::~ProgramRun() {
+    if (pid_ > 0 && !exited_) {
+        EndChild(pid_);
+    }
+}
+
+void ProgramRun::AddScript(const std::string& fileName, const std::string& text) {
+    std::ofstream(folder_ + "/Scripts/" + fileName, std::ios::binary) << text;
+}
+
+void ProgramRun::WriteSettings(const std::string& bytes) {
+    std::ofstream(folder_ + "/settings.ini", std::ios::binary) << bytes;
+}
+
+std::optional<std::string> ProgramRun::Settings() const {
+    std::ifstream file(folder_ + "/settings.ini", std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+bool ProgramRun::Start(const Environment& extra) {
+    SpawnOptions options;
+    options.environment = session_.ClientEnvironment();
+    for (const auto& [name, value] : extra) {
+        options.environment[name] = value;
+    }
+    options.workingFolder = fs::path(folder_).parent_path().string();
+    options.outputFile = folder_ + "/output.log";
+    pid_ = Spawn({folder_ + "/keyweave"}, options);
+    return pid_ > 0;
+}
+
+std::string ProgramRun::Output() const {
+    std::ifstream file(folder_ + "/output.log");
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::optional<TopWindow>
+ProgramRun::WaitForWindow(const std::function<bool(const TopWindow&)>& wanted,
+                          std::chrono::milliseconds limit) {
+    XClient x(session_.Display());
+    auto deadline = std::chrono::steady_clock::now() + limit;
+    do {
+        for (const TopWindow& window : x.WindowsOf(pid_)) {
+            if (wanted(window)) {
+                return window;
+            }
+        }
+        std::this_thread::sleep_for(20ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+std::optional<TopWindow> ProgramRun::WaitForMainWindow(std::chrono::milliseconds limit) {
+    auto window = WaitForWindow(
+        [](const TopWindow& shown) { return shown.title == "Keyweave 1.0" && shown.width == 600; },
+        limit);
+    if (window) {
+        mainWindow_ = *window;
+    }
+    return window;
+}
+
+bool ProgramRun::ClickAt(int x, int y) {
+    return session_.Xdotool({"mousemove", std::to_string(x), std::to_string(y)}) &&
+           session_.Xdotool({"click", "1"});
+}
+
+namespace {
+
+std::optional<UiElement> ShownMenuItem(pid_t pid, const std::string& name) {
+    for (const UiElement& element : Accessibility::Elements(pid)) {
+        if (element.role == "menu item" && element.name == name && element.showing &&
+            element.width > 0) {
+            return element;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// A click that reaches the window before its first layout opens nothing: the user clicks
+// again.
+bool ProgramRun::PickScript(const std::string& name, std::string& problem) {
+    if (!Accessibility::WaitFor(pid_, "combo box", "", 5s)) {
+        problem = "the script combo box is not on the accessibility bus";
+        return false;
+    }
+    std::optional<UiElement> item;
+    for (int attempt = 0; attempt < 3 && !item; ++attempt) {
+        if (!ClickAt(mainWindow_.x + 100, mainWindow_.y + 35)) {
+            problem = "xdotool failed";
+            return false;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + 1500ms;
+        while (!item && std::chrono::steady_clock::now() < deadline) {
+            item = ShownMenuItem(pid_, name);
+        }
+    }
+    if (!item || !ClickAt(item->x + item->width / 2, item->y + item->height / 2) ||
+        !Accessibility::WaitFor(pid_, "statusbar", name + " ready.", 5s)) {
+        problem = "cannot choose the script " + name + ":\n" +
+                  Accessibility::Describe(Accessibility::Elements(pid_));
+        return false;
+    }
+    return true;
+}
+
+std::optional<int> ProgramRun::WaitForExit(std::chrono::milliseconds limit) {
+    auto status = x11test::WaitForExit(pid_, limit);
+    exited_ = status.has_value();
+    return status;
+}
+
+} // namespace keyweave::x11test

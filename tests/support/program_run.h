@@ -1,0 +1,60 @@
+#pragma once
+
+#include "process.h"
+#include "x_client.h"
+#include "x_session.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace keyweave::x11test {
+
+using namespace std::chrono_literals;
+
+// The built program copied into a folder of its own (program file, Scripts/, settings.ini), so
+// that no run sees another's files, started from the folder's parent on an X session and
+// driven as a user drives it.
+class ProgramRun {
+public:
+    ProgramRun(XSession& session, const std::string& program, const std::string& folder);
+    ~ProgramRun();
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    void AddScript(const std::string& fileName, const std::string& text);
+    void WriteSettings(const std::string& bytes);
+    // The settings file's bytes; nothing when there is no file.
+    std::optional<std::string> Settings() const;
+
+    // Starts the program with the session's environment and these variables besides.
+    bool Start(const Environment& extra = {});
+    pid_t Pid() const { return pid_; }
+    const std::string& Folder() const { return folder_; }
+    std::string Output() const;
+
+    // Waits for a mapped window of the program that satisfies `wanted`.
+    std::optional<TopWindow> WaitForWindow(const std::function<bool(const TopWindow&)>& wanted,
+                                           std::chrono::milliseconds limit);
+    // The main window (600 wide, titled "Keyweave 1.0"), which PickScript clicks in.
+    std::optional<TopWindow> WaitForMainWindow(std::chrono::milliseconds limit = 10s);
+
+    // Opens the script combo box of the main window and clicks the script's item in the list
+    // that drops down, until the status bar says the script is ready; false with `problem`
+    // set when a step fails.
+    bool PickScript(const std::string& name, std::string& problem);
+
+    std::optional<int> WaitForExit(std::chrono::milliseconds limit);
+
+private:
+    bool ClickAt(int x, int y);
+
+    XSession& session_;
+    std::string folder_;
+    pid_t pid_ = -1;
+    bool exited_ = false;
+    TopWindow mainWindow_;
+};
+
+} // namespace keyweave::x11test

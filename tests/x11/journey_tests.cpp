@@ -1,0 +1,235 @@
+// The journeys of tests/journeys on the real program: each one a test, named by its file, with
+// the user's keys from xdotool, the program's buttons pressed through the accessibility bus and
+// the server's key and button events from a recorder.
+
+#include "real_program.h"
+#include "support/accessibility.h"
+#include "support/journey.h"
+#include "support/recorder.h"
+
+#include <cctype>
+#include <csignal>
+#include <iostream>
+#include <map>
+
+namespace keyweave::x11test {
+namespace {
+
+using testing::Journey;
+
+// Every way of ending a run, and whether the keys and buttons the script held were all up on
+// the X server afterwards; printed as a table after the last test.
+class EndingMatrix : public ::testing::Environment {
+public:
+    explicit EndingMatrix(std::vector<std::string> ways) : ways_(std::move(ways)) {}
+
+    static void Record(const std::string& way, bool released) { results()[way] = released; }
+
+    void TearDown() override {
+        std::cout << "[ matrix   ] way of ending -> everything the script pressed released\n";
+        for (const std::string& way : ways_) {
+            auto found = results().find(way);
+            const char* answer =
+                found == results().end() ? "not reached" : (found->second ? "yes" : "NO");
+            std::cout << "[ matrix   ]   " << way << " -> " << answer << "\n";
+        }
+    }
+
+private:
+    static std::map<std::string, bool>& results() {
+        static std::map<std::string, bool> recorded;
+        return recorded;
+    }
+
+    std::vector<std::string> ways_;
+};
+
+// A key or button of the key table as the X server names it.
+struct Input {
+    bool button = false;
+    int detail = 0; // X button number, or keycode
+};
+
+std::string Keysym(const std::string& name) {
+    static const std::map<std::string, std::string> kSpecial = {
+        {"KEY_LSHIFT", "Shift_L"},  {"KEY_RSHIFT", "Shift_R"}, {"KEY_LCTRL", "Control_L"},
+        {"KEY_RCTRL", "Control_R"}, {"KEY_SPACE", "space"},    {"KEY_ENTER", "Return"}};
+    const auto special = kSpecial.find(name);
+    if (special != kSpecial.end()) {
+        return special->second;
+    }
+    const std::string key = name.substr(4);
+    return key.size() == 1 ? std::string(1, static_cast<char>(std::tolower(key[0]))) : key;
+}
+
+int Signal(const std::string& name) {
+    return name == "SIGINT" ? SIGINT : name == "SIGHUP" ? SIGHUP : SIGTERM;
+}
+
+class JourneyTest : public RealProgram {
+public:
+    explicit JourneyTest(Journey journey) : journey_(std::move(journey)) {}
+
+    void TestBody() override {
+        ProgramRun run = Program("journey-" + journey_.fileName);
+        Recorder recorder(Session().Display());
+        ASSERT_TRUE(recorder.Ok());
+        run_ = &run;
+        recorder_ = &recorder;
+        run.WriteSettings(journey_.settings + "\r\n");
+        run.AddScript(journey_.ScriptName() + ".ini", journey_.ScriptText());
+        window_ = StartProgram(run);
+        for (const Journey::Step& step : journey_.steps) {
+            Take(step);
+            if (HasFatalFailure()) {
+                return;
+            }
+        }
+    }
+
+private:
+    void Take(const Journey::Step& step) {
+        SCOPED_TRACE(step.verb + " " + step.argument);
+        const std::vector<std::string> words = testing::Words(step.argument);
+        if (step.verb == "start") {
+            Start();
+        } else if (step.verb == "held") {
+            ExpectStillHeld();
+        } else if (step.verb == "status") {
+            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "statusbar", step.argument, 2s))
+                << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
+        } else if (step.verb == "label") {
+            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "label", step.argument, 3s));
+        } else if (step.verb == "click") {
+            ASSERT_TRUE(Accessibility::Press(run_->Pid(), "push button", step.argument));
+        } else if (step.verb == "close") {
+            x_->SendDeleteWindow(window_.id);
+        } else if (step.verb == "tap") {
+            Hold(Keysyms(words), 60ms);
+        } else if (step.verb == "hold") {
+            Hold(Keysyms({words.begin() + 1, words.end()}),
+                 std::chrono::milliseconds(std::stoi(words.at(0))));
+        } else if (step.verb == "saved") {
+            ExpectSaved(step.argument);
+        } else if (step.verb == "signal") {
+            ASSERT_EQ(kill(run_->Pid(), Signal(step.argument)), 0);
+        } else if (step.verb == "kill") {
+            ASSERT_EQ(kill(run_->Pid(), SIGKILL), 0);
+            ASSERT_TRUE(run_->WaitForExit(5s).has_value());
+        } else if (step.verb == "exit") {
+            EXPECT_EQ(run_->WaitForExit(5s), std::optional<int>(std::stoi(step.argument)))
+                << run_->Output();
+        } else if (step.verb == "released") {
+            ExpectReleased();
+        } else if (step.verb == "stuck") {
+            EXPECT_TRUE(AllHeld()) << journey_.way << " released a key or button of the script";
+        } else {
+            FAIL() << "no such step: " << step.verb;
+        }
+    }
+
+    static std::vector<std::string> Keysyms(const std::vector<std::string>& names) {
+        std::vector<std::string> keysyms;
+        for (const std::string& name : names) {
+            keysyms.push_back(Keysym(name));
+        }
+        return keysyms;
+    }
+
+    std::vector<Input> Held() {
+        std::vector<Input> inputs;
+        for (const std::string& name : journey_.holds) {
+            if (name.rfind("MOUSE_", 0) == 0) {
+                inputs.push_back({true, name == "MOUSE_LEFT" ? 1 : name == "MOUSE_RIGHT" ? 3 : 2});
+            } else {
+                inputs.push_back({false, x_->Keycode(Keysym(name).c_str())});
+            }
+        }
+        return inputs;
+    }
+
+    // The script's buttons go down where the pointer rests: over the script view, where a
+    // press changes nothing, as under Wine they go down in the target window.
+    void Start() {
+        PickScript(*run_, journey_.ScriptName());
+        ASSERT_FALSE(HasFatalFailure());
+        const Point rest = OnScreen(900, 700);
+        ASSERT_TRUE(Xdotool({"mousemove", std::to_string(rest.x), std::to_string(rest.y)}));
+        Hold(Keysyms(testing::Words(journey_.settings)), 60ms);
+        for (const Input& input : Held()) {
+            const auto kind = input.button ? InputEvent::ButtonDown : InputEvent::KeyDown;
+            EXPECT_GE(recorder_->WaitFor(kind, input.detail, 0, 2s), 0);
+        }
+        mark_ = recorder_->Events().size();
+    }
+
+    // How many of the keys and buttons the script holds are down now.
+    std::size_t CountHeld() {
+        const std::set<int> keys = x_->KeysDown();
+        const std::set<int> buttons = x_->ButtonsDown();
+        std::size_t held = 0;
+        for (const Input& input : Held()) {
+            held += (input.button ? buttons : keys).count(input.detail);
+        }
+        return held;
+    }
+
+    bool AllHeld() { return CountHeld() == journey_.holds.size(); }
+
+    // The script still holds everything: what follows is what releases it.
+    void ExpectStillHeld() {
+        std::this_thread::sleep_for(100ms);
+        EXPECT_TRUE(AllHeld()) << "released before the run ended";
+        mark_ = recorder_->Events().size();
+    }
+
+    // Every key and button the script pressed was released since it was last seen held, and
+    // is up now.
+    void ExpectReleased() {
+        for (const Input& input : Held()) {
+            const auto kind = input.button ? InputEvent::ButtonUp : InputEvent::KeyUp;
+            EXPECT_GE(recorder_->WaitFor(kind, input.detail, mark_, 1s), 0);
+        }
+        const bool released = CountHeld() == 0;
+        EndingMatrix::Record(journey_.way, released);
+        EXPECT_TRUE(released) << journey_.way << " left a key or button of the script down";
+    }
+
+    void ExpectSaved(const std::string& text) {
+        auto saved = [&] { return run_->Settings().value_or("").find(text) != std::string::npos; };
+        const auto deadline = std::chrono::steady_clock::now() + 3s;
+        while (!saved() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(20ms);
+        }
+        EXPECT_TRUE(saved()) << run_->Settings().value_or("(no settings file)");
+    }
+
+    Journey journey_;
+    ProgramRun* run_ = nullptr;
+    Recorder* recorder_ = nullptr;
+    TopWindow window_;
+    std::size_t mark_ = 0;
+};
+
+// One test for each journey that makes sense on Linux, named as the journey says.
+bool RegisterJourneys() {
+    std::vector<std::string> ways;
+    for (const Journey& journey : testing::ReadJourneys(KEYWEAVE_JOURNEYS)) {
+        if (!journey.RunsOn("linux")) {
+            continue;
+        }
+        ways.push_back(journey.way);
+        const auto dot = journey.x11Test.find('.');
+        ::testing::RegisterTest(journey.x11Test.substr(0, dot).c_str(),
+                                journey.x11Test.substr(dot + 1).c_str(), nullptr, nullptr, __FILE__,
+                                __LINE__,
+                                [journey]() -> RealProgram* { return new JourneyTest(journey); });
+    }
+    ::testing::AddGlobalTestEnvironment(new EndingMatrix(ways));
+    return true;
+}
+
+const bool kRegistered = RegisterJourneys();
+
+} // namespace
+} // namespace keyweave::x11test

@@ -96,7 +96,7 @@ private:
         } else if (step.verb == "held") {
             ExpectStillHeld();
         } else if (step.verb == "status") {
-            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "statusbar", step.argument, 2s))
+            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "statusbar", step.argument, 3s))
                 << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
         } else if (step.verb == "label") {
             ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "label", step.argument, 3s));

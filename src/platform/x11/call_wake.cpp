@@ -14,7 +14,8 @@ void CallWake::Post(std::function<void()> call) {
 
 bool CallWake::WaitForNewCall(std::chrono::steady_clock::time_point deadline) {
     std::unique_lock lock(mutex_);
-    const bool woken = posted_.wait_until(lock, deadline, [this] { return calls_.NewCallPending(); });
+    const bool woken =
+        posted_.wait_until(lock, deadline, [this] { return calls_.NewCallPending(); });
     calls_.PauseEnded();
     return woken;
 }

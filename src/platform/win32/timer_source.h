@@ -43,6 +43,8 @@ public:
     };
 
 private:
+    // Keeps the system's timer thread between two waits; 0 if the system refused it.
+    UINT keepAlive_;
     CRITICAL_SECTION lock_;
     // What each running timer calls; read by the timer thread until the timer is killed.
     std::map<std::uint32_t, std::unique_ptr<Tick>> running_;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <numeric>
+#include <tlhelp32.h>
 #include <vector>
 
 namespace keyweave::win32::test {
@@ -91,6 +92,34 @@ TEST(TimerSourceTest, StartingAndKillingWhileTicksFlowIsSafe) {
         const LONG afterKill = ticks;
         Sleep(2);
         ASSERT_EQ(ticks, afterKill) << "round " << round;
+    }
+}
+
+int ThreadsOfThisProcess() {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        count += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+// Every wait of a script starts a timer and kills it: no thread may start or end each time.
+TEST(TimerSourceTest, TheTimerThreadOutlivesTheTimers) {
+    TimerSource& timers = ThePlatform().Timers();
+    const int threads = ThreadsOfThisProcess();
+    for (int round = 0; round < 3; ++round) {
+        volatile LONG ticks = 0;
+        const std::uint32_t id =
+            timers.StartPeriodic(2, CountTick, reinterpret_cast<std::uintptr_t>(&ticks));
+        Sleep(20);
+        EXPECT_EQ(ThreadsOfThisProcess(), threads) << "round " << round << ", timer running";
+        timers.Kill(id);
+        Sleep(20);
+        EXPECT_EQ(ThreadsOfThisProcess(), threads) << "round " << round << ", timer killed";
     }
 }
 

@@ -182,9 +182,14 @@ void Win32SystemDriver::Wait() {
 }
 
 // One wake-up message per call: a message that cannot be posted leaves its call waiting for
-// the next one.
+// the next one. The main thread itself posts only from its pause, which hands on the ticks that
+// fall due (FireDue) and ends at once; the pump that follows runs the call. A wake-up would
+// cost it two round trips to the system and a message to take out of its queue.
 void Win32SystemDriver::PostMainThreadCall(std::function<void()> call) {
     Calls().Post(std::move(call));
+    if (GetCurrentThreadId() == mainThreadId) {
+        return;
+    }
     PostThreadMessageW(mainThreadId, kMainThreadCallMessage, 0, 0);
     SetEvent(posted);
 }

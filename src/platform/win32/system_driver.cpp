@@ -74,6 +74,8 @@ constexpr double kLastStretchMs = 2.5;
 
 constexpr double kForegroundCheckMs = 100;
 
+constexpr double kTickSpinMs = 0.15;
+
 bool MessageWaiting() {
     return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0;
 }
@@ -217,9 +219,23 @@ void Win32SystemDriver::Sleep(int ms) {
             timers_.FireDue(now);
             continue;
         }
-        WaitForCallUntil(tick && *tick < end ? *tick : end);
+        if (tick && *tick < end) {
+            WaitForTick(*tick);
+        } else {
+            WaitForCallUntil(end);
+        }
     }
     Calls().PauseEnded();
+}
+
+// A sleeping thread wakes up to about 0.1 ms after its time: the pause sleeps until shortly
+// before the deadline and spins the rest, so that the wait's tick is handed on at its deadline.
+void Win32SystemDriver::WaitForTick(double deadlineMs) {
+    timers_.SetPauseWakesForTick(true);
+    WaitForCallUntil(deadlineMs - kTickSpinMs);
+    while (NowMs() < deadlineMs && !Calls().NewCallPending()) {
+    }
+    timers_.SetPauseWakesForTick(false);
 }
 
 // Returns when a call is posted, or at `wakeMs` or a little after it.

@@ -47,6 +47,7 @@ public:
 
 private:
     void Perform(const RawAction& action);
+    void WaitForTick(double deadlineMs);
     void WaitForCallUntil(double wakeMs);
 
     const KeyChangeWatch& keyChanges_;

@@ -33,6 +33,9 @@ void HandOnDue(std::uint32_t id, Win32TimerSource::Tick& tick, double nowMs) {
 
 void CALLBACK OnTimer(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
     auto& tick = *reinterpret_cast<Win32TimerSource::Tick*>(user);
+    if (tick.pauseWakes->load(std::memory_order_acquire)) {
+        return;
+    }
     Locked locked(tick.lock);
     HandOnDue(id, tick, NowMs());
 }
@@ -68,8 +71,8 @@ std::uint32_t Win32TimerSource::StartPeriodic(std::uint32_t periodMs, TickCallba
     if (periodMs == 0 || periodMs > kMaxTimerPeriodMs) {
         return 0;
     }
-    auto tick =
-        std::make_unique<Tick>(Tick{onTick, user, NowMs(), static_cast<double>(periodMs), &lock_});
+    auto tick = std::make_unique<Tick>(
+        Tick{onTick, user, NowMs(), static_cast<double>(periodMs), &lock_, &pauseWakes_});
     // With TIME_KILL_SYNCHRONOUS no tick starts after timeKillEvent, so Kill can free `tick`.
     const MMRESULT id =
         timeSetEvent(periodMs, 0, OnTimer, reinterpret_cast<DWORD_PTR>(tick.get()),

@@ -2,6 +2,7 @@
 
 #include "platform/timer_source.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <optional>
@@ -33,12 +34,18 @@ public:
     // Hands on every tick that is due by `nowMs` and has not been handed on yet.
     void FireDue(double nowMs);
 
+    // Set while the main thread's pause sleeps until the earliest deadline to hand on that tick
+    // itself: the timer thread then hands on nothing. A tick that it handed on first would
+    // reach the main thread as a posted message, one more for the pump to take out of the queue.
+    void SetPauseWakesForTick(bool wakes) { pauseWakes_.store(wakes, std::memory_order_release); }
+
     struct Tick {
         TickCallback onTick;
         std::uintptr_t user;
         double startMs;
         double periodMs;
         CRITICAL_SECTION* lock;
+        const std::atomic<bool>* pauseWakes;
         std::uint64_t handedOn = 0; // under `lock`
     };
 
@@ -46,6 +53,7 @@ private:
     // Keeps the system's timer thread between two waits; 0 if the system refused it.
     UINT keepAlive_;
     CRITICAL_SECTION lock_;
+    std::atomic<bool> pauseWakes_{false};
     // What each running timer calls; read by the timer thread until the timer is killed.
     std::map<std::uint32_t, std::unique_ptr<Tick>> running_;
 };

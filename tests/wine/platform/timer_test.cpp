@@ -1,3 +1,4 @@
+#include "platform/win32/timer_source.h"
 #include "platform_fixture.h"
 
 #include <algorithm>
@@ -76,6 +77,24 @@ TEST(TimerSourceTest, PeriodsOfZeroOrAboveTheMaximumAreRefused) {
 
 void CountTick(std::uint32_t, std::uintptr_t user) {
     InterlockedIncrement(reinterpret_cast<volatile LONG*>(user));
+}
+
+// While the pause sleeps to hand a tick on at its deadline, the timer thread leaves it alone.
+TEST(TimerSourceTest, ThePauseThatWakesForATickHandsItOnAlone) {
+    Win32TimerSource timers;
+    volatile LONG ticks = 0;
+    const std::uint32_t id =
+        timers.StartPeriodic(2, CountTick, reinterpret_cast<std::uintptr_t>(&ticks));
+    timers.SetPauseWakesForTick(true);
+    Sleep(30);
+    EXPECT_EQ(ticks, 0);
+    timers.FireDue(NowMs());
+    EXPECT_GE(ticks, 10);
+    timers.SetPauseWakesForTick(false);
+    const LONG handedOnByThePause = ticks;
+    Sleep(30);
+    EXPECT_GT(ticks, handedOnByThePause);
+    timers.Kill(id);
 }
 
 // Kill frees what the timer thread reads: starting and killing many fast timers, while they

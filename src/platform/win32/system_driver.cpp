@@ -74,7 +74,7 @@ constexpr double kLastStretchMs = 2.5;
 
 constexpr double kForegroundCheckMs = 100;
 
-constexpr double kTickSpinMs = 0.15;
+constexpr double kSpinMs = 0.15;
 
 bool MessageWaiting() {
     return HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0;
@@ -219,21 +219,19 @@ void Win32SystemDriver::Sleep(int ms) {
             timers_.FireDue(now);
             continue;
         }
-        if (tick && *tick < end) {
-            WaitForTick(*tick);
-        } else {
-            WaitForCallUntil(end);
-        }
+        const bool forTick = tick && *tick < end;
+        PauseUntil(forTick ? *tick : end, forTick);
     }
     Calls().PauseEnded();
 }
 
 // A sleeping thread wakes up to about 0.1 ms after its time: the pause sleeps until shortly
-// before the deadline and spins the rest, so that the wait's tick is handed on at its deadline.
-void Win32SystemDriver::WaitForTick(double deadlineMs) {
-    timers_.SetPauseWakesForTick(true);
-    WaitForCallUntil(deadlineMs - kTickSpinMs);
-    while (NowMs() < deadlineMs && !Calls().NewCallPending()) {
+// before its wake time and spins the rest, so that a turn lasts its 2 ms and a wait's tick is
+// handed on at its deadline.
+void Win32SystemDriver::PauseUntil(double wakeMs, bool forTick) {
+    timers_.SetPauseWakesForTick(forTick);
+    WaitForCallUntil(wakeMs - kSpinMs);
+    while (NowMs() < wakeMs && !Calls().NewCallPending()) {
     }
     timers_.SetPauseWakesForTick(false);
 }

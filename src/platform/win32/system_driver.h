@@ -47,7 +47,7 @@ public:
 
 private:
     void Perform(const RawAction& action);
-    void WaitForTick(double deadlineMs);
+    void PauseUntil(double wakeMs, bool forTick);
     void WaitForCallUntil(double wakeMs);
 
     const KeyChangeWatch& keyChanges_;

@@ -43,9 +43,9 @@ void CALLBACK OnTimer(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
 void CALLBACK KeepAlive(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
 
 // Wine ends its timer thread when the last multimedia timer is killed and starts a new one
-// with the next timer: a thread start and end for every wait of a script, which costs the main
-// thread about a millisecond each time and a playing script a fifth of a core. A timer that
-// never stops keeps that thread; it wakes once a minute and does nothing.
+// with the next timer: a thread start and end for every wait of a script, which delays the
+// main thread and cost a playing script a fifth of a core. A timer that never stops keeps that
+// thread; it wakes once a minute and does nothing.
 constexpr UINT kKeepAlivePeriodMs = 60'000;
 
 } // namespace

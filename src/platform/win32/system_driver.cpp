@@ -17,28 +17,39 @@ namespace {
 
 // Written once, before any other thread exists; read by the threads that post calls.
 std::atomic<DWORD> mainThreadId{0};
-HHOOK getMessageHook = nullptr;
+std::atomic<HWND> callWindow{nullptr};
 // Set by every post, so that it wakes the pause.
 HANDLE posted = nullptr;
 
-// The calls of the process, as long as the hook that runs them: never destroyed, since a
+// The calls of the process, as long as the window that runs them: never destroyed, since a
 // timer's thread may still post while the process ends.
 MainThreadCallQueue& Calls() {
     static auto* const calls = new MainThreadCallQueue;
     return *calls;
 }
 
-// Sees every message that the main thread takes from its queue, in any message loop (the
-// pump, a message box's modal loop). A removed wake-up runs the calls that wait; the message
-// is then turned into WM_NULL so that whoever took it ignores it.
-LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM lParam) {
-    auto* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && removal == PM_REMOVE && message->hwnd == nullptr &&
-        message->message == kMainThreadCallMessage) {
-        message->message = WM_NULL;
+const wchar_t* const kCallWindowClass = L"KeyweaveCalls";
+
+// Every message loop dispatches the wake-up to this window (the pump, a message box's modal
+// loop), which runs the calls that wait. A window rather than a get-message hook: under Wine
+// a hook costs three round trips to the server for every message any loop takes.
+LRESULT CALLBACK CallWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kMainThreadCallMessage) {
         Calls().RunPending();
+        return 0;
     }
-    return CallNextHookEx(nullptr, code, removal, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A message-only window of the calling thread: never shown, it receives no broadcasts.
+HWND CreateCallWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = CallWindowProcedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kCallWindowClass;
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, kCallWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
 }
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -135,22 +146,17 @@ UINT NotifyBoxType(bool serious) {
     return MB_OK | MB_TOPMOST | (serious ? MB_ICONWARNING : MB_ICONINFORMATION);
 }
 
-Win32SystemDriver::Win32SystemDriver(const KeyChangeWatch& keyChanges,
-                                     const Win32InputWatcher& watcher, SendingClock& sending,
-                                     Win32TimerSource& timers)
+Win32SystemDriver::Win32SystemDriver(KeyChangeWatch& keyChanges, const Win32InputWatcher& watcher,
+                                     SendingClock& sending, Win32TimerSource& timers)
     : keyChanges_(keyChanges), watcher_(watcher), sending_(sending), timers_(timers),
       preciseDelay_(WinePreciseDelay()),
       pauseTimer_(preciseDelay_ == nullptr ? HighResolutionTimer() : nullptr) {
-    if (getMessageHook == nullptr) {
+    if (callWindow == nullptr) {
         mainThreadId = GetCurrentThreadId();
         posted = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        getMessageHook =
-            SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
+        callWindow = CreateCallWindow();
     }
     Calls().PauseEnded();
-    // Other threads can post to this thread only once it has a message queue.
-    MSG message;
-    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
 Win32SystemDriver::~Win32SystemDriver() {
@@ -172,6 +178,7 @@ void Win32SystemDriver::Poll() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    keyChanges_.QueueEmptied();
     // Calls whose wake-up a modal loop took while a call ran (calls never nest) wait for this.
     Calls().RunPending();
     RaiseKeptFailure();
@@ -192,7 +199,7 @@ void Win32SystemDriver::PostMainThreadCall(std::function<void()> call) {
     if (GetCurrentThreadId() == mainThreadId) {
         return;
     }
-    PostThreadMessageW(mainThreadId, kMainThreadCallMessage, 0, 0);
+    PostMessageW(callWindow, kMainThreadCallMessage, 0, 0);
     SetEvent(posted);
 }
 
@@ -292,7 +299,7 @@ void Win32SystemDriver::SleepUntilChange(int ms) {
         }
     }
     const auto timeout = static_cast<DWORD>(std::ceil(std::max(0.0, wake - now)));
-    // A posted call arrives as a thread message, which wakes the wait like any other.
+    // A posted call arrives as a message, which wakes the wait like any other.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
     timers_.FireDue(NowMs());
     Calls().PauseEnded();

@@ -12,19 +12,19 @@
 
 namespace keyweave::win32 {
 
-// The thread message that wakes the main thread to run the calls posted to it.
+// The message that wakes the main thread to run the calls posted to it.
 inline constexpr UINT kMainThreadCallMessage = 0x7001;
 
 // The message pump of the main thread, main-thread calls, the loop's pause, message boxes and
 // the raw-input translation of windows that ask for it.
 class Win32SystemDriver final : public SystemDriver {
 public:
-    // The calling thread becomes the main thread: it gets a message queue and the get-message
-    // hook that runs main-thread calls (once per process). `keyChanges` tells the idle pause
-    // when a key goes down or up, and `watcher` when a watched report waits; `sending` tells
-    // when the turn began to send input, which its pause counts from. The pause fires the
-    // ticks of `timers` that fall due in it.
-    Win32SystemDriver(const KeyChangeWatch& keyChanges, const Win32InputWatcher& watcher,
+    // The calling thread becomes the main thread: it gets the message-only window that runs
+    // main-thread calls (once per process). `keyChanges` tells the idle pause when a key goes
+    // down or up, and `watcher` when a watched report waits; `sending` tells when the turn
+    // began to send input, which its pause counts from. The pause fires the ticks of `timers`
+    // that fall due in it.
+    Win32SystemDriver(KeyChangeWatch& keyChanges, const Win32InputWatcher& watcher,
                       SendingClock& sending, Win32TimerSource& timers);
     ~Win32SystemDriver() override;
     Win32SystemDriver(const Win32SystemDriver&) = delete;
@@ -50,7 +50,7 @@ private:
     void PauseUntil(double wakeMs, bool forTick);
     void WaitForCallUntil(double wakeMs);
 
-    const KeyChangeWatch& keyChanges_;
+    KeyChangeWatch& keyChanges_;
     const Win32InputWatcher& watcher_;
     SendingClock& sending_;
     Win32TimerSource& timers_;

@@ -43,12 +43,14 @@ void KeyChangeWatch::Read(const RAWINPUT* report) {
     }
 }
 
-// Reports still in the queue are not read here: they make the poll ask every key.
+// Reports still in the queue are not read here: they make the poll ask every key. Under Wine
+// asking whether any wait is a round trip to the server, saved when the pump just emptied it.
 KeySet KeyChangeWatch::KeysToAsk(const KeySet& wanted, double nowMs) {
     if (!Active()) {
         return wanted;
     }
-    const bool queued = RawInputSink::ReportsQueued();
+    const bool queued = !queueEmptied_ && RawInputSink::ReportsQueued();
+    queueEmptied_ = false;
     const bool recheckDue = recheckAt_ && nowMs >= *recheckAt_;
     const KeySet ask = askAll_ || queued || recheckDue ? wanted : reported_ & wanted;
     if (recheckDue) {

@@ -31,6 +31,11 @@ public:
     // Whether a key event waits for the poll: reported since the last one, or still queued.
     bool ChangeWaiting() const;
 
+    // The pump has just taken every message out of the queue, the raw reports with them: the
+    // next poll need not ask the system whether reports wait. One that arrives between the
+    // two is read by the next pump and asked one turn later.
+    void QueueEmptied() { queueEmptied_ = true; }
+
     // When the idle pause must end so that the poll asks every key again; none when no recheck
     // is due.
     std::optional<double> RecheckAt() const { return recheckAt_; }
@@ -43,6 +48,7 @@ private:
     const RawInputSink& sink_;
     KeySet reported_;
     bool askAll_ = true;
+    bool queueEmptied_ = false;
     std::optional<double> recheckAt_;
 };
 

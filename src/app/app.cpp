@@ -94,6 +94,7 @@ void TApp::Turn() {
             if (const ScriptRef script = program.CurrentScript) {
                 script->Update();
             }
+            TMouse::TakeStartPos();
         }
     } else {
         program.Running = 0;

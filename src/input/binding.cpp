@@ -83,7 +83,7 @@ int TKey::ToggleEnabled() {
     auto& program = Program();
     if (program.Running == 0) {
         program.Running = 1;
-        program.StartPos = TMouse::GetPos();
+        TMouse::MarkStart();
         return 0;
     }
     if (const ScriptRef script = program.CurrentScript) {

@@ -42,6 +42,7 @@ int TMouse::Flush() {
 }
 
 int TMouse::SetPos(std::int32_t x, std::int32_t y) {
+    TakeStartPos();
     CurrentPlatform().Mouse().MoveCursor(x, y);
     return 0;
 }
@@ -74,6 +75,20 @@ int TMouse::Unlock() {
 int TMouse::Update() {
     if (const PointRef lock = Program().LockPos) {
         SetPos(lock->X, lock->Y);
+    }
+    return 0;
+}
+
+int TMouse::MarkStart() {
+    Program().StartPosDue = true;
+    return 0;
+}
+
+int TMouse::TakeStartPos() {
+    auto& program = Program();
+    if (program.StartPosDue) {
+        program.StartPosDue = false;
+        program.StartPos = GetPos();
     }
     return 0;
 }

@@ -42,6 +42,11 @@ public:
     static int Lock();
     static int Unlock();
     static int Update();
+    // The start position is the cursor's position when the script starts. It is taken by
+    // TakeStartPos after the start turn's command, unless something moves the cursor first,
+    // so that reading the cursor does not delay the script's first key.
+    static int MarkStart();
+    static int TakeStartPos();
 
     // The absolute-move coordinate of the centre of a pixel (AbsoluteMoveCoordinate).
     static std::int32_t AbsMousePos(std::int32_t pixel, std::int32_t size);

@@ -23,6 +23,7 @@ void MoveCursorTo(std::int32_t x, std::int32_t y) {
 }
 
 void RestoreCursor() {
+    TMouse::TakeStartPos();
     if (const PointRef start = Program().StartPos) {
         TMouse::SetPos(start->X, start->Y);
     }

@@ -115,6 +115,15 @@ TEST(Playing, RestoreMouseLocReturnsToWhereTheLatestStartFoundTheCursor) {
                                    "1466 Move 10 20"}));
 }
 
+TEST(Playing, AStartThatBeginsWithAKeyTakesTheStartPositionOnItsOwnTurn) {
+    Playing p("Typer", {"keydown(KEY_A)", "sleep(100)", "mouseloc(30, 40)", "restoremouseloc()"});
+    p.s.MoveMouse(300, 300);
+    p.s.RunUntil(1100);
+    p.s.MoveMouse(700, 500);
+    p.s.RunUntil(1165);
+    EXPECT_EQ(p.s.Injected(), (Lines{"1060 KeyDown 65", "1162 Move 30 40", "1164 Move 300 300"}));
+}
+
 TEST(Playing, TheLockPutsTheCursorBackEveryTurnAndFollowsMouseLoc) {
     Playing p("Locker", {"mouseloc(500, 300)", "lockmouse()", "sleep(100)", "mouseloc(50, 60)",
                          "sleep(100)", "unlockmouse()", "sleep(5000)"});

@@ -111,7 +111,7 @@ protected:
     }
 };
 
-TEST_F(ToggleTest, ReleasingTheWholeCombinationStartsAndTakesTheStartPosition) {
+TEST_F(ToggleTest, ReleasingTheWholeCombinationStartsAndMarksTheStartPositionDue) {
     Bind({kF1});
     sim.MoveCursorByUser(321, 123);
     sim.HoldKey(kF1);
@@ -121,6 +121,10 @@ TEST_F(ToggleTest, ReleasingTheWholeCombinationStartsAndTakesTheStartPosition) {
     sim.ReleaseKey(kF1);
     Poll();
     EXPECT_EQ(Program().Running, 1);
+    EXPECT_TRUE(Program().StartPosDue);
+    TMouse::TakeStartPos();
+    sim.MoveCursorByUser(5, 5);
+    TMouse::TakeStartPos();
     ASSERT_NE(Program().StartPos, nullptr);
     EXPECT_EQ(Program().StartPos->X, 321);
     EXPECT_EQ(Program().StartPos->Y, 123);

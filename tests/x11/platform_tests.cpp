@@ -358,6 +358,25 @@ TEST_F(Platform, SleepLastsTheRequestedMilliseconds) {
     EXPECT_GE(mean, 2.0);
 }
 
+// A turn that injected input pauses from its first injection, at most the whole pause earlier.
+double PauseAfterInjecting(std::chrono::milliseconds before) {
+    platform->Keyboard().SendKey(66, true);
+    std::this_thread::sleep_for(before);
+    const auto start = std::chrono::steady_clock::now();
+    platform->System().Sleep(30);
+    const auto pause = std::chrono::steady_clock::now() - start;
+    platform->Keyboard().SendKey(66, false);
+    Pump();
+    return std::chrono::duration<double, std::milli>(pause).count();
+}
+
+TEST_F(Platform, APauseCountsFromTheTurnsFirstInjection) {
+    const double after10 = PauseAfterInjecting(10ms);
+    EXPECT_GE(after10, 19.0);
+    EXPECT_LT(after10, 28.0);
+    EXPECT_LT(PauseAfterInjecting(40ms), 5.0);
+}
+
 void PostEmptyCall(std::uint32_t, std::uintptr_t) {
     platform->System().PostMainThreadCall([] {});
 }

@@ -4,6 +4,7 @@
 #include "platform/x11/timer_slack.h"
 #include "runtime/strings.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <glib.h>
@@ -40,7 +41,7 @@ GSourceFuncs kCallSourceFuncs = {PrepareCalls, CheckCalls, DispatchCalls,
 
 } // namespace
 
-GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input,
+GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, InputConnection* input,
                                    TimerThread* timers, std::u16string startupNotice)
     : beforeExit_(std::move(beforeExit)), input_(input), timers_(timers),
       startupNotice_(std::move(startupNotice)) {
@@ -80,8 +81,12 @@ void GlibSystemDriver::PostMainThreadCall(std::function<void()> call) {
     g_main_context_wakeup(nullptr);
 }
 
+// A turn that injected input pauses from its first injection, at most the whole pause earlier.
 void GlibSystemDriver::Sleep(int ms) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    const auto now = std::chrono::steady_clock::now();
+    const auto pause = std::chrono::milliseconds(ms);
+    const auto injected = input_ != nullptr ? input_->TakeFirstInjection() : std::nullopt;
+    const auto end = std::max(injected.value_or(now), now - pause) + pause;
     SendInjectedInput();
     if (ms <= 0) {
         return;
@@ -119,6 +124,7 @@ void GlibSystemDriver::SleepUntilChange(int ms) {
         fds.resize(static_cast<std::size_t>(count));
     }
     if (!ready) {
+        input_->TakeFirstInjection();
         g_poll(fds.data(), static_cast<guint>(count), timeout);
     }
     g_main_context_check(context, priority, fds.data(), count);

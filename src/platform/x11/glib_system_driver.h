@@ -21,10 +21,11 @@ public:
     // `beforeExit` runs first when the process ends through ExitProcess. The pause until a
     // change also ends on events of `input`, whose descriptor must be a source of the default
     // main context. Input injected on `input` is sent whenever the main thread pumps, pauses
-    // or shows a message box. A pause wakes at the next tick of `timers` and fires it itself.
+    // or shows a message box; a pause counts from the turn's first injection. A pause wakes at
+    // the next tick of `timers` and fires it itself.
     // StartupNotice gives `startupNotice`.
-    GlibSystemDriver(std::function<void()> beforeExit, const InputConnection* input,
-                     TimerThread* timers, std::u16string startupNotice = u"");
+    GlibSystemDriver(std::function<void()> beforeExit, InputConnection* input, TimerThread* timers,
+                     std::u16string startupNotice = u"");
     ~GlibSystemDriver() override;
     GlibSystemDriver(const GlibSystemDriver&) = delete;
     GlibSystemDriver& operator=(const GlibSystemDriver&) = delete;
@@ -50,7 +51,7 @@ private:
     CallWake calls_;
     GSource* source_ = nullptr;
     std::function<void()> beforeExit_;
-    const InputConnection* input_;
+    InputConnection* input_;
     TimerThread* timers_;
     std::u16string startupNotice_;
 };

@@ -3,6 +3,8 @@
 #include "platform/x11/virtual_keys.h"
 
 #include <bitset>
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,13 @@ public:
     // Sends every request that is still buffered, without waiting for the server.
     void Flush() const;
 
+    // Notes that input is injected now. The loop's pause counts from the turn's first
+    // injection, so that a turn whose input left early (a round trip after it flushed it)
+    // lasts as long as one whose input the pause sends.
+    void Injecting();
+    // When input was first injected since the last take; none when nothing was.
+    std::optional<std::chrono::steady_clock::time_point> TakeFirstInjection();
+
     // Sends every request and waits until the server has handled them.
     void Sync();
 
@@ -72,6 +81,7 @@ private:
     int xkbEventBase_ = -1;
     bool rawEvents_ = false;
     bool inputArrived_ = false;
+    std::optional<std::chrono::steady_clock::time_point> firstInjection_;
     std::bitset<256> keycodesDown_;
     VirtualKeyMap keys_;
 };

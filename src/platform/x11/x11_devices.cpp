@@ -31,6 +31,7 @@ void X11Keyboard::SendKey(int code, bool down) {
     if (keycode == 0) {
         return;
     }
+    input_.Injecting();
     XTestFakeKeyEvent(input_.Get(), static_cast<unsigned>(keycode), down ? True : False,
                       CurrentTime);
 }
@@ -53,6 +54,7 @@ ScreenPoint X11Mouse::CursorPos() {
 
 void X11Mouse::MoveCursor(int x, int y) {
     Display* display = input_.Get();
+    input_.Injecting();
     XTestFakeMotionEvent(display, DefaultScreen(display), origin_.x + x, origin_.y + y,
                          CurrentTime);
 }
@@ -62,6 +64,7 @@ void X11Mouse::SendButton(int button, bool down) {
     if (xButton == 0) {
         return;
     }
+    input_.Injecting();
     XTestFakeButtonEvent(input_.Get(), static_cast<unsigned>(xButton), down ? True : False,
                          CurrentTime);
 }

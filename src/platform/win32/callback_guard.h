@@ -5,9 +5,9 @@
 
 namespace keyweave::win32 {
 
-// Code that the system calls back (window procedures) must not let an
-// exception unwind through the system's frames. It is kept instead and raised again on the
-// main thread once the system has returned: when the pump or the message box is done.
+// Code that the system calls back (window procedures) must not let an exception unwind
+// through the system's frames. It is kept instead and raised again on the main thread once
+// the system has returned: when the pump or the message box is done.
 void KeepFailure(std::exception_ptr failure);
 void RaiseKeptFailure();
 

@@ -1,5 +1,7 @@
 #include "platform/win32/raw_input_sink.h"
 
+#include "platform/win32/message_only_window.h"
+
 namespace keyweave::win32 {
 
 namespace {
@@ -22,17 +24,7 @@ void Remove(USHORT usage) {
 } // namespace
 
 RawInputSink::RawInputSink() {
-    static const bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kSinkClass;
-        return RegisterClassW(&windowClass) != 0;
-    }();
-    static_cast<void>(registered);
-    // A message-only window: it is never shown and receives no broadcasts.
-    HWND window = CreateWindowExW(0, kSinkClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+    HWND window = CreateMessageOnlyWindow(kSinkClass, Procedure);
     if (window == nullptr) {
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/platform_input.h"
 #include "platform/win32/callback_guard.h"
+#include "platform/win32/message_only_window.h"
 #include "platform/win32/performance_clock.h"
 #include "platform/win32/wide_text.h"
 #include "runtime/system/main_thread_calls.h"
@@ -39,17 +40,6 @@ LRESULT CALLBACK CallWindowProcedure(HWND window, UINT message, WPARAM wParam, L
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// A message-only window of the calling thread: never shown, it receives no broadcasts.
-HWND CreateCallWindow() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = CallWindowProcedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kCallWindowClass;
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, kCallWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
 }
 
 #ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
@@ -154,7 +144,7 @@ Win32SystemDriver::Win32SystemDriver(KeyChangeWatch& keyChanges, const Win32Inpu
     if (callWindow == nullptr) {
         mainThreadId = GetCurrentThreadId();
         posted = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        callWindow = CreateCallWindow();
+        callWindow = CreateMessageOnlyWindow(kCallWindowClass, CallWindowProcedure);
     }
     Calls().PauseEnded();
 }

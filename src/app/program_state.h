@@ -54,7 +54,6 @@ struct ProgramState {
     std::vector<std::u16string> MouseInjectedList;
     PointRef LockPos;
     PointRef StartPos;
-    bool StartPosDue = false;
 };
 
 // The state of this process. ResetProgramState() replaces it with a fresh one.

@@ -83,7 +83,7 @@ int TKey::ToggleEnabled() {
     auto& program = Program();
     if (program.Running == 0) {
         program.Running = 1;
-        TMouse::MarkStart();
+        program.StartPos = nullptr;
         return 0;
     }
     if (const ScriptRef script = program.CurrentScript) {

@@ -79,15 +79,9 @@ int TMouse::Update() {
     return 0;
 }
 
-int TMouse::MarkStart() {
-    Program().StartPosDue = true;
-    return 0;
-}
-
 int TMouse::TakeStartPos() {
     auto& program = Program();
-    if (program.StartPosDue) {
-        program.StartPosDue = false;
+    if (program.Running == 1 && program.StartPos == nullptr) {
         program.StartPos = GetPos();
     }
     return 0;

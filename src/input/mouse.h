@@ -42,10 +42,9 @@ public:
     static int Lock();
     static int Unlock();
     static int Update();
-    // The start position is the cursor's position when the script starts. It is taken by
-    // TakeStartPos after the start turn's command, unless something moves the cursor first,
-    // so that reading the cursor does not delay the script's first key.
-    static int MarkStart();
+    // The start position is the cursor's position when the script starts. A start clears it,
+    // and TakeStartPos takes it after the start turn's command, unless something moves the
+    // cursor first, so that reading the cursor does not delay the script's first key.
     static int TakeStartPos();
 
     // The absolute-move coordinate of the centre of a pixel (AbsoluteMoveCoordinate).

@@ -111,7 +111,7 @@ protected:
     }
 };
 
-TEST_F(ToggleTest, ReleasingTheWholeCombinationStartsAndMarksTheStartPositionDue) {
+TEST_F(ToggleTest, ReleasingTheWholeCombinationStartsAndLeavesTheStartPositionToBeTaken) {
     Bind({kF1});
     sim.MoveCursorByUser(321, 123);
     sim.HoldKey(kF1);
@@ -121,7 +121,7 @@ TEST_F(ToggleTest, ReleasingTheWholeCombinationStartsAndMarksTheStartPositionDue
     sim.ReleaseKey(kF1);
     Poll();
     EXPECT_EQ(Program().Running, 1);
-    EXPECT_TRUE(Program().StartPosDue);
+    EXPECT_EQ(Program().StartPos, nullptr);
     TMouse::TakeStartPos();
     sim.MoveCursorByUser(5, 5);
     TMouse::TakeStartPos();

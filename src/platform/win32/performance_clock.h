@@ -16,4 +16,9 @@ inline double NowMs() {
     return static_cast<double>(now.QuadPart) / ticksPerMs;
 }
 
+// NowMs as a clock type, for the templates that take one.
+struct PerformanceClock {
+    static double now() { return NowMs(); }
+};
+
 } // namespace keyweave::win32

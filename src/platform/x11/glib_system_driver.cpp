@@ -85,7 +85,8 @@ void GlibSystemDriver::PostMainThreadCall(std::function<void()> call) {
 void GlibSystemDriver::Sleep(int ms) {
     const auto now = std::chrono::steady_clock::now();
     const auto pause = std::chrono::milliseconds(ms);
-    const auto injected = input_ != nullptr ? input_->TakeFirstInjection() : std::nullopt;
+    const auto injected =
+        input_ != nullptr ? input_->Injections().TakeFirstSending() : std::nullopt;
     const auto end = std::max(injected.value_or(now), now - pause) + pause;
     SendInjectedInput();
     if (ms <= 0) {
@@ -124,7 +125,7 @@ void GlibSystemDriver::SleepUntilChange(int ms) {
         fds.resize(static_cast<std::size_t>(count));
     }
     if (!ready) {
-        input_->TakeFirstInjection();
+        input_->Injections().TakeFirstSending();
         g_poll(fds.data(), static_cast<guint>(count), timeout);
     }
     g_main_context_check(context, priority, fds.data(), count);

@@ -190,16 +190,6 @@ void InputConnection::Flush() const {
     XFlush(display_);
 }
 
-void InputConnection::Injecting() {
-    if (!firstInjection_) {
-        firstInjection_ = std::chrono::steady_clock::now();
-    }
-}
-
-std::optional<std::chrono::steady_clock::time_point> InputConnection::TakeFirstInjection() {
-    return std::exchange(firstInjection_, std::nullopt);
-}
-
 void InputConnection::Sync() {
     XSync(display_, False);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/sending_clock.h"
 #include "platform/x11/virtual_keys.h"
 
 #include <bitset>
 #include <chrono>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,12 +57,9 @@ public:
     // Sends every request that is still buffered, without waiting for the server.
     void Flush() const;
 
-    // Notes that input is injected now. The loop's pause counts from the turn's first
-    // injection, so that a turn whose input left early (a round trip after it flushed it)
-    // lasts as long as one whose input the pause sends.
-    void Injecting();
-    // When input was first injected since the last take; none when nothing was.
-    std::optional<std::chrono::steady_clock::time_point> TakeFirstInjection();
+    // When the turn first injected input through this connection. A turn whose input left
+    // early (a round trip after it flushed it) lasts as long as one whose input the pause sends.
+    SendingClock<std::chrono::steady_clock>& Injections() { return injections_; }
 
     // Sends every request and waits until the server has handled them.
     void Sync();
@@ -81,7 +78,7 @@ private:
     int xkbEventBase_ = -1;
     bool rawEvents_ = false;
     bool inputArrived_ = false;
-    std::optional<std::chrono::steady_clock::time_point> firstInjection_;
+    SendingClock<std::chrono::steady_clock> injections_;
     std::bitset<256> keycodesDown_;
     VirtualKeyMap keys_;
 };

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <utility>
+
+namespace keyweave {
+
+// When the main loop's turn began to send injected input, on the platform's `Clock` (any type
+// with a static now()). The loop's pause counts from then, so that a turn that sends input
+// lasts as long as one that does not, however long the sending itself took.
+template <typename Clock> class SendingClock {
+public:
+    using Time = decltype(Clock::now());
+
+    void Sending() {
+        if (!first_) {
+            first_ = Clock::now();
+        }
+    }
+
+    // When the first input was sent since the last take; none when nothing was sent.
+    std::optional<Time> TakeFirstSending() { return std::exchange(first_, std::nullopt); }
+
+private:
+    std::optional<Time> first_;
+};
+
+} // namespace keyweave

@@ -219,7 +219,13 @@ void Win32SystemDriver::Sleep(int ms) {
         const bool forTick = tick && *tick < end;
         PauseUntil(forTick ? *tick : end, forTick);
     }
+    EndPause();
+}
+
+// Calls posted from now on end the next pause early; the loop's turn begins.
+void Win32SystemDriver::EndPause() {
     Calls().PauseEnded();
+    timers_.TurnBegan(NowMs());
 }
 
 // A sleeping thread wakes up to about 0.1 ms after its time: the pause sleeps until shortly
@@ -272,7 +278,7 @@ void Win32SystemDriver::WaitForCallUntil(double wakeMs) {
 void Win32SystemDriver::SleepUntilChange(int ms) {
     if (watcher_.ReportWaiting()) {
         sending_.TakeFirstSending();
-        Calls().PauseEnded();
+        EndPause();
         return;
     }
     if (!keyChanges_.Active() || GetForegroundWindow() == nullptr || keyChanges_.ChangeWaiting() ||
@@ -292,7 +298,7 @@ void Win32SystemDriver::SleepUntilChange(int ms) {
     // A posted call arrives as a message, which wakes the wait like any other.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
     timers_.FireDue(NowMs());
-    Calls().PauseEnded();
+    EndPause();
 }
 
 void Win32SystemDriver::Notify(const std::u16string& title, const std::u16string& text,

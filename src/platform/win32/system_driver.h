@@ -47,6 +47,7 @@ public:
 
 private:
     void Perform(const RawAction& action);
+    void EndPause();
     void PauseUntil(double wakeMs, bool forTick);
     void WaitForCallUntil(double wakeMs);
 

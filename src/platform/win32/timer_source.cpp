@@ -71,8 +71,10 @@ std::uint32_t Win32TimerSource::StartPeriodic(std::uint32_t periodMs, TickCallba
     if (periodMs == 0 || periodMs > kMaxTimerPeriodMs) {
         return 0;
     }
+    const double now = NowMs();
+    const double start = now - turnBeganMs_ <= kTurnStartReachMs ? turnBeganMs_ : now;
     auto tick = std::make_unique<Tick>(
-        Tick{onTick, user, NowMs(), static_cast<double>(periodMs), &lock_, &pauseWakes_});
+        Tick{onTick, user, start, static_cast<double>(periodMs), &lock_, &pauseWakes_});
     // With TIME_KILL_SYNCHRONOUS no tick starts after timeKillEvent, so Kill can free `tick`.
     const MMRESULT id =
         timeSetEvent(periodMs, 0, OnTimer, reinterpret_cast<DWORD_PTR>(tick.get()),

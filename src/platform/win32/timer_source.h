@@ -39,6 +39,13 @@ public:
     // reach the main thread as a posted message, one more for the pump to take out of the queue.
     void SetPauseWakesForTick(bool wakes) { pauseWakes_.store(wakes, std::memory_order_release); }
 
+    // The main loop's turn began at `nowMs`, as its pause ended. A timer started in the turn's
+    // first kTurnStartReachMs counts its period from then, so that a wait lasts between two
+    // commands as long as the script says: under Wine the turn's pump alone takes a tenth of
+    // a millisecond before the command that starts the timer.
+    void TurnBegan(double nowMs) { turnBeganMs_ = nowMs; }
+    static constexpr double kTurnStartReachMs = 1;
+
     struct Tick {
         TickCallback onTick;
         std::uintptr_t user;
@@ -54,6 +61,7 @@ private:
     UINT keepAlive_;
     CRITICAL_SECTION lock_;
     std::atomic<bool> pauseWakes_{false};
+    double turnBeganMs_ = -kTurnStartReachMs - 1;
     // What each running timer calls; read by the timer thread until the timer is killed.
     std::map<std::uint32_t, std::unique_ptr<Tick>> running_;
 };

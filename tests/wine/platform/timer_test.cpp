@@ -18,6 +18,8 @@ TEST_P(TimerPeriodTest, TicksReachTheMainThreadOncePerPeriod) {
     const std::size_t wanted = period <= 2 ? 250 : period <= 10 ? 100 : 15;
     TickLog log;
     TimerSource& timers = ThePlatform().Timers();
+    // Past the turn of the last pause: the timer counts from its own start.
+    Sleep(2);
     const double start = NowMs();
     log.id = timers.StartPeriodic(static_cast<std::uint32_t>(period), PostTick,
                                   reinterpret_cast<std::uintptr_t>(&log));
@@ -97,6 +99,25 @@ TEST(TimerSourceTest, ThePauseThatWakesForATickHandsItOnAlone) {
     Sleep(30);
     EXPECT_GT(ticks, handedOnByThePause);
     timers.Kill(id);
+}
+
+// A wait started by the turn's command lasts from the turn's beginning, not from after the
+// pump; a timer started later in a turn counts from its own start.
+TEST(TimerSourceTest, ATimerStartedEarlyInATurnCountsFromTheTurnsBeginning) {
+    Win32TimerSource timers;
+    volatile LONG ticks = 0;
+    const auto user = reinterpret_cast<std::uintptr_t>(&ticks);
+    const double began = NowMs() - 0.2;
+    timers.TurnBegan(began);
+    const std::uint32_t early = timers.StartPeriodic(50, CountTick, user);
+    EXPECT_EQ(timers.EarliestDeadline(), began + 50);
+    timers.Kill(early);
+    timers.TurnBegan(NowMs() - Win32TimerSource::kTurnStartReachMs - 0.1);
+    const double started = NowMs();
+    const std::uint32_t late = timers.StartPeriodic(50, CountTick, user);
+    EXPECT_GE(timers.EarliestDeadline().value_or(0), started + 50);
+    timers.Kill(late);
+    EXPECT_EQ(ticks, 0);
 }
 
 // Kill frees what the timer thread reads: starting and killing many fast timers, while they

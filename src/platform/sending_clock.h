@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -20,6 +21,12 @@ public:
 
     // When the first input was sent since the last take; none when nothing was sent.
     std::optional<Time> TakeFirstSending() { return std::exchange(first_, std::nullopt); }
+
+    // When a pause of `pause` that begins at `now` ends: `pause` after the turn's first
+    // sending, taken here, but never before `now`.
+    template <typename Duration> Time TakePauseEnd(Time now, Duration pause) {
+        return std::max(TakeFirstSending().value_or(now), now - pause) + pause;
+    }
 
 private:
     std::optional<Time> first_;

@@ -198,14 +198,13 @@ void Win32SystemDriver::PostMainThreadCall(std::function<void()> call) {
 // ended does not shorten it: a turn without a new tick still pauses the full time. The pause
 // also wakes at the next tick's deadline and fires that tick itself: the wait then ends on
 // time, without waiting for the system's timer thread to wake and hand the tick over. A turn
-// that sent input pauses from its first sending (SendingClock), at most the whole pause earlier.
+// that sent input pauses from its first sending, at most the whole pause earlier
+// (SendingClock::TakePauseEnd).
 void Win32SystemDriver::Sleep(int ms) {
-    const auto sent = sending_.TakeFirstSending();
+    const double end = sending_.TakePauseEnd(NowMs(), static_cast<double>(ms));
     if (ms <= 0) {
         return;
     }
-    const double start = NowMs();
-    const double end = std::max(sent.value_or(start), start - ms) + ms;
     for (;;) {
         const double now = NowMs();
         if (Calls().NewCallPending() || now >= end) {

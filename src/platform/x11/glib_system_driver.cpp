@@ -4,7 +4,6 @@
 #include "platform/x11/timer_slack.h"
 #include "runtime/strings.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <glib.h>
@@ -81,13 +80,13 @@ void GlibSystemDriver::PostMainThreadCall(std::function<void()> call) {
     g_main_context_wakeup(nullptr);
 }
 
-// A turn that injected input pauses from its first injection, at most the whole pause earlier.
+// A turn that injected input pauses from its first injection, at most the whole pause earlier
+// (SendingClock::TakePauseEnd).
 void GlibSystemDriver::Sleep(int ms) {
     const auto now = std::chrono::steady_clock::now();
     const auto pause = std::chrono::milliseconds(ms);
-    const auto injected =
-        input_ != nullptr ? input_->Injections().TakeFirstSending() : std::nullopt;
-    const auto end = std::max(injected.value_or(now), now - pause) + pause;
+    const auto end =
+        input_ != nullptr ? input_->Injections().TakePauseEnd(now, pause) : now + pause;
     SendInjectedInput();
     if (ms <= 0) {
         return;

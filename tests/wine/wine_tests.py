@@ -418,9 +418,10 @@ def record_task(test, log, task=RECORDED_TASK):
     return recorded, sent
 
 
-def replay_recording(test, log, count):
+def replay_recording(test, log, count, timeout=20):
     """Plays the recording, which the recorder selected, into the target from the cursor's
-    starting point, until the target has received `count` events; returns them."""
+    starting point, until the target has received `count` events (within `timeout` seconds);
+    returns them."""
     test.probe("focus", TARGET_TITLE)
     test.probe("cursor", 110, 640)
     time.sleep(1.0)
@@ -432,7 +433,7 @@ def replay_recording(test, log, count):
         return events[:count] if len(events) >= count else None
 
     try:
-        events = wait_until(replayed, 20, 0.05, "the replay in the target")
+        events = wait_until(replayed, timeout, 0.05, "the replay in the target")
     except SessionError as error:
         raise Failure(f"{error}; the target received {read_events(log)[since:]}")
     # The replay starts over after a pass: it is stopped during the second.

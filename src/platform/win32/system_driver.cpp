@@ -221,10 +221,14 @@ void Win32SystemDriver::Sleep(int ms) {
     EndPause();
 }
 
-// Calls posted from now on end the next pause early; the loop's turn begins.
+// Calls posted from now on end the next pause early; the loop's turn begins, on a tick when
+// the pause ended for a call.
 void Win32SystemDriver::EndPause() {
+    const bool onTick = Calls().NewCallPending();
     Calls().PauseEnded();
-    timers_.TurnBegan(NowMs());
+    const double now = NowMs();
+    timers_.TurnBegan(now);
+    sending_.TurnBegan(now, onTick);
 }
 
 // A sleeping thread wakes up to about 0.1 ms after its time: the pause sleeps until shortly

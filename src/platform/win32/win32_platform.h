@@ -35,7 +35,7 @@ private:
     RawInputSink rawInput_;
     KeyChangeWatch keyChanges_;
     Win32InputWatcher watcher_;
-    SendingClock sending_;
+    SendingClock sending_{Win32TimerSource::kTurnStartReachMs};
     Win32TimerSource timers_;
     Win32SystemDriver system_;
     ScreenSize desktop_;

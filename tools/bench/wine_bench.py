@@ -365,8 +365,8 @@ class WineBenchmark:
 
     def measure_recording(self):
         """The user program does the Wine tests' recorded task RECORDING_ROUNDS times while
-        keyweave.exe records it; the recording is replayed into the target, and each gap between two of its
-        key and button events is compared with the gap recorded."""
+        keyweave.exe records it; the recording is replayed into the target, and each gap
+        between two of its key and button events is compared with the gap recorded."""
         recorded, _ = record_task(self.test, self.log, RECORDED_TASK * RECORDING_ROUNDS)
         self.sleeper.take()
         replayed = replay_recording(self.test, self.log, len(recorded), 20 * RECORDING_ROUNDS)
@@ -428,8 +428,8 @@ def print_figures(figures):
     return f" {count:5d} | {mean:8.3f} | {p50:7.3f} | {p95:7.3f} | {p99:7.3f} | {most:7.3f} |"
 
 
-def print_table(rows, wine_version, display):
-    print(f"\nIndicative: build/windows/keyweave.exe under {wine_version} on Xvfb {display}; "
+def print_table(rows, program, wine_version, display):
+    print(f"\nIndicative: {program} under {wine_version} on Xvfb {display}; "
           f"times in ms, from the target\nwindow's log (QueryPerformanceCounter). The last but "
           f"one column is how late a bare 2 ms sleeper\n(a python thread) woke during the same "
           f"measurement.\n")
@@ -478,7 +478,7 @@ def main():
                 problem = str(error)
     except (SessionError, OSError, subprocess.SubprocessError) as error:
         problem = str(error)
-    print_table(rows, wine_version(), display)
+    print_table(rows, args.keyweave, wine_version(), display)
     if problem is not None:
         print(f"wine_bench: stopped early: {problem}", file=sys.stderr)
     return 0 if rows else 1

@@ -31,9 +31,12 @@ public:
     // Whether a key event waits for the poll: reported since the last one, or still queued.
     bool ChangeWaiting() const;
 
-    // The pump has just taken every message out of the queue, the raw reports with them: the
-    // next poll need not ask the system whether reports wait. One that arrives between the
-    // two is read by the next pump and asked one turn later.
+    // Whether a key report was read since the last poll, or one that must make it ask every key.
+    bool KeyReported() const { return askAll_ || reported_.any(); }
+
+    // The pump has just read the queue, up to its end or to a key report: the next poll need
+    // not ask the system whether reports wait. One that still waits, or arrives between the
+    // two, is read by the next pump and asked one turn later.
     void QueueEmptied() { queueEmptied_ = true; }
 
     // When the idle pause must end so that the poll asks every key again; none when no recheck

@@ -155,6 +155,9 @@ Win32SystemDriver::~Win32SystemDriver() {
     }
 }
 
+// The pump stops after a raw key report, so that the poll asks the key at once: under Wine the
+// peek that would find the queue empty is one more round trip to the server before the
+// Start/Stop keys are seen. The messages left are read by the next pump, a turn later at most.
 void Win32SystemDriver::Poll() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -167,6 +170,9 @@ void Win32SystemDriver::Poll() {
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        if (message.message == WM_INPUT && keyChanges_.KeyReported()) {
+            break;
+        }
     }
     keyChanges_.QueueEmptied();
     // Calls whose wake-up a modal loop took while a call ran (calls never nest) wait for this.

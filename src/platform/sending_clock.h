@@ -49,13 +49,13 @@ private:
         if (!first) {
             return now;
         }
-        if (turnStartReach_ && tickTurnBegan_ && *first - *tickTurnBegan_ <= *turnStartReach_) {
+        if (tickTurnBegan_ && *first - *tickTurnBegan_ <= turnStartReach_) {
             return *tickTurnBegan_;
         }
         return *first;
     }
 
-    std::optional<Duration> turnStartReach_;
+    Duration turnStartReach_{};
     std::optional<Time> tickTurnBegan_;
     std::optional<Time> first_;
 };

@@ -239,12 +239,7 @@ class ProgramTest:
 
 def read_log(log):
     """(time, kind, key or button) of every key message and button the target received."""
-    entries = []
-    for line in log.read_text().splitlines():
-        when, kind, value = line.split()[:3]
-        if kind != "ready" and not kind.startswith("raw"):
-            entries.append((float(when), kind, int(value)))
-    return entries
+    return [event[:3] for event in read_events(log)]
 
 
 def read_keys(log):
@@ -260,12 +255,36 @@ def read_keys(log):
 def read_events(log):
     """(time, kind, key or button, details) of every key message and button the target
     received: the scan code and extended bit of a key, the screen pixel of a button."""
+    return parse_events(log.read_text().splitlines())
+
+
+def parse_events(lines):
     events = []
-    for line in log.read_text().splitlines():
+    for line in lines:
         when, kind, value, *details = line.split()
         if kind != "ready" and not kind.startswith("raw"):
             events.append((float(when), kind, int(value), tuple(map(int, details))))
     return events
+
+
+class TargetLog:
+    """The target's log as read_events reads it, read as it grows: each read parses only the
+    lines written since the last one, so that polling it while a figure is measured does not
+    load the machine more as the log gets longer."""
+
+    def __init__(self, path):
+        self.path = path
+        self.read_to = 0
+        self.events = []
+
+    def read_events(self):
+        with self.path.open("rb") as file:
+            file.seek(self.read_to)
+            written = file.read()
+        complete = written[:written.rfind(b"\n") + 1]
+        self.read_to += len(complete)
+        self.events += parse_events(complete.decode().splitlines())
+        return self.events
 
 
 def wait_for_target(test, log, condition, what):
@@ -425,11 +444,13 @@ def replay_recording(test, log, count, timeout=20):
     test.probe("focus", TARGET_TITLE)
     test.probe("cursor", 110, 640)
     time.sleep(1.0)
-    since = len(read_events(log))
+    target_log = TargetLog(log)
+    since = len(target_log.read_events())
     test.press(100, VK_F12)
 
     def replayed():
-        events = [event for event in read_events(log)[since:] if not is_key(event, VK_F12)]
+        events = [event for event in target_log.read_events()[since:]
+                  if not is_key(event, VK_F12)]
         return events[:count] if len(events) >= count else None
 
     try:

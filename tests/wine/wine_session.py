@@ -40,6 +40,24 @@ def require_tools():
         raise SessionError("missing tools (run `make deps`): " + ", ".join(missing))
 
 
+def process_environment(entry):
+    """The environment of the process at /proc `entry`. Wine's explorer.exe can end its first
+    thread before its others: the process then lives on, a zombie whose own environ is empty,
+    and only its remaining threads show the environment."""
+    try:
+        tasks = sorted((entry / "task").iterdir())
+    except OSError:
+        return b""
+    for path in [entry / "environ"] + [task / "environ" for task in tasks]:
+        try:
+            environ = path.read_bytes()
+        except OSError:
+            continue
+        if environ:
+            return environ
+    return b""
+
+
 class WineSession:
     def __init__(self, root, work, name):
         require_tools()
@@ -193,11 +211,7 @@ class WineSession:
         for entry in Path("/proc").iterdir():
             if not entry.name.isdigit() or int(entry.name) == os.getpid():
                 continue
-            try:
-                environ = (entry / "environ").read_bytes()
-            except OSError:
-                continue
-            if marker in environ:
+            if marker in process_environment(entry):
                 pids.append(int(entry.name))
         return pids
 

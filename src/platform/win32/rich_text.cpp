@@ -50,16 +50,11 @@ std::string RichTextOf(const StyledText& text, TextRange part, const RichTextFon
                "\\blue" + std::to_string(colour.b) + ";";
     }
     rtf += "}\\pard\\plain\\f0\\fs" + std::to_string(font.halfPoints) + " ";
-    rtf.reserve(rtf.size() + text.Text().size() * 2);
+    rtf.reserve(rtf.size() + static_cast<std::size_t>(std::max(part.end - part.begin, 0)) * 2);
 
     std::size_t colourIndex = 0;
     int flags = 0;
-    for (const StyledText::Run& run : text.Runs()) {
-        const int begin = std::max(run.begin, part.begin);
-        const int end = std::min(run.end, part.end);
-        if (begin >= end) {
-            continue;
-        }
+    for (const StyledText::Run& run : text.Runs(part)) {
         const TextStyle plain{};
         const TextStyle& style = run.style != nullptr ? *run.style : plain;
         const std::size_t index =
@@ -81,7 +76,7 @@ std::string RichTextOf(const StyledText& text, TextRange part, const RichTextFon
         if (rtf.size() != before) {
             rtf += ' ';
         }
-        for (int at = begin; at < end; ++at) {
+        for (int at = run.begin; at < run.end; ++at) {
             AppendCharacter(rtf, text.Text()[static_cast<std::size_t>(at)]);
         }
     }

@@ -206,14 +206,9 @@ void GtkTextAreaGadget::StreamTo(int end) {
     const int first = gtk_text_iter_get_offset(&at);
     gtk_text_buffer_insert(buffer_, &at, utf8.c_str(), static_cast<int>(utf8.size()));
     gtk_text_buffer_get_iter_at_offset(buffer_, &at, first);
-    for (const StyledText::Run& run : streaming_->Runs()) {
-        const int begin = std::max(run.begin, streamed_);
-        const int stop = std::min(run.end, end);
-        if (begin >= stop) {
-            continue;
-        }
+    for (const StyledText::Run& run : streaming_->Runs({streamed_, end})) {
         GtkTextIter runEnd = at;
-        gtk_text_iter_forward_chars(&runEnd, CodePointsIn(text, begin, stop));
+        gtk_text_iter_forward_chars(&runEnd, CodePointsIn(text, run.begin, run.end));
         if (run.style != nullptr) {
             gtk_text_buffer_apply_tag(buffer_, TagFor(run.style->colour, run.style->flags), &at,
                                       &runEnd);

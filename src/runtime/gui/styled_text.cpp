@@ -21,13 +21,14 @@ void StyledText::SetStyle(TextRange range, const TextStyle& style) {
     std::fill(styleOf_.begin() + begin, styleOf_.begin() + end, index);
 }
 
-std::vector<StyledText::Run> StyledText::Runs() const {
+std::vector<StyledText::Run> StyledText::Runs(TextRange part) const {
     std::vector<Run> runs;
     const int size = static_cast<int>(text_.size());
-    for (int begin = 0; begin < size;) {
+    const int stop = std::clamp(part.end, 0, size);
+    for (int begin = std::clamp(part.begin, 0, stop); begin < stop;) {
         const std::uint32_t index = styleOf_[static_cast<std::size_t>(begin)];
         int end = begin + 1;
-        while (end < size && styleOf_[static_cast<std::size_t>(end)] == index) {
+        while (end < stop && styleOf_[static_cast<std::size_t>(end)] == index) {
             ++end;
         }
         runs.push_back({begin, end, index == 0 ? nullptr : &styles_[index - 1]});

@@ -46,8 +46,13 @@ public:
         const TextStyle* style;
     };
 
-    // The text's runs, in order, covering it without gaps; none for an empty text.
-    std::vector<Run> Runs() const;
+    // The runs of the characters in `part` (clipped to the text), in order, covering it without
+    // gaps and cut at its ends; none for an empty part. A control that takes the text a stretch
+    // at a time asks for each stretch's runs, so the whole costs time linear in its length.
+    std::vector<Run> Runs(TextRange part) const;
+
+    // The whole text's runs.
+    std::vector<Run> Runs() const { return Runs({0, static_cast<int>(text_.size())}); }
 
     // Every style given so far, each once, in the order it was first given.
     const std::vector<TextStyle>& Styles() const { return styles_; }

@@ -71,6 +71,17 @@ TEST(StyledText, TheLastStyleOfACharacterWinsAndRunsCoverTheText) {
     EXPECT_EQ(runs[2], std::make_tuple(8, 15, nullptr));
     EXPECT_EQ(runs[3], std::make_tuple(15, 17, &text.Styles()[0]));
     EXPECT_TRUE(StyledText(u"").Runs().empty());
+
+    // A stretch's runs are cut at its ends; a part beyond the text is clipped to it.
+    runs.clear();
+    for (const auto& run : text.Runs({3, 10})) {
+        runs.emplace_back(run.begin, run.end, run.style);
+    }
+    EXPECT_EQ(runs, (std::vector<std::tuple<int, int, const TextStyle*>>{
+                        {3, 7, &text.Styles()[1]}, {7, 8, &text.Styles()[0]}, {8, 10, nullptr}}));
+    EXPECT_EQ(text.Runs({16, 99}).size(), 1u);
+    EXPECT_TRUE(text.Runs({17, 99}).empty());
+    EXPECT_TRUE(text.Runs({5, 5}).empty());
 }
 
 } // namespace

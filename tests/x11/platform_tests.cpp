@@ -798,5 +798,36 @@ TEST_F(Platform, ALongListingIsBuiltAndColouredQuickly) {
     gtk_widget_destroy(WidgetOf(window));
 }
 
+// A long text goes into the view a stretch at a time, one per pump, even where the view's own
+// work after a stretch outlasts the gap between two stretches, as on a slow or busy machine.
+TEST_F(Platform, ALongTextGoesInOneStretchPerPump) {
+    GadgetRef window = MakeWindow();
+    GadgetRef area = CreateTextAreaGadget(200, 5, 395, 390, window, 2);
+    std::u16string text;
+    for (int i = 0; i < 5000; ++i) {
+        text += u"KeyDown( KEY_A )\n";
+    }
+    area->LockText();
+    area->ReplaceText(0, -1, text, UnitCharacters);
+    area->SetStyle({255, 255, 0}, 0, static_cast<int>(text.size()) - 4, 3, UnitCharacters);
+    area->UnlockText();
+    GtkTextBuffer* buffer = gtk_text_view_get_buffer(ViewOf(area));
+    const int firstStretch = gtk_text_buffer_get_line_count(buffer);
+    ASSERT_LT(firstStretch, 5000);
+    int slowDispatches = 6;
+    g_idle_add(
+        [](gpointer left) -> gboolean {
+            std::this_thread::sleep_for(30ms);
+            return --*static_cast<int*>(left) > 0 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+        },
+        &slowDispatches);
+    platform->System().Poll();
+    EXPECT_EQ(slowDispatches, 0);
+    EXPECT_EQ(gtk_text_buffer_get_line_count(buffer), firstStretch);
+    EXPECT_TRUE(Within(20s, [&] { return gtk_text_buffer_get_line_count(buffer) == 5001; }));
+    EXPECT_EQ(ColourAt(ViewOf(area), static_cast<int>(text.size()) - 3), "#ffff00");
+    gtk_widget_destroy(WidgetOf(window));
+}
+
 } // namespace
 } // namespace keyweave::x11test

@@ -22,11 +22,11 @@ int CodePointsIn(std::u16string_view text, int begin, int end) {
 }
 
 // The first stretch of a long text, added at once, and each later one, a few milliseconds'
-// work for the view. A stretch follows the previous one only kStretchGapUs after it was
-// added, so that a pump, which dispatches whatever is due, adds one stretch, not all of them.
+// work for the view. A stretch follows the previous one kStretchGapMs after the view has laid
+// out and drawn it (an idle source below GTK's own layout and drawing), so that a pump, which
+// dispatches whatever is due, adds one stretch and ends, however long the view's work takes.
 constexpr int kStretchLines = 500;
-constexpr unsigned kStretchIntervalMs = 10;
-constexpr gint64 kStretchGapUs = 20000;
+constexpr unsigned kStretchGapMs = 20;
 
 } // namespace
 
@@ -44,8 +44,8 @@ GtkTextAreaGadget::GtkTextAreaGadget(int x, int y, int width, int height, int st
 }
 
 GtkTextAreaGadget::~GtkTextAreaGadget() {
-    if (streamTimeout_ != 0) {
-        g_source_remove(streamTimeout_);
+    if (streamSource_ != 0) {
+        g_source_remove(streamSource_);
     }
 }
 
@@ -187,9 +187,8 @@ void GtkTextAreaGadget::Flush() {
     streamed_ = 0;
     gtk_text_buffer_set_text(buffer_, "", 0);
     StreamTo(StretchEnd(streaming_->Text(), 0, kStretchLines));
-    streamedAt_ = g_get_monotonic_time();
-    if (streaming_ && streamTimeout_ == 0) {
-        streamTimeout_ = g_timeout_add(kStretchIntervalMs, StreamMore, this);
+    if (streaming_ && streamSource_ == 0) {
+        ScheduleStretch();
     }
 }
 
@@ -221,14 +220,25 @@ void GtkTextAreaGadget::StreamTo(int end) {
     }
 }
 
-// The caret and the selection stay where the user left them.
+void GtkTextAreaGadget::ScheduleStretch() {
+    streamSource_ = g_idle_add_full(G_PRIORITY_LOW, StretchLaidOut, this, nullptr);
+}
+
+int GtkTextAreaGadget::StretchLaidOut(void* data) {
+    auto* area = static_cast<GtkTextAreaGadget*>(data);
+    area->streamSource_ = g_timeout_add(kStretchGapMs, StreamMore, area);
+    return G_SOURCE_REMOVE;
+}
+
+// The caret and the selection stay where the user left them. While a batch of changes is
+// under way the stretch waits another gap.
 int GtkTextAreaGadget::StreamMore(void* data) {
     auto* area = static_cast<GtkTextAreaGadget*>(data);
     if (!area->streaming_) {
-        area->streamTimeout_ = 0;
+        area->streamSource_ = 0;
         return G_SOURCE_REMOVE;
     }
-    if (!area->locks_.empty() || g_get_monotonic_time() - area->streamedAt_ < kStretchGapUs) {
+    if (!area->locks_.empty()) {
         return G_SOURCE_CONTINUE;
     }
     GtkTextIter insert;
@@ -243,11 +253,10 @@ int GtkTextAreaGadget::StreamMore(void* data) {
     gtk_text_buffer_get_iter_at_offset(area->buffer_, &insert, insertAt);
     gtk_text_buffer_get_iter_at_offset(area->buffer_, &bound, boundAt);
     gtk_text_buffer_select_range(area->buffer_, &insert, &bound);
-    area->streamedAt_ = g_get_monotonic_time();
+    area->streamSource_ = 0;
     if (area->streaming_) {
-        return G_SOURCE_CONTINUE;
+        area->ScheduleStretch();
     }
-    area->streamTimeout_ = 0;
     return G_SOURCE_REMOVE;
 }
 

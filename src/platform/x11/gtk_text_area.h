@@ -52,6 +52,9 @@ private:
     void Flush();
     // Adds the text up to `end` to the buffer, and all of it for a negative `end`.
     void StreamTo(int end);
+    // Times the next stretch from when the view has laid out and drawn this one.
+    void ScheduleStretch();
+    static int StretchLaidOut(void* area);
     static int StreamMore(void* area);
 
     GtkWidget* view_;
@@ -62,12 +65,11 @@ private:
     std::vector<Selection> locks_;
     std::vector<GtkTextTag*> tags_; // every colour tag made so far
     std::optional<StyledText> pending_;
-    // A text whose first `streamed_` code units are in the buffer, and the timeout adding the
-    // rest.
+    // A text whose first `streamed_` code units are in the buffer, and the GLib source on the
+    // way to the next stretch.
     std::optional<StyledText> streaming_;
     int streamed_ = 0;
-    long long streamedAt_ = 0; // when the last stretch was added, monotonic microseconds
-    unsigned streamTimeout_ = 0;
+    unsigned streamSource_ = 0;
 };
 
 } // namespace keyweave::x11

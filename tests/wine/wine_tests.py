@@ -255,22 +255,13 @@ def read_keys(log):
 def read_events(log):
     """(time, kind, key or button, details) of every key message and button the target
     received: the scan code and extended bit of a key, the screen pixel of a button."""
-    return parse_events(log.read_text().splitlines())
-
-
-def parse_events(lines):
-    events = []
-    for line in lines:
-        when, kind, value, *details = line.split()
-        if kind != "ready" and not kind.startswith("raw"):
-            events.append((float(when), kind, int(value), tuple(map(int, details))))
-    return events
+    return TargetLog(log).read_events()
 
 
 class TargetLog:
-    """The target's log as read_events reads it, read as it grows: each read parses only the
-    lines written since the last one, so that polling it while a figure is measured does not
-    load the machine more as the log gets longer."""
+    """The target's log, read as it grows: each read parses only the complete lines written
+    since the last one, so that polling it while a figure is measured does not load the machine
+    more as the log gets longer."""
 
     def __init__(self, path):
         self.path = path
@@ -283,7 +274,10 @@ class TargetLog:
             written = file.read()
         complete = written[:written.rfind(b"\n") + 1]
         self.read_to += len(complete)
-        self.events += parse_events(complete.decode().splitlines())
+        for line in complete.decode().splitlines():
+            when, kind, value, *details = line.split()
+            if kind != "ready" and not kind.startswith("raw"):
+                self.events.append((float(when), kind, int(value), tuple(map(int, details))))
         return self.events
 
 

@@ -5,9 +5,11 @@
 #include "app/program_state.h"
 #include "input/key_table.h"
 #include "input/keyboard.h"
+#include "large_inputs.h"
 #include "long_listing.h"
 #include "platform/platform.h"
 #include "runtime/runtime.h"
+#include "runtime/strings.h"
 #include "script/recording_file.h"
 #include "script/script.h"
 
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
 
 namespace keyweave::bench {
 namespace {
@@ -76,6 +79,22 @@ void MeasureRecording(Platform& platform, CoreTimings& timings) {
     timings.showRecordingMs = MsSince(start);
 }
 
+// What the heap keeps of a compiled script, per command.
+void MeasureBigScript(const std::filesystem::path& folder, CoreTimings& timings) {
+    const std::string path = (folder / "big.ini").string();
+    WriteBigScript(path);
+    const std::size_t before = mallinfo2().uordblks;
+    const auto start = Clock::now();
+    const ScriptRef script = TScript::Load(FromUtf8(path));
+    timings.loadBigMs = MsSince(start);
+    const std::size_t after = mallinfo2().uordblks;
+    timings.bigScriptCommands = script ? static_cast<double>(script->DataList.size()) : 0;
+    timings.bytesPerCommand = timings.bigScriptCommands > 0
+                                  ? static_cast<double>(after - before) / timings.bigScriptCommands
+                                  : 0;
+    Program().ScriptList.clear();
+}
+
 } // namespace
 
 CoreTimings MeasureCoreTimings(const std::string& display, const std::string& scratchFolder) {
@@ -107,6 +126,7 @@ CoreTimings MeasureCoreTimings(const std::string& display, const std::string& sc
     platform->System().Poll();
     timings.buildViewMs = MsSince(start);
     MeasureRecording(*platform, timings);
+    MeasureBigScript(folder, timings);
     return timings;
 }
 

@@ -9,7 +9,10 @@ struct CoreTimings {
     double buildViewMs = 0;     // the script view of 20,000 commands filled, coloured and drawn
     double saveRecordingMs = 0; // ten minutes of a moving cursor turned into commands and written
     double recordingCommands = 0;
-    double showRecordingMs = 0; // the library reloaded and the recording chosen and shown
+    double showRecordingMs = 0;   // the library reloaded and the recording chosen and shown
+    double bigScriptCommands = 0; // the big script of large_inputs.h, compiled
+    double bytesPerCommand = 0;   // the heap that its compiled commands keep, per command
+    double loadBigMs = 0;         // the big script read and compiled
 };
 
 inline constexpr int kLoadedScripts = 1000;

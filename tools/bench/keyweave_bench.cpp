@@ -2,6 +2,7 @@
 // one table. Figures are printed, never judged: the machine is shared and noisy.
 
 #include "core_timings.h"
+#include "large_inputs.h"
 #include "sleeper.h"
 #include "statistics.h"
 #include "support/accessibility.h"
@@ -407,7 +408,8 @@ bool MeasureInChild(const std::string& self, const std::string& display, const s
     std::ifstream figures(output);
     return status == 0 &&
            (figures >> timings.loadScriptsMs >> timings.buildViewMs >> timings.saveRecordingMs >>
-            timings.recordingCommands >> timings.showRecordingMs);
+            timings.recordingCommands >> timings.showRecordingMs >> timings.bigScriptCommands >>
+            timings.bytesPerCommand >> timings.loadBigMs);
 }
 
 Summary Once(double value) {
@@ -453,8 +455,31 @@ int RunBenchmark(const std::string& self, const std::string& program) {
                             "cursor moving all the time: " + commands + " made and written"});
             rows.push_back({"10-min recording shown, ms", "keyweave", Once(core.showRecordingMs),
                             lateness, "library reloaded, recording chosen, its view built"});
+            const std::string big =
+                std::to_string(static_cast<long>(core.bigScriptCommands)) + " commands";
+            rows.push_back({"heap per compiled command, bytes", "keyweave",
+                            Once(core.bytesPerCommand), lateness,
+                            "what the loaded big script keeps: " + big});
+            rows.push_back({"big script read and compiled, ms", "keyweave", Once(core.loadBigMs),
+                            lateness, std::to_string(kBigScriptLines) + " lines of KeyStroke"});
         } else if (done) {
             problem = "the load and view timings failed";
+        }
+        LargeInputTimings large;
+        if (done && problem.empty() &&
+            MeasureLargeInputs(session, program, scratch, large, problem)) {
+            const Summary lateness = sleeper.TakeLateness();
+            const std::string many = std::to_string(kManyScripts) + " scripts";
+            rows.push_back({"start with " + many + ", ms", "keyweave", Once(large.startManyMs),
+                            lateness, "from the start until the window answers"});
+            rows.push_back({"reload " + many + ", ms", "keyweave", Once(large.reloadManyMs),
+                            lateness, "Reload Scripts until the window answers again"});
+            rows.push_back({"start with the big script, ms", "keyweave", Once(large.startBigMs),
+                            lateness, "from the start until the window answers"});
+            rows.push_back({"pick the big script, ms", "keyweave", Once(large.pickBigMs), lateness,
+                            "combo box opened, item clicked, until it shows as ready"});
+            rows.push_back({"peak RSS with the big script, MiB", "keyweave", Once(large.peakBigMiB),
+                            lateness, "VmHWM after the pick"});
         }
         x11test::Accessibility::Disconnect();
         session.Stop();
@@ -470,8 +495,10 @@ int RunBenchmark(const std::string& self, const std::string& program) {
 // Prints the timings and ends without tearing down the platform.
 [[noreturn]] void RunCoreTimings(const std::string& display, const std::string& scratch) {
     const CoreTimings timings = MeasureCoreTimings(display, scratch);
-    std::printf("%.3f %.3f %.3f %.0f %.3f\n", timings.loadScriptsMs, timings.buildViewMs,
-                timings.saveRecordingMs, timings.recordingCommands, timings.showRecordingMs);
+    std::printf("%.3f %.3f %.3f %.0f %.3f %.0f %.3f %.3f\n", timings.loadScriptsMs,
+                timings.buildViewMs, timings.saveRecordingMs, timings.recordingCommands,
+                timings.showRecordingMs, timings.bigScriptCommands, timings.bytesPerCommand,
+                timings.loadBigMs);
     std::fflush(stdout);
     std::_Exit(0);
 }

@@ -5,9 +5,37 @@
 #include "runtime/strings.h"
 #include "script/statement_table.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 namespace keyweave {
 
 namespace {
+
+// Every command name that was ever given to TCommand::Create, each kept once; a name's number
+// is its place here. The first is the empty name of a command that was never created.
+class CommandNames {
+public:
+    std::uint32_t NumberOf(const std::u16string& name) {
+        const auto [found, added] =
+            numbers_.try_emplace(name, static_cast<std::uint32_t>(names_.size()));
+        if (added) {
+            names_.push_back(name);
+        }
+        return found->second;
+    }
+
+    const std::u16string& Name(std::uint32_t number) const { return names_[number]; }
+
+private:
+    std::deque<std::u16string> names_{u""};
+    std::unordered_map<std::u16string, std::uint32_t> numbers_{{u"", 0}};
+};
+
+CommandNames& Names() {
+    static CommandNames names;
+    return names;
+}
 
 std::u16string OperandText(ArgumentKind kind, std::int32_t value) {
     if (kind == ArgumentKind::Key) {
@@ -23,7 +51,7 @@ std::u16string OperandText(ArgumentKind kind, std::int32_t value) {
 // the statement's command, in upper case, is shown.
 const Statement* ShownStatement(const TCommand& command) {
     const Statement* statement = StatementOf(command.Performs);
-    return statement && command.Command == statement->command ? statement : nullptr;
+    return statement && command.Command() == statement->command ? statement : nullptr;
 }
 
 // The statement's display name and the command's operands in parentheses, each parenthesis
@@ -46,14 +74,17 @@ std::u16string CallText(const Statement& statement, const TCommand& command,
 
 } // namespace
 
-std::shared_ptr<TCommand> TCommand::Create(const std::u16string& command, std::int32_t value,
-                                           std::int32_t value2) {
-    auto created = std::make_shared<TCommand>();
-    created->Command = command;
-    created->Value = value;
-    created->Value2 = value2;
-    created->Performs = OperationNamed(command);
+TCommand TCommand::Create(const std::u16string& command, std::int32_t value, std::int32_t value2) {
+    TCommand created;
+    created.Value = value;
+    created.Value2 = value2;
+    created.Performs = OperationNamed(command);
+    created.name_ = Names().NumberOf(command);
     return created;
+}
+
+const std::u16string& TCommand::Command() const {
+    return Names().Name(name_);
 }
 
 std::u16string TCommand::DisplayForm() const {
@@ -66,16 +97,20 @@ std::u16string TCommand::StatementLine() const {
     return statement ? CallText(*statement, *this, u"") : u"";
 }
 
-std::vector<std::u16string> DisplayLines(const CommandList& commands) {
+std::vector<std::u16string> DisplayLines(const CommandList& commands, std::size_t mostLines) {
     std::vector<std::u16string> lines;
+    lines.reserve(std::min(commands.size(), mostLines));
     int depth = 0;
-    for (const CommandRef& command : commands) {
-        const Statement* shown = ShownStatement(*command);
+    for (const TCommand& command : commands) {
+        if (lines.size() == mostLines) {
+            break;
+        }
+        const Statement* shown = ShownStatement(command);
         const Operation operation = shown ? shown->operation : Operation::None;
         if (Releases(operation)) {
             --depth;
         }
-        lines.push_back(std::u16string(depth > 0 ? depth : 0, u'\t') + command->DisplayForm());
+        lines.push_back(std::u16string(depth > 0 ? depth : 0, u'\t') + command.DisplayForm());
         if (Presses(operation)) {
             ++depth;
         }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "runtime/object.h"
-
 #include <cstdint>
-#include <memory>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -34,17 +32,20 @@ constexpr bool Releases(Operation operation) {
     return operation == Operation::ReleaseKey || operation == Operation::ReleaseButton;
 }
 
-// One compiled script step. Made only by Create and never changed afterwards.
-class TCommand : public TObject {
+// One compiled script step: a few machine words, held by value in its script's DataList,
+// made only by Create and never changed afterwards. A script may hold millions of them.
+class TCommand {
 public:
-    std::u16string Command; // upper case: "KEYDOWN", "SLEEP", ...
     std::int32_t Value = 0;
     std::int32_t Value2 = 0;
-    // The operation of Command, compared in upper case; found once, by Create.
+    // The operation of Command(), compared in upper case; found once, by Create.
     Operation Performs = Operation::None;
 
-    static std::shared_ptr<TCommand> Create(const std::u16string& command, std::int32_t value,
-                                            std::int32_t value2);
+    static TCommand Create(const std::u16string& command, std::int32_t value, std::int32_t value2);
+
+    // The command's name as it was created: upper case "KEYDOWN", "SLEEP", ... for every
+    // command the parser makes. Each distinct name is kept once for the whole program.
+    const std::u16string& Command() const;
 
     // The one-line text of the script view: "KeyDown( KEY_A )", "Sleep( 100 )", ...; "" for a
     // name that is none of the eleven commands written in upper case. The text is also a
@@ -54,13 +55,19 @@ public:
     // The statement line that compiles to this command, as scripts spell it: "KeyDown(KEY_A)",
     // "Sleep(8)", "MouseLoc(400, 300)"; "" for the operation None.
     std::u16string StatementLine() const;
+
+private:
+    std::uint32_t name_ = 0;
 };
 
-using CommandRef = std::shared_ptr<TCommand>;
-using CommandList = std::vector<CommandRef>;
+// A script's commands in order. Growing it never moves or copies what it holds, so a script of
+// millions of commands costs no more than its commands while it is compiled.
+using CommandList = std::deque<TCommand>;
 
 // The script view's listing: each command's display form, indented with tabs by a depth that
-// drops before each release of a key or button and rises after each press.
-std::vector<std::u16string> DisplayLines(const CommandList& commands);
+// drops before each release of a key or button and rises after each press; the first
+// `mostLines` of them.
+std::vector<std::u16string> DisplayLines(const CommandList& commands,
+                                         std::size_t mostLines = std::size_t(-1));
 
 } // namespace keyweave

@@ -4,29 +4,47 @@
 #include "script/parser.h"
 #include "script/script.h"
 
+#include <algorithm>
+
 namespace keyweave {
 
-int TScript::Read(const std::u16string& path) {
+namespace {
+
+// What is left of the library's budget for the next file: never more than one script's.
+ScriptBudget NextFileBudget(const ScriptBudget& left) {
+    return {std::min(left.bytes, kScriptBudget.bytes), kScriptBudget.lineCharacters,
+            std::min(left.commands, kScriptBudget.commands)};
+}
+
+void Spend(ScriptBudget& left, std::int64_t bytes, std::size_t commands) {
+    left.bytes -= std::min(left.bytes, bytes);
+    left.commands -= std::min(left.commands, commands);
+}
+
+} // namespace
+
+int TScript::Read(const std::u16string& path, const ScriptBudget& budget) {
     DataList.clear();
     StreamRef stream = OpenForReading(path);
     if (!stream) {
         return 0;
     }
-    ScriptParser parser;
-    while (!stream->Eof()) {
-        parser.ProcessLine(stream->ReadLine());
-    }
+    ScriptParser parser(budget);
+    parser.ReadFile(*stream, [](const LineOutcome&) {});
     stream->Close();
     if (parser.HasNameLine()) {
         Name = parser.name();
     }
-    DataList = parser.commands();
-    return parser.IsScript() ? 1 : 0;
+    if (!parser.IsScript()) {
+        return 0;
+    }
+    DataList = parser.TakeCommands();
+    return 1;
 }
 
-std::shared_ptr<TScript> TScript::Load(const std::u16string& path) {
+std::shared_ptr<TScript> TScript::Load(const std::u16string& path, const ScriptBudget& budget) {
     auto script = std::make_shared<TScript>();
-    if (script->Read(path) != 1) {
+    if (script->Read(path, budget) != 1) {
         return nullptr;
     }
     Program().ScriptList.push_back(script);
@@ -40,14 +58,21 @@ int TScript::LoadScripts() {
 
 // Only files ending in ".ini" (any case) are candidates; whether one is a script is decided
 // by its header when it is read.
-ScriptRef TScript::LoadScriptsFinding(const std::u16string& fileName) {
+// A file that would pass what is left of the library's budget is left out like one that is no
+// script.
+ScriptRef TScript::LoadScriptsFinding(const std::u16string& fileName,
+                                      const ScriptBudget& libraryBudget) {
     Program().CurrentScript = nullptr;
     Program().ScriptList.clear();
     ScriptRef found;
+    ScriptBudget left = libraryBudget;
     for (const std::u16string& name : ListFolder(kScriptsFolder, true)) {
         std::u16string path = kScriptsFolder + name;
         if (Lower(PathExtension(name)) == u"ini" && PathKind(path) == 1) {
-            ScriptRef script = Load(path);
+            // Every file read counts, scripts or not: the budget bounds the time spent too.
+            const std::int64_t bytes = FileSize(path);
+            ScriptRef script = Load(path, NextFileBudget(left));
+            Spend(left, bytes, script ? script->DataList.size() : 0);
             if (name == fileName) {
                 found = std::move(script);
             }

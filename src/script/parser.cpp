@@ -61,17 +61,33 @@ std::int32_t Operand(const Statement& statement, const std::vector<std::u16strin
     return ReadOperand(statement.arguments[index], Piece(pieces, index));
 }
 
-void Append(CommandList& commands, Operation operation, std::int32_t value,
-            std::int32_t value2 = kNone) {
-    commands.push_back(
-        TCommand::Create(std::u16string(StatementOf(operation)->command), value, value2));
-}
+// The commands of one file, appended up to its budget: past it, nothing more is appended.
+class BoundedCommands {
+public:
+    BoundedCommands(CommandList& commands, std::size_t most) : commands_(commands), most_(most) {}
 
-void AppendStroke(CommandList& commands, const Statement& statement, std::int32_t code,
+    void Append(Operation operation, std::int32_t value, std::int32_t value2 = kNone) {
+        if (commands_.size() >= most_) {
+            passed_ = true;
+            return;
+        }
+        commands_.push_back(
+            TCommand::Create(std::u16string(StatementOf(operation)->command), value, value2));
+    }
+
+    bool Passed() const { return passed_; }
+
+private:
+    CommandList& commands_;
+    std::size_t most_;
+    bool passed_ = false;
+};
+
+void AppendStroke(BoundedCommands& commands, const Statement& statement, std::int32_t code,
                   std::int32_t interval) {
-    Append(commands, statement.operation, code);
-    Append(commands, Operation::Wait, interval);
-    Append(commands, statement.release, code);
+    commands.Append(statement.operation, code);
+    commands.Append(Operation::Wait, interval);
+    commands.Append(statement.release, code);
 }
 
 // The keyboard key of each character code, looked up in the table once per code: a long text
@@ -96,22 +112,22 @@ private:
 
 // Characters are typed by their code unit: only those equal to some key's virtual-key code
 // find a key, so "p" (112) presses F1 and "a" (97) finds nothing.
-void AppendEachCharacter(CommandList& commands, const Statement& statement,
+void AppendEachCharacter(BoundedCommands& commands, const Statement& statement,
                          const std::u16string& text, std::int32_t interval) {
     KeysOfCharacters keys;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size() && !commands.Passed(); ++i) {
         const KeyRef& key = keys.Find(text[i]);
         if (!key) {
             continue;
         }
         AppendStroke(commands, statement, key->Key, interval);
         if (i + 1 < text.size()) {
-            Append(commands, Operation::Wait, interval);
+            commands.Append(Operation::Wait, interval);
         }
     }
 }
 
-void Compile(CommandList& commands, const Statement& statement,
+void Compile(BoundedCommands& commands, const Statement& statement,
              const std::vector<std::u16string>& pieces) {
     switch (statement.compilation) {
     case Compilation::Single: {
@@ -119,7 +135,7 @@ void Compile(CommandList& commands, const Statement& statement,
         for (std::size_t i = 0; i < statement.arguments.size(); ++i) {
             operands[i] = Operand(statement, pieces, i);
         }
-        Append(commands, statement.operation, operands[0], operands[1]);
+        commands.Append(statement.operation, operands[0], operands[1]);
         break;
     }
     case Compilation::Stroke:
@@ -196,6 +212,10 @@ std::vector<std::u16string> SplitArguments(const std::u16string& line) {
 
 LineOutcome ScriptParser::ProcessLine(const std::u16string& line) {
     LineOutcome outcome;
+    if (oversize_ != Oversize::None) {
+        outcome.kind = LineKind::TooLarge;
+        return outcome;
+    }
     outcome.trimmed = Trim(line);
     const std::u16string& text = outcome.trimmed;
     if (text.size() >= 2 && text[0] == u'\\' && text[1] == u'\\') {
@@ -244,8 +264,28 @@ void ScriptParser::CompileStatement(LineOutcome& outcome) {
     }
     outcome.kind = LineKind::Statement;
     outcome.firstCommand = commands_.size();
-    Compile(commands_, *outcome.statement, outcome.pieces);
+    BoundedCommands bounded(commands_, budget_.commands);
+    Compile(bounded, *outcome.statement, outcome.pieces);
+    if (bounded.Passed()) {
+        GiveUp(Oversize::Commands);
+        outcome.kind = LineKind::TooLarge;
+        outcome.firstCommand = 0;
+        return;
+    }
     outcome.commandCount = commands_.size() - outcome.firstCommand;
+}
+
+LineOutcome ScriptParser::LineTooLong() {
+    GiveUp(Oversize::Line);
+    LineOutcome outcome;
+    outcome.kind = LineKind::TooLarge;
+    return outcome;
+}
+
+// What was compiled is given back at once: the file is no script.
+void ScriptParser::GiveUp(Oversize why) {
+    oversize_ = why;
+    commands_ = CommandList();
 }
 
 } // namespace keyweave

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/files/files.h"
 #include "script/command.h"
 #include "script/statement_table.h"
 
@@ -27,6 +28,26 @@ std::int32_t ReadOperand(const Argument& argument, const std::u16string& piece);
 // parentheses, trimmed, without blanks, split at every comma.
 std::vector<std::u16string> SplitArguments(const std::u16string& line);
 
+// What a script may take. A file larger than `bytes` is not read; one with a line longer than
+// `lineCharacters`, or that compiles to more than `commands` commands, is left out once that
+// shows. So no file, however it is made, can exhaust the program's memory or its start.
+struct ScriptBudget {
+    std::int64_t bytes;
+    std::size_t lineCharacters;
+    std::size_t commands;
+};
+
+// One script: far beyond what anyone writes or records (an hour's recording of a busy user is
+// under a million commands). Its commands take at most 128 MiB.
+inline constexpr ScriptBudget kScriptBudget{32 << 20, 1 << 20, 8 << 20};
+
+// Every script of the library together: the program stays far below 1 GiB and reads at most
+// 128 MiB of scripts at a start or a reload, whatever the folder holds.
+inline constexpr ScriptBudget kLibraryBudget{128 << 20, kScriptBudget.lineCharacters, 32 << 20};
+
+// Why a file is too large to be a script.
+enum class Oversize { None, File, Line, Commands };
+
 // What one line of a script file turned out to be.
 enum class LineKind {
     Comment,        // starts with two backslashes
@@ -38,6 +59,7 @@ enum class LineKind {
     NoParenthesis,  // a statement line without "(": ignored
     UnknownKeyword, // ignored
     Statement,      // compiled
+    TooLarge,       // the file passed its budget here or before: nothing more is read
 };
 
 struct LineOutcome {
@@ -54,21 +76,43 @@ struct LineOutcome {
 // by keyweave-check, which inspects each line's outcome.
 class ScriptParser {
 public:
+    explicit ScriptParser(ScriptBudget budget = kScriptBudget) : budget_(budget) {}
+
     LineOutcome ProcessLine(const std::u16string& line);
 
-    // True once a header has been followed by another significant line.
-    bool IsScript() const { return state_ == State::Statements; }
+    // Reads a file's lines, each up to the budget's length, until its end or until it passes
+    // its budget; `inspect` gets each line and what it turned out to be.
+    template <typename Inspect> void ReadFile(TCStream& file, Inspect inspect) {
+        if (file.Size() > budget_.bytes) {
+            GiveUp(Oversize::File);
+        }
+        while (oversize_ == Oversize::None && !file.Eof()) {
+            const std::u16string line = file.ReadLine(budget_.lineCharacters + 1);
+            inspect(line.size() > budget_.lineCharacters ? LineTooLong() : ProcessLine(line));
+        }
+    }
+
+    // True once a header has been followed by another significant line, and the file kept
+    // within its budget.
+    bool IsScript() const { return state_ == State::Statements && oversize_ == Oversize::None; }
+    Oversize TooLarge() const { return oversize_; }
+    const ScriptBudget& Budget() const { return budget_; }
     bool SawHeader() const { return state_ != State::SeekHeader; }
     // True when the line after the header started with "{" and so gave the name.
     bool HasNameLine() const { return hasNameLine_; }
     const std::u16string& name() const { return name_; }
     const CommandList& commands() const { return commands_; }
+    CommandList TakeCommands() { return std::move(commands_); }
 
 private:
     enum class State { SeekHeader, ExpectName, Statements };
     void TakeNameLine(LineOutcome& outcome);
     void CompileStatement(LineOutcome& outcome);
+    LineOutcome LineTooLong();
+    void GiveUp(Oversize why);
 
+    ScriptBudget budget_;
+    Oversize oversize_ = Oversize::None;
     State state_ = State::SeekHeader;
     std::u16string name_;
     bool hasNameLine_ = false;

@@ -5,6 +5,8 @@
 #include "script/script.h"
 #include "script/timing.h"
 
+#include <algorithm>
+
 namespace keyweave {
 
 namespace {
@@ -40,8 +42,13 @@ int TScript::Reset() {
     return 0;
 }
 
+std::ranges::subrange<CommandList::const_iterator> TScript::WorkList() const {
+    const auto start = static_cast<std::ptrdiff_t>(std::min(workStart_, DataList.size()));
+    return {DataList.begin() + start, DataList.end()};
+}
+
 int TScript::DataToWork() {
-    WorkList = DataList;
+    workStart_ = 0;
     return 0;
 }
 
@@ -53,27 +60,27 @@ int TScript::Update() {
         Timer->Stop();
         Timer = nullptr;
     }
-    if (WorkList.empty()) {
+    if (WorkList().empty()) {
         DataToWork();
         return 0;
     }
 
-    const CommandRef command = WorkList.front();
-    switch (command->Performs) {
+    const TCommand command = WorkList().front();
+    switch (command.Performs) {
     case Operation::PressKey:
-        TKeyboard::Down(command->Value);
+        TKeyboard::Down(command.Value);
         break;
     case Operation::ReleaseKey:
-        TKeyboard::Up(command->Value);
+        TKeyboard::Up(command.Value);
         break;
     case Operation::PressButton:
-        TMouse::Down(command->Value);
+        TMouse::Down(command.Value);
         break;
     case Operation::ReleaseButton:
-        TMouse::Up(command->Value);
+        TMouse::Up(command.Value);
         break;
     case Operation::MoveCursor:
-        MoveCursorTo(command->Value, command->Value2);
+        MoveCursorTo(command.Value, command.Value2);
         break;
     case Operation::RestoreCursor:
         RestoreCursor();
@@ -86,7 +93,7 @@ int TScript::Update() {
         break;
     case Operation::Wait:
         // A refused timer (no positive period, or no free slot) leaves Timer empty: no wait.
-        Timer = TTimer::Create(WaitHertz(command->Value), nullptr);
+        Timer = TTimer::Create(WaitHertz(command.Value), nullptr);
         break;
     case Operation::Stop:
         Reset();
@@ -101,7 +108,7 @@ int TScript::Update() {
     case Operation::None:
         break;
     }
-    WorkList.erase(WorkList.begin());
+    ++workStart_;
     return 1;
 }
 

@@ -21,8 +21,8 @@ int FirstFreeNumber() {
 
 bool WriteScript(TCStream& file, const std::u16string& name, const CommandList& commands) {
     bool written = file.WriteLine(kHeaderLine) == 1 && file.WriteLine(u"{" + name) == 1;
-    for (const CommandRef& command : commands) {
-        written = written && file.WriteLine(command->StatementLine()) == 1;
+    for (const TCommand& command : commands) {
+        written = written && file.WriteLine(command.StatementLine()) == 1;
     }
     return file.Close() == 1 && written;
 }

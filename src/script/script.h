@@ -3,8 +3,10 @@
 #include "runtime/object.h"
 #include "runtime/timers/timer.h"
 #include "script/command.h"
+#include "script/parser.h"
 
 #include <memory>
+#include <ranges>
 #include <string>
 
 namespace keyweave {
@@ -15,8 +17,11 @@ public:
     std::u16string Name;
     std::u16string Path; // always empty
     CommandList DataList;
-    CommandList WorkList; // the commands left in this pass, next one first
     TimerRef Timer;
+
+    // The commands left in this pass, next one first: the end of DataList, shared rather
+    // than copied.
+    std::ranges::subrange<CommandList::const_iterator> WorkList() const;
 
     // The player (script/player.cpp).
 
@@ -30,15 +35,24 @@ public:
 
     // The library (script/library.cpp).
 
-    // Compiles a file; the script is appended to ScriptList and returned when it is a script.
-    static std::shared_ptr<TScript> Load(const std::u16string& path);
+    // Compiles a file; the script is appended to ScriptList and returned when it is a script
+    // within the budget.
+    static std::shared_ptr<TScript> Load(const std::u16string& path,
+                                         const ScriptBudget& budget = kScriptBudget);
     // Loads every script of the Scripts folder into ScriptList; CurrentScript becomes none.
     static int LoadScripts();
-    // The same, and the script read from the file `fileName` of the folder, or null.
-    static std::shared_ptr<TScript> LoadScriptsFinding(const std::u16string& fileName);
+    // The same, and the script read from the file `fileName` of the folder, or null. A file
+    // that would pass what the scripts before it left of `libraryBudget` is left out.
+    static std::shared_ptr<TScript>
+    LoadScriptsFinding(const std::u16string& fileName,
+                       const ScriptBudget& libraryBudget = kLibraryBudget);
 
-    // The parser (script/library.cpp): 1 when the file is a script.
-    int Read(const std::u16string& path);
+    // The parser (script/library.cpp): 1 when the file is a script within the budget.
+    int Read(const std::u16string& path, const ScriptBudget& budget = kScriptBudget);
+
+private:
+    // Where WorkList begins in DataList; past its end, as for a new script, the list is empty.
+    std::size_t workStart_ = std::size_t(-1);
 };
 
 using ScriptRef = std::shared_ptr<TScript>;

@@ -39,10 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
     for (const auto& command : script.DataList) {
-        if (!command || !IsKnownCommand(command->Command)) {
+        if (!IsKnownCommand(command.Command())) {
             std::abort();
         }
-        if (command->Command != u"MOUSELOC" && command->Value2 != -1) {
+        if (command.Command() != u"MOUSELOC" && command.Value2 != -1) {
             std::abort();
         }
     }

@@ -52,13 +52,31 @@ public:
     explicit FileInspection(const std::string& bytes)
         : rawLines_(CutLikeReadLine(bytes)), encoding_(DetectEncoding(bytes)) {}
 
-    void Take(const std::u16string& text) {
+    void Read(TCStream& file) {
+        parser_.ReadFile(file, [this](const LineOutcome& outcome) { Take(outcome); });
+    }
+
+    FileReport Finish() {
+        if (parser_.IsScript()) {
+            InspectPass();
+        }
+        InspectScriptness();
+        std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
+                         [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
+        return FileReport{parser_.IsScript(), parser_.name(), parser_.TakeCommands(),
+                          std::move(diagnostics_)};
+    }
+
+private:
+    void Take(const LineOutcome& outcome) {
         const int line = EditorLine();
         if (ZeroByteEnded() && encoding_ != Encoding::Utf16) {
             Add(diagnostics_, line, Severity::Warning,
                 u"a zero byte ends this line; the text after it is read as a line of its own");
         }
-        const LineOutcome outcome = parser_.ProcessLine(text);
+        if (outcome.kind == LineKind::TooLarge && tooLargeLine_ == 0) {
+            tooLargeLine_ = line;
+        }
         if (outcome.kind == LineKind::Header) {
             headerLine_ = line;
         } else if (outcome.kind == LineKind::BeforeHeader && headerNote_.text.empty()) {
@@ -69,18 +87,6 @@ public:
         ++index_;
     }
 
-    FileReport Finish() {
-        if (parser_.IsScript()) {
-            InspectPass();
-        }
-        InspectScriptness();
-        std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
-                         [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
-        return FileReport{parser_.IsScript(), parser_.name(), parser_.commands(),
-                          std::move(diagnostics_)};
-    }
-
-private:
     int EditorLine() const {
         if (index_ < rawLines_.size()) {
             return rawLines_[index_].editorLine;
@@ -91,7 +97,30 @@ private:
 
     bool ZeroByteEnded() const { return index_ < rawLines_.size() && rawLines_[index_].endsAtZero; }
 
+    // Why a file that passed its budget is left out, on the line where it did.
+    std::u16string TooLargeText() const {
+        const ScriptBudget& budget = parser_.Budget();
+        switch (parser_.TooLarge()) {
+        case Oversize::File:
+            return u"larger than " + DecimalText(budget.bytes >> 20) + u" MiB";
+        case Oversize::Line:
+            return u"this line is longer than " + DecimalText(budget.lineCharacters) +
+                   u" characters";
+        case Oversize::Commands:
+            return u"it compiles to more than " + DecimalText(budget.commands) +
+                   u" commands by this line";
+        case Oversize::None:
+            break;
+        }
+        return u"";
+    }
+
     void InspectScriptness() {
+        if (parser_.TooLarge() != Oversize::None) {
+            Add(diagnostics_, tooLargeLine_, Severity::Error,
+                u"not a script: too large, " + TooLargeText() + u"; Keyweave leaves it out");
+            return;
+        }
         const Severity severity = parser_.IsScript() ? Severity::Warning : Severity::Error;
         if (encoding_ == Encoding::Utf16) {
             Add(diagnostics_, 1, severity,
@@ -118,7 +147,7 @@ private:
         std::map<std::int32_t, int> heldKeys;
         std::map<std::int32_t, int> heldButtons;
         for (std::size_t i = 0; i < commands.size(); ++i) {
-            const TCommand& command = *commands[i];
+            const TCommand& command = commands[i];
             const int line = commandLines_[i];
             if (command.Performs == Operation::PressKey && command.Value != 0) {
                 heldKeys.try_emplace(command.Value, line);
@@ -160,6 +189,7 @@ private:
     ScriptParser parser_;
     std::size_t index_ = 0;
     int headerLine_ = 0;
+    int tooLargeLine_ = 0;
     HeaderNote headerNote_;
     std::vector<int> commandLines_;
     Diagnostics diagnostics_;
@@ -179,13 +209,13 @@ FileReport CheckFile(const std::u16string& path) {
     }
     std::string bytes;
     StreamRef stream = OpenForReading(path);
-    if (!stream || !ReadRawBytes(path, bytes)) {
+    // A file past the budget is never read: its raw lines are not needed either.
+    const bool withinBudget = stream && stream->Size() <= kScriptBudget.bytes;
+    if (!stream || (withinBudget && !ReadRawBytes(path, bytes))) {
         return Unreadable(u"cannot be read");
     }
     FileInspection inspection(bytes);
-    while (!stream->Eof()) {
-        inspection.Take(stream->ReadLine());
-    }
+    inspection.Read(*stream);
     stream->Close();
     return inspection.Finish();
 }

@@ -288,6 +288,7 @@ void InspectLine(const LineOutcome& outcome, const ScriptParser& parser, int lin
     case LineKind::Empty:
     case LineKind::BeforeHeader:
     case LineKind::Header:
+    case LineKind::TooLarge:
         break;
     }
 }

@@ -116,6 +116,12 @@ int PathKind(const std::u16string& path) {
     return 0;
 }
 
+std::int64_t FileSize(const std::u16string& path) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(NativePath(path), error);
+    return error ? 0 : static_cast<std::int64_t>(size);
+}
+
 TCStream::TCStream(std::filebuf file, std::int64_t size, int mode)
     : _size(size), _cstream(std::move(file)), _mode(mode) {}
 
@@ -123,9 +129,9 @@ TCStream::~TCStream() {
     Close();
 }
 
-std::u16string TCStream::ReadLine() {
+std::u16string TCStream::ReadLine(std::size_t mostCharacters) {
     std::u16string line;
-    while (_pos < _size) {
+    while (_pos < _size && line.size() < mostCharacters) {
         std::filebuf::int_type byte = _cstream.sbumpc();
         if (byte == std::filebuf::traits_type::eof()) {
             // The file shrank or could not be read: end here for good, so that a reader

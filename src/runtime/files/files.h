@@ -22,6 +22,9 @@ std::u16string PathExtension(const std::u16string& path);
 // 0 nothing there (or not accessible), 1 regular file, 2 folder.
 int PathKind(const std::u16string& path);
 
+// The size of a regular file in bytes; 0 when there is none or it cannot be told.
+std::int64_t FileSize(const std::u16string& path);
+
 // A file opened in binary mode.
 class TCStream {
 public:
@@ -32,10 +35,13 @@ public:
 
     // 1 when the position equals the size.
     int Eof() const { return _pos >= _size ? 1 : 0; }
+    // The file's size in bytes when it was opened.
+    std::int64_t Size() const { return _size; }
 
     // The next line: bytes up to a line feed, a zero byte or the end of the file; carriage
-    // returns dropped; each byte one character.
-    std::u16string ReadLine();
+    // returns dropped; each byte one character. A line longer than `mostCharacters` ends
+    // there: the rest stays unread.
+    std::u16string ReadLine(std::size_t mostCharacters = std::u16string::npos);
 
     // Writes the low byte of each character, then CR LF; 1 when every byte was written.
     int WriteLine(const std::u16string& text);

@@ -40,7 +40,7 @@ TEST_F(AppTest, ClearingTheSelectionRewindsAndReleasesEverything) {
     TApp::SelectScript(nullptr);
     EXPECT_EQ(Program().CurrentScript, nullptr);
     EXPECT_EQ(script->Timer, nullptr);
-    EXPECT_EQ(script->WorkList.size(), 1u);
+    EXPECT_EQ(script->WorkList().size(), 1u);
     EXPECT_EQ(Gadget(Program().ScriptCombo).current, -1);
     EXPECT_EQ(Gadget(Program().Window).status, u"Select a script.");
     EXPECT_EQ(Gadget(Program().ScriptView).area, u"");

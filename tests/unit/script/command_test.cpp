@@ -10,44 +10,44 @@ using Lines = std::vector<std::u16string>;
 
 class CommandTest : public testing::KeyTableFixture {
 protected:
-    static CommandRef Make(const std::u16string& name, std::int32_t value = -1,
-                           std::int32_t value2 = -1) {
+    static TCommand Make(const std::u16string& name, std::int32_t value = -1,
+                         std::int32_t value2 = -1) {
         return TCommand::Create(name, value, value2);
     }
 };
 
 TEST_F(CommandTest, DisplayFormsNameKeysByTheirTableNames) {
-    EXPECT_EQ(Make(u"KEYDOWN", 65)->DisplayForm(), u"KeyDown( KEY_A )");
-    EXPECT_EQ(Make(u"KEYUP", 160)->DisplayForm(), u"KeyUp( KEY_LSHIFT )");
-    EXPECT_EQ(Make(u"MOUSEDOWN", 1)->DisplayForm(), u"MouseDown( MOUSE_LEFT )");
-    EXPECT_EQ(Make(u"MOUSEUP", 2)->DisplayForm(), u"MouseUp( MOUSE_RIGHT )");
-    EXPECT_EQ(Make(u"KEYDOWN", 13)->DisplayForm(), u"KeyDown( KEY_ENTER )");
+    EXPECT_EQ(Make(u"KEYDOWN", 65).DisplayForm(), u"KeyDown( KEY_A )");
+    EXPECT_EQ(Make(u"KEYUP", 160).DisplayForm(), u"KeyUp( KEY_LSHIFT )");
+    EXPECT_EQ(Make(u"MOUSEDOWN", 1).DisplayForm(), u"MouseDown( MOUSE_LEFT )");
+    EXPECT_EQ(Make(u"MOUSEUP", 2).DisplayForm(), u"MouseUp( MOUSE_RIGHT )");
+    EXPECT_EQ(Make(u"KEYDOWN", 13).DisplayForm(), u"KeyDown( KEY_ENTER )");
 }
 
 TEST_F(CommandTest, DisplayFormsOfUnknownCodesHaveAnEmptyName) {
-    EXPECT_EQ(Make(u"KEYDOWN", 0)->DisplayForm(), u"KeyDown(  )");
-    EXPECT_EQ(Make(u"KEYUP", 78)->DisplayForm(), u"KeyUp(  )");
-    EXPECT_EQ(Make(u"KEYDOWN", 1)->DisplayForm(), u"KeyDown(  )");
-    EXPECT_EQ(Make(u"MOUSEDOWN", 3)->DisplayForm(), u"MouseDown(  )");
-    EXPECT_EQ(Make(u"MOUSEUP", 65)->DisplayForm(), u"MouseUp(  )");
+    EXPECT_EQ(Make(u"KEYDOWN", 0).DisplayForm(), u"KeyDown(  )");
+    EXPECT_EQ(Make(u"KEYUP", 78).DisplayForm(), u"KeyUp(  )");
+    EXPECT_EQ(Make(u"KEYDOWN", 1).DisplayForm(), u"KeyDown(  )");
+    EXPECT_EQ(Make(u"MOUSEDOWN", 3).DisplayForm(), u"MouseDown(  )");
+    EXPECT_EQ(Make(u"MOUSEUP", 65).DisplayForm(), u"MouseUp(  )");
 }
 
 TEST_F(CommandTest, DisplayFormsWriteNumbersInDecimalWithTheirSign) {
-    EXPECT_EQ(Make(u"SLEEP", 100)->DisplayForm(), u"Sleep( 100 )");
-    EXPECT_EQ(Make(u"SLEEP", -5)->DisplayForm(), u"Sleep( -5 )");
-    EXPECT_EQ(Make(u"SLEEP", 0)->DisplayForm(), u"Sleep( 0 )");
-    EXPECT_EQ(Make(u"MOUSELOC", 400, 300)->DisplayForm(), u"MouseLoc( 400, 300 )");
-    EXPECT_EQ(Make(u"MOUSELOC", -2147483647 - 1, 99999)->DisplayForm(),
+    EXPECT_EQ(Make(u"SLEEP", 100).DisplayForm(), u"Sleep( 100 )");
+    EXPECT_EQ(Make(u"SLEEP", -5).DisplayForm(), u"Sleep( -5 )");
+    EXPECT_EQ(Make(u"SLEEP", 0).DisplayForm(), u"Sleep( 0 )");
+    EXPECT_EQ(Make(u"MOUSELOC", 400, 300).DisplayForm(), u"MouseLoc( 400, 300 )");
+    EXPECT_EQ(Make(u"MOUSELOC", -2147483647 - 1, 99999).DisplayForm(),
               u"MouseLoc( -2147483648, 99999 )");
 }
 
 TEST_F(CommandTest, DisplayFormsOfCommandsWithoutOperands) {
-    EXPECT_EQ(Make(u"RESTOREMOUSELOC")->DisplayForm(), u"RestoreMouseLoc()");
-    EXPECT_EQ(Make(u"LOCKMOUSE")->DisplayForm(), u"LockMouse()");
-    EXPECT_EQ(Make(u"UNLOCKMOUSE")->DisplayForm(), u"UnlockMouse()");
-    EXPECT_EQ(Make(u"STOP")->DisplayForm(), u"Stop()");
-    EXPECT_EQ(Make(u"PAUSE")->DisplayForm(), u"Pause()");
-    EXPECT_EQ(Make(u"keydown", 65)->DisplayForm(), u"");
+    EXPECT_EQ(Make(u"RESTOREMOUSELOC").DisplayForm(), u"RestoreMouseLoc()");
+    EXPECT_EQ(Make(u"LOCKMOUSE").DisplayForm(), u"LockMouse()");
+    EXPECT_EQ(Make(u"UNLOCKMOUSE").DisplayForm(), u"UnlockMouse()");
+    EXPECT_EQ(Make(u"STOP").DisplayForm(), u"Stop()");
+    EXPECT_EQ(Make(u"PAUSE").DisplayForm(), u"Pause()");
+    EXPECT_EQ(Make(u"keydown", 65).DisplayForm(), u"");
 }
 
 TEST_F(CommandTest, LinesIndentBetweenPressAndRelease) {

@@ -1,4 +1,5 @@
 #include "app/program_state.h"
+#include "runtime/strings.h"
 #include "script/script.h"
 #include "support/temp_folder.h"
 #include "unit/script/script_test_support.h"
@@ -28,6 +29,37 @@ protected:
     testing::WorkingFolder folder;
 };
 
+// A file past its budget is no script, whichever bound it passes: its size, a line's length or
+// the commands it compiles to. Within the budget it loads.
+TEST_F(LibraryTest, AFilePastItsBudgetIsNoScript) {
+    const ScriptBudget budget{64, 20, 4};
+    folder.Write("fits.ini", "?kweaver\r\n{Fits\r\nkeystroke(KEY_A,1)\r\n");
+    const std::string comment = "\\\\ a short comment\r\n";
+    folder.Write("big.ini", "?kweaver\r\n{Big\r\n" + comment + comment + comment);
+    folder.Write("long.ini", "?kweaver\r\n{Long\r\nkeystroke(KEY_SPACE,1)\r\n");
+    folder.Write("many.ini", "?kweaver\r\n{Many\r\nkeystring(ABC,1)\r\n");
+    TScript script;
+    EXPECT_EQ(script.Read(u"fits.ini", budget), 1);
+    EXPECT_EQ(script.DataList.size(), 3u);
+    for (const char16_t* file : {u"big.ini", u"long.ini", u"many.ini"}) {
+        EXPECT_EQ(script.Read(file, budget), 0) << ToUtf8(file);
+        EXPECT_TRUE(script.DataList.empty());
+    }
+}
+
+// The library's budget is shared by its files in the order they are read: one that would pass
+// what is left is left out, and a smaller one after it still loads.
+TEST_F(LibraryTest, TheLibrarysBudgetLeavesOutWhatWouldPassIt) {
+    MakeScriptsFolder();
+    folder.Write("Scripts/a.ini", "?kweaver\r\n{A\r\nkeystroke(KEY_A,1)\r\n");
+    folder.Write("Scripts/b.ini", "?kweaver\r\n{B\r\nkeystroke(KEY_B,1)\r\n");
+    folder.Write("Scripts/c.ini", "?kweaver\r\n{Stop\r\nstop()\r\n");
+    TScript::LoadScriptsFinding(u"", {1 << 20, 1 << 10, 4});
+    const Names loaded = SortedNames();
+    EXPECT_TRUE(loaded == (Names{u"A", u"Stop"}) || loaded == (Names{u"B", u"Stop"}))
+        << loaded.size();
+}
+
 TEST_F(LibraryTest, LoadsTheScriptsOfTheScriptsFolder) {
     MakeScriptsFolder();
     folder.Write("Scripts/a.ini", "?kweaver\r\n{Alpha\r\nkeystroke(KEY_A, 10)\r\n");
@@ -46,7 +78,7 @@ TEST_F(LibraryTest, LoadsTheScriptsOfTheScriptsFolder) {
     EXPECT_EQ(SortedNames(), (Names{u"", u"Alpha", u"Capitals"}));
     for (const ScriptRef& script : Program().ScriptList) {
         EXPECT_EQ(script->Path, u"");
-        EXPECT_TRUE(script->WorkList.empty());
+        EXPECT_TRUE(script->WorkList().empty());
         EXPECT_EQ(script->Timer, nullptr);
         if (script->Name == u"Alpha") {
             EXPECT_EQ(Described(script->DataList),

@@ -50,10 +50,10 @@ TEST_F(ParserTest, EveryStatementMakesItsCommands) {
                         u"mouseup(MOUSE_RIGHT)", u"stop()"}),
               (Texts{"KEYDOWN 160", "KEYUP 160", "LOCKMOUSE", "UNLOCKMOUSE", "RESTOREMOUSELOC",
                      "MOUSEDOWN 2", "MOUSEUP 2", "STOP"}));
-    for (const CommandRef& command : parser.commands()) {
-        EXPECT_EQ(command->Value2, -1);
+    for (const TCommand& command : parser.commands()) {
+        EXPECT_EQ(command.Value2, -1);
     }
-    EXPECT_EQ(parser.commands()[2]->Value, -1);
+    EXPECT_EQ(parser.commands()[2].Value, -1);
 }
 
 TEST_F(ParserTest, ReadsNumbersWithSignsBasesAndWrapAround) {

@@ -10,7 +10,7 @@ using Kind = sim::InjectedAction::Kind;
 
 constexpr int kA = 65;
 
-CommandRef Command(const std::u16string& name, std::int32_t value = -1, std::int32_t value2 = -1) {
+TCommand Command(const std::u16string& name, std::int32_t value = -1, std::int32_t value2 = -1) {
     return TCommand::Create(name, value, value2);
 }
 
@@ -90,7 +90,7 @@ TEST_F(PlayerTest, StopRewindsAndKeepsInputHeld) {
     EXPECT_EQ(script->Update(), 1);
     EXPECT_EQ(Program().Running, 0);
     EXPECT_EQ(Gadget(Program().Window).status, u"Farm stopped.");
-    EXPECT_EQ(script->WorkList, script->DataList);
+    EXPECT_EQ(script->WorkList().size(), script->DataList.size());
     EXPECT_TRUE(sim.IsKeyDown(kA));
     sim.ClearLog();
     Turns(1);
@@ -158,9 +158,9 @@ TEST_F(PlayerTest, ResetRewindsToTheSameCommandsAndEndsAPendingWait) {
     script->Reset();
     EXPECT_EQ(script->Timer, nullptr);
     EXPECT_EQ(RunningTimerCount(), 0);
-    ASSERT_EQ(script->WorkList.size(), 2u);
-    EXPECT_EQ(script->WorkList[0], script->DataList[0]);
-    EXPECT_EQ(script->WorkList[1], script->DataList[1]);
+    ASSERT_EQ(script->WorkList().size(), 2u);
+    EXPECT_EQ(&script->WorkList()[0], &script->DataList[0]);
+    EXPECT_EQ(&script->WorkList()[1], &script->DataList[1]);
 }
 
 } // namespace

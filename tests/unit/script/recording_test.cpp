@@ -46,12 +46,12 @@ struct Played {
 Played Play(const CommandList& commands) {
     Played played;
     std::int64_t now = 0;
-    for (const CommandRef& command : commands) {
-        if (command->Performs == Operation::Wait) {
-            now += WaitPeriodMs(command->Value);
+    for (const TCommand& command : commands) {
+        if (command.Performs == Operation::Wait) {
+            now += WaitPeriodMs(command.Value);
         } else {
             played.times.push_back(static_cast<double>(now));
-            played.lines.push_back(ToUtf8(command->StatementLine()));
+            played.lines.push_back(ToUtf8(command.StatementLine()));
             now += kTurnMs;
         }
     }

@@ -14,13 +14,13 @@ namespace keyweave::testing {
 // Commands as short readable texts, "KEYDOWN 65" or "MOUSELOC 400 300", for comparisons.
 inline std::vector<std::string> Described(const CommandList& commands) {
     std::vector<std::string> texts;
-    for (const CommandRef& command : commands) {
-        std::string text = ToUtf8(command->Command);
-        if (command->Value != -1 || command->Value2 != -1) {
-            text += " " + std::to_string(command->Value);
+    for (const TCommand& command : commands) {
+        std::string text = ToUtf8(command.Command());
+        if (command.Value != -1 || command.Value2 != -1) {
+            text += " " + std::to_string(command.Value);
         }
-        if (command->Value2 != -1) {
-            text += " " + std::to_string(command->Value2);
+        if (command.Value2 != -1) {
+            text += " " + std::to_string(command.Value2);
         }
         texts.push_back(text);
     }

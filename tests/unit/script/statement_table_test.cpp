@@ -39,8 +39,8 @@ std::u16string SampleLine(const Statement& statement) {
 
 Operations Performed(const CommandList& commands) {
     Operations operations;
-    for (const CommandRef& command : commands) {
-        operations.push_back(command->Performs);
+    for (const TCommand& command : commands) {
+        operations.push_back(command.Performs);
     }
     return operations;
 }
@@ -71,8 +71,8 @@ TEST_F(StatementTableTest, EveryKeywordCompilesToTheCommandsOfItsRow) {
                 : Operations{press, Wait, release, Wait, press, Wait, release};
         const CommandList commands = Compile(SampleLine(statement));
         EXPECT_EQ(Performed(commands), expected);
-        for (const CommandRef& command : commands) {
-            EXPECT_EQ(command->Command, StatementOf(command->Performs)->command);
+        for (const TCommand& command : commands) {
+            EXPECT_EQ(command.Command(), StatementOf(command.Performs)->command);
         }
     }
 }
@@ -93,16 +93,16 @@ TEST_F(StatementTableTest, EveryCommandHasOneStatementADisplayFormAndAViewColour
         // The view finds a word's colour by the word in upper case.
         EXPECT_EQ(Upper(statement->displayName), statement->command);
 
-        const CommandRef command = Compile(SampleLine(*statement)).front();
-        const std::u16string form = command->DisplayForm();
+        const TCommand command = Compile(SampleLine(*statement)).front();
+        const std::u16string form = command.DisplayForm();
         EXPECT_TRUE(form.starts_with(std::u16string(statement->displayName) + u"("))
             << ToUtf8(form);
         // A display form is also a statement line, which compiles back to the same command.
         const CommandList again = Compile(form);
         ASSERT_EQ(again.size(), 1u);
-        EXPECT_EQ(again[0]->Command, command->Command);
-        EXPECT_EQ(again[0]->Value, command->Value);
-        EXPECT_EQ(again[0]->Value2, command->Value2);
+        EXPECT_EQ(again[0].Command(), command.Command());
+        EXPECT_EQ(again[0].Value, command.Value);
+        EXPECT_EQ(again[0].Value2, command.Value2);
     }
     EXPECT_EQ(StatementOf(None), nullptr);
     EXPECT_EQ(OperationNamed(u"JUMP"), None);

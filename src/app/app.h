@@ -9,7 +9,8 @@ class Platform;
 // The application-wide operations.
 class TApp {
 public:
-    // settings.ini (app/settings.cpp).
+    // settings.ini (app/settings.cpp). SaveSettings gives 1 when the binding was saved, 0 when
+    // the file could not be written and was left as it was.
     static int LoadSettings();
     static int SaveSettings();
 

@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "app/program_state.h"
 #include "app/recorder.h"
+#include "input/key.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "runtime/events/event_queue.h"
@@ -23,6 +24,11 @@ const std::u16string kAboutText =
 const std::u16string kBindButtonText = u"Bind Start/Stop key.";
 const std::u16string kBindPrompt = u"Hold key(s) down for 3 seconds.";
 const std::u16string kRecordButtonText = u"Record Script";
+const std::u16string kNotSavedText = u"The Start/Stop key could not be saved in settings.ini.";
+
+// A longer listing would cost the text area far more than the script itself and take minutes
+// to stream in; what is left out is counted on the last line.
+constexpr std::size_t kMostViewLines = 100000;
 
 constexpr int kWindowStyle = WindowTitleBar | WindowStatusBar | WindowClientShape | WindowCentred;
 constexpr int kPushButton = 8;
@@ -81,6 +87,17 @@ std::u16string JoinLines(const std::vector<std::u16string>& lines) {
     return joined;
 }
 
+// The listing of a script's commands, up to kMostViewLines of them.
+std::vector<std::u16string> ViewLines(const CommandList& commands) {
+    std::vector<std::u16string> lines = DisplayLines(commands, kMostViewLines);
+    if (commands.size() > lines.size()) {
+        lines.push_back(u"... and " +
+                        DecimalText(static_cast<std::int64_t>(commands.size() - lines.size())) +
+                        u" more commands, not shown here.");
+    }
+    return lines;
+}
+
 // A script that is dropped or left keeps its pending wait's timer otherwise, holding one of
 // the timer service's few slots until it is chosen again.
 void EndPendingWait(TScript& script) {
@@ -111,13 +128,37 @@ void ChooseScript(const ObjectRef& chosen) {
 void StartBinding() {
     auto& program = Program();
     program.BindLabel->SetText(kBindPrompt);
+    if (!program.BindList.empty()) {
+        program.ReplacedBindList = std::move(program.BindList);
+    }
     program.BindList.clear();
 }
 
-void FinishBinding() {
+// A capture that found no key saves nothing: there is no binding to keep.
+void FinishBinding(bool captured) {
+    auto& program = Program();
     TMainWindow::UpdateBindLabels();
-    TApp::SaveSettings();
-    Program().BindButton->SetText(kBindButtonText);
+    if (captured && !program.BindList.empty() && TApp::SaveSettings() == 0) {
+        ShowStatus(kNotSavedText);
+    }
+    program.BindButton->SetText(kBindButtonText);
+}
+
+// A playing script stops as the Start/Stop keys stop it, before a message box halts the loop
+// or the window takes the user elsewhere.
+void StopPlaying() {
+    if (Program().Running == 1) {
+        TKey::ToggleEnabled();
+    }
+}
+
+// Before a reload drops the scripts or a capture watches the keys, nothing that a script
+// pressed may stay down: a paused one lets go too.
+void StopAndLetGo() {
+    StopPlaying();
+    TMouse::Unlock();
+    TMouse::Flush();
+    TKeyboard::Flush();
 }
 
 // Choosing a script, binding new Start/Stop keys and reloading each end a recording under way
@@ -131,13 +172,17 @@ void HandleGadgetAction(const ObjectRef& source) {
         TApp::Close();
     } else if (source == program.BindButton) {
         TRecorder::Cancel();
+        StopAndLetGo();
         StartBinding();
     } else if (source == program.AboutButton) {
+        StopPlaying();
         Notify(kAboutText, false);
     } else if (source == program.ReloadButton) {
         TRecorder::Cancel();
+        StopAndLetGo();
         ReloadScripts(u"");
     } else if (source == program.RecordButton) {
+        StopAndLetGo();
         TRecorder::Toggle();
     }
 }
@@ -216,8 +261,8 @@ int TMainWindow::Update() {
         TApp::Close();
     } else if (id == GadgetAction) {
         HandleGadgetAction(source);
-    } else if (id == BindCapturedEvent) {
-        FinishBinding();
+    } else if (id == BindCapturedEvent || id == BindRestoredEvent) {
+        FinishBinding(id == BindCapturedEvent);
     }
     return 0;
 }
@@ -236,7 +281,7 @@ int TMainWindow::UpdateScriptView() {
     view.LockText();
     view.ReplaceText(0, -1, u"", UnitCharacters);
     if (program.CurrentScript && !program.CurrentScript->DataList.empty()) {
-        AddText(JoinLines(DisplayLines(program.CurrentScript->DataList)));
+        AddText(JoinLines(ViewLines(program.CurrentScript->DataList)));
     }
     UpdateScriptViewColor();
     view.UnlockText();

@@ -34,6 +34,8 @@ void PickScript(const ScriptRef& script);
 
 // Id of the event that announces a captured Start/Stop binding.
 inline constexpr int BindCapturedEvent = 1;
+// Id of the event that announces a capture that found no key and kept the binding there was.
+inline constexpr int BindRestoredEvent = 2;
 
 inline const std::u16string kApplicationTitle = u"Keyweave 1.0";
 

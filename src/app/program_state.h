@@ -33,6 +33,8 @@ struct ProgramState {
 
     // The Start/Stop binding.
     KeyList BindList;
+    // The binding that the bind button took away, until a capture replaces or restores it.
+    KeyList ReplacedBindList;
     int BindHeld = 0;
     TimerRef BindTimer;
 

@@ -10,6 +10,9 @@ namespace {
 
 constexpr int kRegularFile = 1;
 
+// Far more than the names of every key of the table: a huge file costs no more than this.
+constexpr std::size_t kMostLineCharacters = 64 * 1024;
+
 // Calls `use` with each piece of the line split at every blank: two blanks in a row, or a
 // blank at either end, give empty pieces. The pieces are not collected, since the line may be
 // as long as the file.
@@ -25,6 +28,17 @@ void ForEachPieceBetweenBlanks(const std::u16string& line, UsePiece use) {
         use(line.substr(start, blank - start));
         start = blank + 1;
     }
+}
+
+// The first line, read up to kMostLineCharacters. A longer line keeps only the names that
+// end before the bound: a name cut there could read as another key ("KEY_F1" of "KEY_F12").
+std::u16string FirstLine(TCStream& stream) {
+    std::u16string line = stream.ReadLine(kMostLineCharacters + 1);
+    if (line.size() > kMostLineCharacters) {
+        const std::size_t lastBlank = line.rfind(u' ');
+        line.erase(lastBlank == std::u16string::npos ? 0 : lastBlank);
+    }
+    return line;
 }
 
 std::u16string BindingLine(const KeyList& keys) {
@@ -78,11 +92,19 @@ WriteOutcome ReplaceThroughNewFile(const std::u16string& path, const std::u16str
 
 // For a folder in which no file can be made while the file itself can be written: the line
 // overwrites the file, whose old bytes are written back when the new line does not get through.
-void OverwriteInPlace(const std::u16string& path, const std::u16string& line) {
+bool OverwriteInPlace(const std::u16string& path, const std::u16string& line) {
     const std::optional<std::string> old = ReadFileBytes(path);
-    if (WriteNewFile(path, line) == WriteOutcome::Incomplete && old) {
+    const WriteOutcome outcome = WriteNewFile(path, line);
+    if (outcome == WriteOutcome::Incomplete && old) {
         WriteFileBytes(path, *old);
     }
+    return outcome == WriteOutcome::Written;
+}
+
+// Only a regular file, or nothing yet, is ever replaced: a settings file that leads to a device
+// or a folder is left as it is.
+bool MayBeReplaced(const std::u16string& path) {
+    return !PathTaken(path) || PathKind(path) == kRegularFile;
 }
 
 } // namespace
@@ -96,7 +118,7 @@ int TApp::LoadSettings() {
     if (!stream) {
         return 0;
     }
-    const std::u16string line = stream->ReadLine();
+    const std::u16string line = FirstLine(*stream);
     ForEachPieceBetweenBlanks(line, [&program](const std::u16string& piece) {
         if (KeyRef key = TKeyboard::ReturnTKeyFromString(piece)) {
             program.BindList.push_back(std::move(key));
@@ -107,16 +129,18 @@ int TApp::LoadSettings() {
 }
 
 // A settings file that is a symbolic link is written through it, so that the link stays.
+// 1 when the binding was saved; 0 when the file was left as it was.
 int TApp::SaveSettings() {
     const std::u16string path = LinkTarget(Program().SettingsPath);
-    if (path.empty()) {
+    if (path.empty() || !MayBeReplaced(path)) {
         return 0;
     }
     const std::u16string line = BindingLine(Program().BindList);
-    if (ReplaceThroughNewFile(path, line) == WriteOutcome::NotCreated) {
-        OverwriteInPlace(path, line);
+    const WriteOutcome outcome = ReplaceThroughNewFile(path, line);
+    if (outcome == WriteOutcome::NotCreated) {
+        return OverwriteInPlace(path, line) ? 1 : 0;
     }
-    return 0;
+    return outcome == WriteOutcome::Written ? 1 : 0;
 }
 
 } // namespace keyweave

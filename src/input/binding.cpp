@@ -26,8 +26,14 @@ bool NoneHeld(const KeyList& keys, const KeyList& held) {
                         [&held](const KeyRef& key) { return Contains(held, key); });
 }
 
-void AnnounceCapture() {
-    TEvent::Create(BindCapturedEvent, nullptr, 0, 0, 0, 0, nullptr)->Emit();
+void Announce(int id) {
+    TEvent::Create(id, nullptr, 0, 0, 0, 0, nullptr)->Emit();
+}
+
+void EndCaptureWait() {
+    auto& program = Program();
+    program.BindTimer->Stop();
+    program.BindTimer = nullptr;
 }
 
 } // namespace
@@ -55,10 +61,19 @@ int TKey::UpdateBind() {
     if (!program.BindTimer || program.BindTimer->Ticks() == 0) {
         return 0;
     }
+    // A capture that found no key held after the bind button keeps the binding there was:
+    // touching nothing for three seconds must not lose it.
+    if (program.DownList.empty() && !program.ReplacedBindList.empty()) {
+        program.BindList = std::move(program.ReplacedBindList);
+        program.ReplacedBindList.clear();
+        EndCaptureWait();
+        Announce(BindRestoredEvent);
+        return 0;
+    }
     program.BindList = program.DownList;
-    AnnounceCapture();
-    program.BindTimer->Stop();
-    program.BindTimer = nullptr;
+    program.ReplacedBindList.clear();
+    Announce(BindCapturedEvent);
+    EndCaptureWait();
     TApp::SelectScript(nullptr);
     return 1;
 }
@@ -79,9 +94,14 @@ int TKey::Update() {
     return 0;
 }
 
+// A press of the combination while no script is chosen starts nothing: it would otherwise
+// start whichever script the user picks next, at once.
 int TKey::ToggleEnabled() {
     auto& program = Program();
     if (program.Running == 0) {
+        if (!program.CurrentScript) {
+            return 0;
+        }
         program.Running = 1;
         program.StartPos = nullptr;
         return 0;

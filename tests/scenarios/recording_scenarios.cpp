@@ -266,6 +266,7 @@ TEST(Recording, ANothingRecordedOrCancelledWritesNoFile) {
     r.s.RunUntil(1700);
     EXPECT_EQ(r.s.Status(), u"Recording cancelled.");
     EXPECT_FALSE(r.s.sim.IsWatching());
+    r.s.PickScript(u"Typer");
     r.s.Tap({kF1});
     r.s.RunUntil(1800);
     EXPECT_EQ(Program().Running, 1) << "the Start/Stop keys play scripts again";

@@ -1,4 +1,5 @@
 #include "app/program_state.h"
+#include "runtime/strings.h"
 #include "runtime/timers/timer.h"
 #include "scenario.h"
 
@@ -56,30 +57,61 @@ TEST(Window, PickingTheChosenScriptAgainChangesNothing) {
     EXPECT_TRUE(h.s.sim.IsKeyDown(kA));
 }
 
-TEST(Window, ReloadWhilePlayingStopsWithoutReleasingAndKeepsTheBinding) {
+// Each button that takes the user away from a playing script stops it as the Start/Stop keys
+// do before it does its own work, so nothing the script holds stays down behind a message box,
+// a reload, a capture of new keys or a recording.
+TEST(Window, ButtonsThatLeaveAPlayingScriptStopItAndReleaseEverythingFirst) {
+    const std::pair<GadgetRef ProgramState::*, std::u16string> buttons[] = {
+        {&ProgramState::ReloadButton, u"Choose a script."},
+        {&ProgramState::AboutButton, u"Holder stopped."},
+        {&ProgramState::BindButton, u"Holder stopped."},
+        {&ProgramState::RecordButton, u"Press the Start/Stop keys to start recording."}};
+    for (const auto& [button, status] : buttons) {
+        HolderPlaying h;
+        h.s.Click(Program().*button);
+        h.s.RunUntil(1300);
+        EXPECT_EQ(Program().Running, 0) << ToUtf8(status);
+        EXPECT_EQ(h.s.Injected(1100), (Lines{"1202 MouseUp 1", "1202 KeyUp 65"}));
+        EXPECT_EQ(h.s.Status(), status);
+    }
+}
+
+TEST(Window, ReloadWhilePlayingKeepsTheBindingAndChoosesNothing) {
     HolderPlaying h;
     h.s.AddScript("later.ini", "Later", {"sleep(1)"});
     h.s.Click(Program().ReloadButton);
     h.s.RunUntil(1300);
-    EXPECT_EQ(Program().Running, 0);
-    EXPECT_EQ(h.s.Status(), u"Choose a script.");
     EXPECT_EQ(h.s.ViewText(), u"");
     EXPECT_EQ(h.s.ComboText(), u"");
     EXPECT_EQ(h.s.ComboCurrent(), -1);
     EXPECT_EQ(h.s.ComboItems().size(), 3u);
-    EXPECT_TRUE(h.s.sim.IsKeyDown(kA));
-    EXPECT_TRUE(h.s.sim.IsButtonDown(1));
-    EXPECT_EQ(h.s.Injected(1100), Lines{});
     EXPECT_EQ(h.s.BindLabel(), u"<F1> ");
     EXPECT_EQ(h.s.Settings(), "KEY_F1\r\n");
     // The dropped script's wait no longer holds a timer.
     EXPECT_EQ(RunningTimerCount(), 0);
 
-    // Nothing is chosen, so a start plays nothing.
+    // Nothing is chosen, so the Start/Stop keys start nothing.
     h.s.Tap({kF1});
     h.s.RunUntil(1500);
-    EXPECT_EQ(Program().Running, 1);
-    EXPECT_EQ(h.s.Injected(1100), Lines{});
+    EXPECT_EQ(Program().Running, 0);
+    EXPECT_EQ(h.s.Injected(1250), Lines{});
+}
+
+// A paused script's keys are let go too when a reload drops it.
+TEST(Window, ReloadReleasesWhatAPausedScriptHolds) {
+    Scenario s;
+    s.WriteSettings("KEY_F1\r\n");
+    s.AddScript("pauser.ini", "Pauser", {"keydown(KEY_A)", "pause()", "keyup(KEY_A)"});
+    s.Start();
+    s.PickScript(u"Pauser");
+    s.Tap({kF1});
+    s.RunUntil(500);
+    EXPECT_EQ(s.Status(), u"Pauser paused.");
+    EXPECT_TRUE(s.sim.IsKeyDown(kA));
+    s.Click(Program().ReloadButton);
+    s.RunUntil(600);
+    EXPECT_FALSE(s.sim.IsKeyDown(kA));
+    EXPECT_EQ(s.Status(), u"Choose a script.");
 }
 
 TEST(Window, TheCloseBoxReleasesHeldKeysAndButtonsAndEnds) {

@@ -73,6 +73,17 @@ TEST_F(SettingsTest, OnlyTheFirstLineCounts) {
     EXPECT_EQ(Load("KEY_A\r\nKEY_B\r\n"), (Names16{u"KEY_A"}));
 }
 
+// A first line past 64 KiB is read up to there; a name that the bound cuts is dropped, since
+// its start could name another key.
+TEST_F(SettingsTest, AVeryLongLineIsReadOnlyToItsBoundAndKeepsOnlyWholeNames) {
+    const std::size_t bound = 64 * 1024;
+    std::string line = "KEY_A ";
+    line += std::string(bound - line.size() - 4, ' ');
+    EXPECT_EQ(Load(line + "KEY_F12 KEY_B\r\n"), (Names16{u"KEY_A"}));
+    Program().BindList.clear();
+    EXPECT_EQ(Load(line + "KEY KEY_B\r\n"), (Names16{u"KEY_A"}));
+}
+
 TEST_F(SettingsTest, NamesOutsideTheKeyboardTableAreDropped) {
     EXPECT_EQ(Load("MOUSE_LEFT Left Ctrl KEY_N Right  Mouse KEY_B"), (Names16{u"KEY_B"}));
 }

@@ -92,10 +92,15 @@ bool ProgramRun::ClickAt(int x, int y) {
 
 namespace {
 
-std::optional<UiElement> ShownMenuItem(pid_t pid, const std::string& name) {
+// The item of the list that the combo box drops down: a cell of the table in the pop-up
+// window, which is a top-level window of its own.
+std::optional<UiElement> ShownListItem(pid_t pid, const std::string& name) {
+    bool inPopup = false;
     for (const UiElement& element : Accessibility::Elements(pid)) {
-        if (element.role == "menu item" && element.name == name && element.showing &&
-            element.width > 0) {
+        if (element.depth == 0) {
+            inPopup = element.role == "window";
+        } else if (inPopup && element.role == "table cell" && element.name == name &&
+                   element.showing && element.width > 0) {
             return element;
         }
     }
@@ -119,7 +124,7 @@ bool ProgramRun::PickScript(const std::string& name, std::string& problem) {
         }
         const auto deadline = std::chrono::steady_clock::now() + 1500ms;
         while (!item && std::chrono::steady_clock::now() < deadline) {
-            item = ShownMenuItem(pid_, name);
+            item = ShownListItem(pid_, name);
         }
     }
     if (!item || !ClickAt(item->x + item->width / 2, item->y + item->height / 2) ||

@@ -39,7 +39,8 @@ Standard error gets one line per problem, so that editors can jump to it:
                               keystring characters that are skipped or press
                               another key, keys or buttons still held when the
                               last command has run, lines after a stop()
-  FILE: error: TEXT           the file cannot be read
+  FILE: error: TEXT           the file cannot be read, or is not a regular file
+                              (a folder, FIFO, socket or device) and is not opened
 
 Options:
   --list      print the compiled commands of FILE as the main window's script
@@ -60,7 +61,8 @@ Options:
 
 Exit status:
   0  every FILE is a script
-  1  a FILE is not a script or cannot be read; with --strict, also any warning
+  1  a FILE is not a script, cannot be read or is not a regular file; with
+     --strict, also any warning
   2  usage error
 )help";
 

@@ -4,10 +4,17 @@
 #include "runtime/strings.h"
 #include "support/temp_folder.h"
 
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace keyweave::testing {
 
@@ -50,6 +57,23 @@ protected:
         run.err = err.str();
         return run;
     }
+
+#ifndef _WIN32
+    // Runs the check in a thread of its own. A check that opens `fifo` for reading waits there
+    // for a writer: after a few seconds, writers open and close it until the check ends, and
+    // `blocked` tells that they had to.
+    static CheckRun RunBesideFifo(const std::vector<std::string>& args, const std::string& fifo,
+                                  bool& blocked) {
+        std::future<CheckRun> run = std::async(std::launch::async, [&args] { return Run(args); });
+        blocked = run.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+        while (run.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+            if (const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0) {
+                close(writer);
+            }
+        }
+        return run.get();
+    }
+#endif
 
 private:
     TempFolder folder_;

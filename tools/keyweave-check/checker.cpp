@@ -56,6 +56,7 @@ Options:
                 T keyup CODE NAME          T mouseup BUTTON NAME
                 T move X Y                 (only when the cursor really moves)
                 T stopped                  T paused
+              The lines are written as the run goes.
   --strict    warnings count as problems too
   --help      print this text
 

@@ -12,7 +12,7 @@ namespace keyweave::check {
 // simulated platform (a 1920 x 1080 desktop, the cursor at its centre), selected as the script
 // combo box selects it and started as the Start/Stop key starts it; then the main loop turns
 // for `ms` milliseconds of virtual time or until the script stops or pauses itself. Prints
-// one line per action on `out`. False when the file is not a script.
+// one line per action on `out`, as it goes. False when the file is not a script.
 bool Simulate(const std::u16string& path, std::int64_t ms, std::ostream& out);
 
 // The line of one synthetic action, "T keydown CODE NAME", "T move X Y", ...; T counts whole

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "checker.h"
+#include "platform/sim/sim_platform.h"
 #include "runtime/strings.h"
+#include "runtime/system/system.h"
 #include "support/temp_folder.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <future>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -31,6 +35,34 @@ struct CheckRun {
             lines.push_back(line);
         }
         return lines;
+    }
+};
+
+// The standard output of a dry run, which notes, as each line ends, the simulated clock and
+// the length of the simulated platform's action log, and the clock at the first flush.
+class WatchedOutput : public std::streambuf {
+public:
+    std::string text;
+    std::int64_t firstLineAtMs = -1;
+    std::int64_t firstFlushAtMs = -1;
+    std::size_t longestLog = 0;
+
+protected:
+    int_type overflow(int_type c) override {
+        text += static_cast<char>(c);
+        if (c == '\n') {
+            const auto& platform = dynamic_cast<const sim::SimPlatform&>(CurrentPlatform());
+            firstLineAtMs = firstLineAtMs < 0 ? platform.Now() : firstLineAtMs;
+            longestLog = std::max(longestLog, platform.Log().size());
+        }
+        return c;
+    }
+
+    int sync() override {
+        if (firstFlushAtMs < 0 && !text.empty()) {
+            firstFlushAtMs = dynamic_cast<const sim::SimPlatform&>(CurrentPlatform()).Now();
+        }
+        return 0;
     }
 };
 

@@ -74,6 +74,29 @@ TEST_F(SimulationTest, ARepeatingScriptPlaysUntilTheTimeIsUp) {
     EXPECT_EQ(Run({"--simulate", "0", path}).out, "");
 }
 
+TEST_F(SimulationTest, ALongRunIsWrittenAsItGoesAndFlushedWhileTheLogStaysSmall) {
+    const std::string path = Write(u"loop.ini", "?kweaver\n{Loop\nkeystroke(KEY_A, 40)\n");
+    // A pass every 46 ms, as in the short run above; the run ends just after a keydown.
+    constexpr int kPasses = 2000;
+    std::string expected;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        expected += std::to_string(46 * pass) + " keydown 65 KEY_A\n" +
+                    std::to_string(46 * pass + 42) + " keyup 65 KEY_A\n";
+    }
+    expected += std::to_string(46 * kPasses) + " keydown 65 KEY_A\n";
+
+    testing::WatchedOutput watched;
+    std::ostream out(&watched);
+    std::ostringstream err;
+    const std::int64_t runMs = 46 * kPasses + 10;
+    EXPECT_EQ(check::RunCheck({"--simulate", std::to_string(runMs), path}, out, err), 0);
+    EXPECT_EQ(watched.text, expected);
+    EXPECT_LE(watched.longestLog, 2u);
+    EXPECT_LT(watched.firstLineAtMs, 10);
+    EXPECT_GE(watched.firstFlushAtMs, 0);
+    EXPECT_LT(watched.firstFlushAtMs, runMs / 10);
+}
+
 TEST_F(SimulationTest, OnlyScriptsAreSimulated) {
     const testing::CheckRun run =
         Run({"--simulate", "100", Write(u"marked.ini", "\xEF\xBB\xBF?kweaver\n{M\nstop()\n")});

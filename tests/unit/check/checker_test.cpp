@@ -1,4 +1,5 @@
 #include "app/program_state.h"
+#include "simulation.h"
 #include "unit/check/check_test_support.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,8 @@ TEST_F(CheckCommandTest, HelpGoesToStandardOutput) {
           "FILE: \"NAME\", N commands", "2  usage error", "not a regular file"}) {
         EXPECT_NE(run.out.find(topic), std::string::npos) << topic;
     }
+    EXPECT_NE(run.out.find(std::to_string(check::kLongestSimulationMs) + " (about 292 million"),
+              std::string::npos);
 }
 
 TEST_F(CheckCommandTest, ADoubleDashEndsTheOptions) {

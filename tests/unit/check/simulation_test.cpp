@@ -1,4 +1,5 @@
 #include "app/program_state.h"
+#include "simulation.h"
 #include "unit/check/check_test_support.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,8 @@ TEST_F(SimulationTest, OnlyScriptsAreSimulated) {
 
 TEST_F(SimulationTest, UsageErrors) {
     const std::string path = Write(u"loop.ini", "?kweaver\n{Loop\nkeystroke(KEY_A, 40)\n");
+    const std::string beyond =
+        "--simulate takes at most " + std::to_string(check::kLongestSimulationMs) + " milliseconds";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--simulate"}, "--simulate needs a number of milliseconds"},
         {{"--simulate", path}, "--simulate needs a number of milliseconds"},
@@ -114,6 +117,8 @@ TEST_F(SimulationTest, UsageErrors) {
         {{"--simulate", "10ms", path}, "--simulate needs a number of milliseconds"},
         {{"--simulate", "10", path, path}, "--simulate takes exactly one file"},
         {{"--simulate", "10", "--list", path}, "--list and --simulate exclude each other"},
+        {{"--simulate", std::to_string(check::kLongestSimulationMs + 1), path}, beyond},
+        {{"--simulate", "99999999999999999999", path}, beyond},
     };
     for (const auto& [args, problem] : cases) {
         const testing::CheckRun run = Run(args);
@@ -121,6 +126,12 @@ TEST_F(SimulationTest, UsageErrors) {
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "keyweave-check: " + problem + "\nTry \"keyweave-check --help\".\n");
     }
+
+    const testing::CheckRun longest =
+        Run({"--simulate", std::to_string(check::kLongestSimulationMs),
+             Write(u"stop.ini", "?kweaver\n{Stop\nstop()\n")});
+    EXPECT_EQ(longest.status, 0);
+    EXPECT_EQ(longest.out, "0 stopped\n");
 }
 
 } // namespace

@@ -39,7 +39,8 @@ Standard error gets one line per problem, so that editors can jump to it:
                               keystring characters that are skipped or press
                               another key, keys or buttons still held when the
                               last command has run, lines after a stop()
-  FILE: error: TEXT           the file cannot be read
+  FILE: error: TEXT           the file cannot be read, or is not a regular file
+                              (a folder, FIFO, socket or device) and is not opened
 
 Options:
   --list      print the compiled commands of FILE as the main window's script
@@ -55,12 +56,17 @@ Options:
                 T keyup CODE NAME          T mouseup BUTTON NAME
                 T move X Y                 (only when the cursor really moves)
                 T stopped                  T paused
+              The lines are written as the run goes. MS is at most
+              9223372036853775805 (about 292 million years): the simulated
+              clock, a signed 64-bit count of milliseconds, must hold the end of
+              the run, its last turn (2 ms) and the longest wait (1000000 ms)
   --strict    warnings count as problems too
   --help      print this text
 
 Exit status:
   0  every FILE is a script
-  1  a FILE is not a script or cannot be read; with --strict, also any warning
+  1  a FILE is not a script, cannot be read or is not a regular file; with
+     --strict, also any warning
   2  usage error
 )help";
 
@@ -72,14 +78,33 @@ struct Options {
     std::vector<std::string> files;
 };
 
-std::optional<std::int64_t> Milliseconds(const std::string& text) {
+bool IsDecimal(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The count of a decimal text; none when it is above kLongestSimulationMs.
+std::optional<std::int64_t> SimulableMilliseconds(const std::string& decimal) {
     std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < 0) {
+    const std::from_chars_result read =
+        std::from_chars(decimal.data(), decimal.data() + decimal.size(), value);
+    if (read.ec != std::errc() || value > kLongestSimulationMs) {
         return std::nullopt;
     }
     return value;
+}
+
+// Reads the count after --simulate into `options`; returns what is wrong with it, or "".
+std::string ParseSimulationCount(const std::vector<std::string>& args, std::size_t at,
+                                 Options& options) {
+    if (at >= args.size() || !IsDecimal(args[at])) {
+        return "--simulate needs a number of milliseconds";
+    }
+    options.simulateMs = SimulableMilliseconds(args[at]);
+    if (!options.simulateMs) {
+        return "--simulate takes at most " + std::to_string(kLongestSimulationMs) + " milliseconds";
+    }
+    return "";
 }
 
 // Fills `options`; returns what is wrong with the arguments, or "".
@@ -98,9 +123,8 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
         } else if (arg == "--list") {
             options.list = true;
         } else if (arg == "--simulate") {
-            options.simulateMs = i + 1 < args.size() ? Milliseconds(args[++i]) : std::nullopt;
-            if (!options.simulateMs) {
-                return "--simulate needs a number of milliseconds";
+            if (std::string problem = ParseSimulationCount(args, ++i, options); !problem.empty()) {
+                return problem;
             }
         } else {
             return "unknown option \"" + arg + "\"";

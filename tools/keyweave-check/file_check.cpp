@@ -201,11 +201,26 @@ FileReport Unreadable(std::u16string text) {
     return report;
 }
 
+// Only regular files are opened, as the script library only loads those: opening a FIFO would
+// wait for a writer, and a device may never end. What a chain of symbolic links ends at counts.
+std::u16string WhyNotOpened(const std::u16string& path) {
+    switch (PathKind(path)) {
+    case 1:
+        return u"";
+    case 2:
+        return u"is a folder, not a script file";
+    default:
+        return PathTaken(LinkTarget(path)) ? u"is not a regular file (a FIFO, socket or device), "
+                                             u"not a script file"
+                                           : u"cannot be read";
+    }
+}
+
 } // namespace
 
 FileReport CheckFile(const std::u16string& path) {
-    if (PathKind(path) == 2) {
-        return Unreadable(u"is a folder, not a script file");
+    if (const std::u16string why = WhyNotOpened(path); !why.empty()) {
+        return Unreadable(why);
     }
     std::string bytes;
     StreamRef stream = OpenForReading(path);

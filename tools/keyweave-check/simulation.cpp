@@ -42,6 +42,21 @@ void BindUnreachableKey() {
     Program().BindList = {key};
 }
 
+// The lines go out as the run goes, so that its memory does not grow with its length; a
+// flush every so many turns (a fraction of a millisecond of real time) lets a reader see them
+// early without a write per line.
+constexpr std::int64_t kTurnsPerFlush = 1024;
+
+// Writes the lines of the actions logged since the last call and empties the log.
+void WriteActions(sim::SimPlatform& platform, std::int64_t start, std::ostream& out) {
+    for (const sim::InjectedAction& action : platform.Log()) {
+        if (const std::string line = DescribeAction(action, start); !line.empty()) {
+            out << line << '\n';
+        }
+    }
+    platform.ClearLog();
+}
+
 } // namespace
 
 std::string DescribeAction(const sim::InjectedAction& action, std::int64_t start) {
@@ -83,13 +98,14 @@ bool Simulate(const std::u16string& path, std::int64_t ms, std::ostream& out) {
     const std::int64_t start = platform.Now();
     TKey::ToggleEnabled();
     std::int64_t turnStart = start;
-    while (Program().Running == 1 && platform.Now() - start < ms) {
+    // A reader that has gone (a failed stream) ends the run too.
+    for (std::int64_t turn = 1; Program().Running == 1 && platform.Now() - start < ms && out;
+         ++turn) {
         turnStart = platform.Now();
         TApp::Turn();
-    }
-    for (const sim::InjectedAction& action : platform.Log()) {
-        if (const std::string line = DescribeAction(action, start); !line.empty()) {
-            out << line << '\n';
+        WriteActions(platform, start, out);
+        if (turn % kTurnsPerFlush == 0) {
+            out.flush();
         }
     }
     if (Program().Running == 0) {

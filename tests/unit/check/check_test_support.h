@@ -1,13 +1,24 @@
 #pragma once
 
 #include "checker.h"
+#include "platform/sim/sim_platform.h"
 #include "runtime/strings.h"
+#include "runtime/system/system.h"
 #include "support/temp_folder.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <future>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace keyweave::testing {
 
@@ -24,6 +35,34 @@ struct CheckRun {
             lines.push_back(line);
         }
         return lines;
+    }
+};
+
+// The standard output of a dry run, which notes, as each line ends, the simulated clock and
+// the length of the simulated platform's action log, and the clock at the first flush.
+class WatchedOutput : public std::streambuf {
+public:
+    std::string text;
+    std::int64_t firstLineAtMs = -1;
+    std::int64_t firstFlushAtMs = -1;
+    std::size_t longestLog = 0;
+
+protected:
+    int_type overflow(int_type c) override {
+        text += static_cast<char>(c);
+        if (c == '\n') {
+            const auto& platform = dynamic_cast<const sim::SimPlatform&>(CurrentPlatform());
+            firstLineAtMs = firstLineAtMs < 0 ? platform.Now() : firstLineAtMs;
+            longestLog = std::max(longestLog, platform.Log().size());
+        }
+        return c;
+    }
+
+    int sync() override {
+        if (firstFlushAtMs < 0 && !text.empty()) {
+            firstFlushAtMs = dynamic_cast<const sim::SimPlatform&>(CurrentPlatform()).Now();
+        }
+        return 0;
     }
 };
 
@@ -50,6 +89,23 @@ protected:
         run.err = err.str();
         return run;
     }
+
+#ifndef _WIN32
+    // Runs the check in a thread of its own. A check that opens `fifo` for reading waits there
+    // for a writer: after a few seconds, writers open and close it until the check ends, and
+    // `blocked` tells that they had to.
+    static CheckRun RunBesideFifo(const std::vector<std::string>& args, const std::string& fifo,
+                                  bool& blocked) {
+        std::future<CheckRun> run = std::async(std::launch::async, [&args] { return Run(args); });
+        blocked = run.wait_for(std::chrono::seconds(5)) != std::future_status::ready;
+        while (run.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+            if (const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); writer >= 0) {
+                close(writer);
+            }
+        }
+        return run.get();
+    }
+#endif
 
 private:
     TempFolder folder_;

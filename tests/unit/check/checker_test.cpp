@@ -1,7 +1,13 @@
 #include "app/program_state.h"
+#include "simulation.h"
 #include "unit/check/check_test_support.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace keyweave {
 namespace {
@@ -97,10 +103,44 @@ TEST_F(CheckCommandTest, AnyFileThatIsNotAScriptGivesOne) {
                      missing + ": error: cannot be read",
                      folder + ": error: is a folder, not a script file"}));
 
-    const testing::CheckRun listed = Run({"--list", plain});
-    EXPECT_EQ(listed.status, 1);
-    EXPECT_EQ(listed.out, "");
+    for (const std::string& file : {plain, folder}) {
+        for (const Lines& args : {Lines{"--list", file}, Lines{"--simulate", "100", file}}) {
+            const testing::CheckRun refused = Run(args);
+            EXPECT_EQ(refused.status, 1) << args[0] << " " << file;
+            EXPECT_EQ(refused.out, "");
+        }
+    }
 }
+
+#ifndef _WIN32
+TEST_F(CheckCommandTest, OnlyRegularFilesAreOpenedWhereverLinksLead) {
+    const std::string clean = Write(u"clean.ini", kClean);
+    const std::string fifo = Path(u"fifo.ini");
+    const std::string link = Path(u"link.ini");
+    const std::string dangling = Path(u"dangling.ini");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(symlink(clean.c_str(), link.c_str()), 0);
+    ASSERT_EQ(symlink(Path(u"gone.ini").c_str(), dangling.c_str()), 0);
+    const std::string notRegular =
+        ": error: is not a regular file (a FIFO, socket or device), not a script file";
+
+    bool blocked = false;
+    const testing::CheckRun run = RunBesideFifo({fifo, "/dev/null", link, dangling}, fifo, blocked);
+    EXPECT_FALSE(blocked);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, link + ": \"Clean\", 4 commands\n");
+    EXPECT_EQ(run.ErrLines(), (Lines{fifo + notRegular, "/dev/null" + notRegular,
+                                     dangling + ": error: cannot be read"}));
+
+    for (const Lines& args : {Lines{"--list", fifo}, Lines{"--simulate", "100", fifo}}) {
+        const testing::CheckRun refused = RunBesideFifo(args, fifo, blocked);
+        EXPECT_FALSE(blocked) << args[0];
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(refused.err, fifo + notRegular + "\n");
+    }
+}
+#endif
 
 TEST_F(CheckCommandTest, UsageErrorsGiveTwoAndNothingOnStandardOutput) {
     const std::string clean = Write(u"clean.ini", kClean);
@@ -126,9 +166,11 @@ TEST_F(CheckCommandTest, HelpGoesToStandardOutput) {
     EXPECT_EQ(run.out.rfind("Usage: keyweave-check [--strict] FILE...\n", 0), 0u);
     for (const char* topic :
          {"--list", "--strict", "--simulate MS", "T move X Y", "FILE:LINE: warning: TEXT",
-          "FILE: \"NAME\", N commands", "2  usage error"}) {
+          "FILE: \"NAME\", N commands", "2  usage error", "not a regular file"}) {
         EXPECT_NE(run.out.find(topic), std::string::npos) << topic;
     }
+    EXPECT_NE(run.out.find(std::to_string(check::kLongestSimulationMs) + " (about 292 million"),
+              std::string::npos);
 }
 
 TEST_F(CheckCommandTest, ADoubleDashEndsTheOptions) {

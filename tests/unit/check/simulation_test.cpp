@@ -1,4 +1,5 @@
 #include "app/program_state.h"
+#include "simulation.h"
 #include "unit/check/check_test_support.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,29 @@ TEST_F(SimulationTest, ARepeatingScriptPlaysUntilTheTimeIsUp) {
     EXPECT_EQ(Run({"--simulate", "0", path}).out, "");
 }
 
+TEST_F(SimulationTest, ALongRunIsWrittenAsItGoesAndFlushedWhileTheLogStaysSmall) {
+    const std::string path = Write(u"loop.ini", "?kweaver\n{Loop\nkeystroke(KEY_A, 40)\n");
+    // A pass every 46 ms, as in the short run above; the run ends just after a keydown.
+    constexpr int kPasses = 2000;
+    std::string expected;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        expected += std::to_string(46 * pass) + " keydown 65 KEY_A\n" +
+                    std::to_string(46 * pass + 42) + " keyup 65 KEY_A\n";
+    }
+    expected += std::to_string(46 * kPasses) + " keydown 65 KEY_A\n";
+
+    testing::WatchedOutput watched;
+    std::ostream out(&watched);
+    std::ostringstream err;
+    const std::int64_t runMs = 46 * kPasses + 10;
+    EXPECT_EQ(check::RunCheck({"--simulate", std::to_string(runMs), path}, out, err), 0);
+    EXPECT_EQ(watched.text, expected);
+    EXPECT_LE(watched.longestLog, 2u);
+    EXPECT_LT(watched.firstLineAtMs, 10);
+    EXPECT_GE(watched.firstFlushAtMs, 0);
+    EXPECT_LT(watched.firstFlushAtMs, runMs / 10);
+}
+
 TEST_F(SimulationTest, OnlyScriptsAreSimulated) {
     const testing::CheckRun run =
         Run({"--simulate", "100", Write(u"marked.ini", "\xEF\xBB\xBF?kweaver\n{M\nstop()\n")});
@@ -84,6 +108,8 @@ TEST_F(SimulationTest, OnlyScriptsAreSimulated) {
 
 TEST_F(SimulationTest, UsageErrors) {
     const std::string path = Write(u"loop.ini", "?kweaver\n{Loop\nkeystroke(KEY_A, 40)\n");
+    const std::string beyond =
+        "--simulate takes at most " + std::to_string(check::kLongestSimulationMs) + " milliseconds";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--simulate"}, "--simulate needs a number of milliseconds"},
         {{"--simulate", path}, "--simulate needs a number of milliseconds"},
@@ -91,6 +117,8 @@ TEST_F(SimulationTest, UsageErrors) {
         {{"--simulate", "10ms", path}, "--simulate needs a number of milliseconds"},
         {{"--simulate", "10", path, path}, "--simulate takes exactly one file"},
         {{"--simulate", "10", "--list", path}, "--list and --simulate exclude each other"},
+        {{"--simulate", std::to_string(check::kLongestSimulationMs + 1), path}, beyond},
+        {{"--simulate", "99999999999999999999", path}, beyond},
     };
     for (const auto& [args, problem] : cases) {
         const testing::CheckRun run = Run(args);
@@ -98,6 +126,12 @@ TEST_F(SimulationTest, UsageErrors) {
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, "keyweave-check: " + problem + "\nTry \"keyweave-check --help\".\n");
     }
+
+    const testing::CheckRun longest =
+        Run({"--simulate", std::to_string(check::kLongestSimulationMs),
+             Write(u"stop.ini", "?kweaver\n{Stop\nstop()\n")});
+    EXPECT_EQ(longest.status, 0);
+    EXPECT_EQ(longest.out, "0 stopped\n");
 }
 
 } // namespace

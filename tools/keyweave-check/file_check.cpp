@@ -42,6 +42,11 @@ std::u16string WhyNotTheHeader(const std::u16string& trimmed, int line, Encoding
     return u"";
 }
 
+std::u16string SizeText(std::int64_t bytes) {
+    constexpr std::int64_t kMiB = 1 << 20;
+    return bytes % kMiB == 0 ? DecimalText(bytes / kMiB) + u" MiB" : DecimalText(bytes) + u" bytes";
+}
+
 // The keyword of the statement that compiles to the one command of an operation.
 std::u16string Keyword(Operation operation) {
     return std::u16string(StatementOf(operation)->keyword);
@@ -49,8 +54,8 @@ std::u16string Keyword(Operation operation) {
 
 class FileInspection {
 public:
-    explicit FileInspection(const std::string& bytes)
-        : rawLines_(CutLikeReadLine(bytes)), encoding_(DetectEncoding(bytes)) {}
+    FileInspection(const std::string& bytes, const ScriptBudget& budget)
+        : rawLines_(CutLikeReadLine(bytes)), encoding_(DetectEncoding(bytes)), parser_(budget) {}
 
     void Read(TCStream& file) {
         parser_.ReadFile(file, [this](const LineOutcome& outcome) { Take(outcome); });
@@ -102,7 +107,7 @@ private:
         const ScriptBudget& budget = parser_.Budget();
         switch (parser_.TooLarge()) {
         case Oversize::File:
-            return u"larger than " + DecimalText(budget.bytes >> 20) + u" MiB";
+            return u"larger than " + SizeText(budget.bytes);
         case Oversize::Line:
             return u"this line is longer than " + DecimalText(budget.lineCharacters) +
                    u" characters";
@@ -218,18 +223,18 @@ std::u16string WhyNotOpened(const std::u16string& path) {
 
 } // namespace
 
-FileReport CheckFile(const std::u16string& path) {
+FileReport CheckFile(const std::u16string& path, const ScriptBudget& budget) {
     if (const std::u16string why = WhyNotOpened(path); !why.empty()) {
         return Unreadable(why);
     }
     std::string bytes;
     StreamRef stream = OpenForReading(path);
     // A file past the budget is never read: its raw lines are not needed either.
-    const bool withinBudget = stream && stream->Size() <= kScriptBudget.bytes;
+    const bool withinBudget = stream && stream->Size() <= budget.bytes;
     if (!stream || (withinBudget && !ReadRawBytes(path, bytes))) {
         return Unreadable(u"cannot be read");
     }
-    FileInspection inspection(bytes);
+    FileInspection inspection(bytes, budget);
     inspection.Read(*stream);
     stream->Close();
     return inspection.Finish();

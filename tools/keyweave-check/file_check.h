@@ -2,6 +2,7 @@
 
 #include "diagnostic.h"
 #include "script/command.h"
+#include "script/parser.h"
 
 #include <string>
 
@@ -17,6 +18,6 @@ struct FileReport {
 
 // Reads and compiles one file line by line, exactly as TScript::Read does, and inspects every
 // line. Needs the key table.
-FileReport CheckFile(const std::u16string& path);
+FileReport CheckFile(const std::u16string& path, const ScriptBudget& budget = kScriptBudget);
 
 } // namespace keyweave::check

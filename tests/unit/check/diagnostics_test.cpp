@@ -39,6 +39,25 @@ protected:
     }
 };
 
+// The program leaves out a file past its budget; the check says which bound and where.
+TEST_F(DiagnosticsTest, AFilePastItsBudgetIsNoScriptAndTheErrorSaysWhy) {
+    const ScriptBudget budget{64, 20, 4};
+    auto checked = [&](const std::string& bytes) {
+        return check::CheckFile(FromUtf8(Write(u"script.ini", bytes)), budget);
+    };
+    const FileReport many = checked("?kweaver\r\n{Many\r\nsleep(1)\r\nkeystring(ABC,1)\r\n");
+    EXPECT_FALSE(many.isScript);
+    EXPECT_TRUE(many.commands.empty());
+    EXPECT_EQ(Described(many), Found{"4 error not a script: too large, it compiles to more than 4 "
+                                     "commands by this line; Keyweave leaves it out"});
+    EXPECT_EQ(Described(checked("?kweaver\r\n{Long\r\nkeystroke(KEY_SPACE,1)\r\n")),
+              Found{"3 error not a script: too large, this line is longer than 20 characters; "
+                    "Keyweave leaves it out"});
+    EXPECT_EQ(
+        Described(checked(std::string(65, '\n'))),
+        Found{"0 error not a script: too large, larger than 64 bytes; Keyweave leaves it out"});
+}
+
 TEST_F(DiagnosticsTest, UnknownKeyAndButtonNamesWithWhatTheyProbablyMeant) {
     const FileReport report = Check("?kweaver\r\n"
                                     "{Names\r\n"

@@ -6,6 +6,7 @@
 #include "script/statement_table.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 
 namespace keyweave {
@@ -80,6 +81,25 @@ TCommand TCommand::Create(const std::u16string& command, std::int32_t value, std
     created.Value2 = value2;
     created.Performs = OperationNamed(command);
     created.name_ = Names().NumberOf(command);
+    return created;
+}
+
+TCommand TCommand::Create(Operation operation, std::int32_t value, std::int32_t value2) {
+    static const auto numbers = [] {
+        std::array<std::uint32_t, kOperationCount> named{};
+        for (const Statement& statement : kStatements) {
+            if (!statement.command.empty()) {
+                named[static_cast<std::size_t>(statement.operation)] =
+                    Names().NumberOf(std::u16string(statement.command));
+            }
+        }
+        return named;
+    }();
+    TCommand created;
+    created.Value = value;
+    created.Value2 = value2;
+    created.Performs = operation;
+    created.name_ = numbers[static_cast<std::size_t>(operation)];
     return created;
 }
 

@@ -23,6 +23,7 @@ enum class Operation : std::uint8_t {
     Stop,
     Pause,
 };
+inline constexpr std::size_t kOperationCount = static_cast<std::size_t>(Operation::Pause) + 1;
 
 // Whether an operation holds down a key or button, or lets one go.
 constexpr bool Presses(Operation operation) {
@@ -42,6 +43,9 @@ public:
     Operation Performs = Operation::None;
 
     static TCommand Create(const std::u16string& command, std::int32_t value, std::int32_t value2);
+    // The command of an operation other than None, with the name that its statement gives it:
+    // what the parser and the recorder make, millions of times for a long script.
+    static TCommand Create(Operation operation, std::int32_t value, std::int32_t value2);
 
     // The command's name as it was created: upper case "KEYDOWN", "SLEEP", ... for every
     // command the parser makes. Each distinct name is kept once for the whole program.

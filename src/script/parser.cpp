@@ -56,9 +56,9 @@ std::u16string Piece(const std::vector<std::u16string>& pieces, std::size_t inde
     return index < pieces.size() ? pieces[index] : u"";
 }
 
-std::int32_t Operand(const Statement& statement, const std::vector<std::u16string>& pieces,
-                     std::size_t index) {
-    return ReadOperand(statement.arguments[index], Piece(pieces, index));
+std::int32_t Operand(OperandReader& operands, const Statement& statement,
+                     const std::vector<std::u16string>& pieces, std::size_t index) {
+    return operands.Read(statement.arguments[index], Piece(pieces, index));
 }
 
 // The commands of one file, appended up to its budget: past it, nothing more is appended.
@@ -71,8 +71,7 @@ public:
             passed_ = true;
             return;
         }
-        commands_.push_back(
-            TCommand::Create(std::u16string(StatementOf(operation)->command), value, value2));
+        commands_.push_back(TCommand::Create(operation, value, value2));
     }
 
     bool Passed() const { return passed_; }
@@ -127,23 +126,24 @@ void AppendEachCharacter(BoundedCommands& commands, const Statement& statement,
     }
 }
 
-void Compile(BoundedCommands& commands, const Statement& statement,
+void Compile(BoundedCommands& commands, OperandReader& reader, const Statement& statement,
              const std::vector<std::u16string>& pieces) {
     switch (statement.compilation) {
     case Compilation::Single: {
         std::int32_t operands[] = {kNone, kNone};
         for (std::size_t i = 0; i < statement.arguments.size(); ++i) {
-            operands[i] = Operand(statement, pieces, i);
+            operands[i] = Operand(reader, statement, pieces, i);
         }
         commands.Append(statement.operation, operands[0], operands[1]);
         break;
     }
     case Compilation::Stroke:
-        AppendStroke(commands, statement, Operand(statement, pieces, 0),
-                     Operand(statement, pieces, 1));
+        AppendStroke(commands, statement, Operand(reader, statement, pieces, 0),
+                     Operand(reader, statement, pieces, 1));
         break;
     case Compilation::EachCharacter:
-        AppendEachCharacter(commands, statement, Piece(pieces, 0), Operand(statement, pieces, 1));
+        AppendEachCharacter(commands, statement, Piece(pieces, 0),
+                            Operand(reader, statement, pieces, 1));
         break;
     }
 }
@@ -191,6 +191,22 @@ std::int32_t ReadOperand(const Argument& argument, const std::u16string& piece) 
     return kNone;
 }
 
+std::int32_t OperandReader::Read(const Argument& argument, const std::u16string& piece) {
+    if (argument.kind != ArgumentKind::Key && argument.kind != ArgumentKind::Button) {
+        return ReadOperand(argument, piece);
+    }
+    auto& known = argument.kind == ArgumentKind::Key ? keys_ : buttons_;
+    const auto found = known.find(piece);
+    if (found != known.end()) {
+        return found->second;
+    }
+    const std::int32_t code = ReadOperand(argument, piece);
+    if (known.size() < kMostRemembered) {
+        known.emplace(piece, code);
+    }
+    return code;
+}
+
 // Works on one copy of the text, which becomes the only piece when there is no comma.
 std::vector<std::u16string> SplitArguments(const std::u16string& line) {
     std::size_t open = line.find(u'(');
@@ -210,13 +226,14 @@ std::vector<std::u16string> SplitArguments(const std::u16string& line) {
     return pieces;
 }
 
-LineOutcome ScriptParser::ProcessLine(const std::u16string& line) {
+LineOutcome ScriptParser::ProcessLine(std::u16string line) {
     LineOutcome outcome;
     if (oversize_ != Oversize::None) {
         outcome.kind = LineKind::TooLarge;
         return outcome;
     }
-    outcome.trimmed = Trim(line);
+    TrimInPlace(line);
+    outcome.trimmed = std::move(line);
     const std::u16string& text = outcome.trimmed;
     if (text.size() >= 2 && text[0] == u'\\' && text[1] == u'\\') {
         outcome.kind = LineKind::Comment;
@@ -265,7 +282,7 @@ void ScriptParser::CompileStatement(LineOutcome& outcome) {
     outcome.kind = LineKind::Statement;
     outcome.firstCommand = commands_.size();
     BoundedCommands bounded(commands_, budget_.commands);
-    Compile(bounded, *outcome.statement, outcome.pieces);
+    Compile(bounded, operands_, *outcome.statement, outcome.pieces);
     if (bounded.Passed()) {
         GiveUp(Oversize::Commands);
         outcome.kind = LineKind::TooLarge;

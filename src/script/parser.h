@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace keyweave {
@@ -24,6 +25,20 @@ NumberReading ReadNumber(const std::u16string& text);
 // number. A text is no operand (-1): each of its characters is typed by commands of its own.
 std::int32_t ReadOperand(const Argument& argument, const std::u16string& piece);
 
+// The operands of argument pieces, remembered by piece for key and button names: a long script
+// names few keys, and the key table is searched once for each. A file of ever new names is
+// read without remembering them past the first few hundred.
+class OperandReader {
+public:
+    std::int32_t Read(const Argument& argument, const std::u16string& piece);
+
+private:
+    static constexpr std::size_t kMostRemembered = 256;
+
+    std::unordered_map<std::u16string, std::int32_t> keys_;
+    std::unordered_map<std::u16string, std::int32_t> buttons_;
+};
+
 // The argument pieces of a statement line: the text from its first "(" on, without any
 // parentheses, trimmed, without blanks, split at every comma.
 std::vector<std::u16string> SplitArguments(const std::u16string& line);
@@ -41,9 +56,10 @@ struct ScriptBudget {
 // under a million commands). Its commands take at most 128 MiB.
 inline constexpr ScriptBudget kScriptBudget{32 << 20, 1 << 20, 8 << 20};
 
-// Every script of the library together: the program stays far below 1 GiB and reads at most
-// 128 MiB of scripts at a start or a reload, whatever the folder holds.
-inline constexpr ScriptBudget kLibraryBudget{128 << 20, kScriptBudget.lineCharacters, 32 << 20};
+// Every script of the library together: the program stays far below 1 GiB, and a start or a
+// reload reads at most 64 MiB of scripts (two seconds at worst on a slow machine), whatever
+// the folder holds.
+inline constexpr ScriptBudget kLibraryBudget{64 << 20, kScriptBudget.lineCharacters, 32 << 20};
 
 // Why a file is too large to be a script.
 enum class Oversize { None, File, Line, Commands };
@@ -78,7 +94,7 @@ class ScriptParser {
 public:
     explicit ScriptParser(ScriptBudget budget = kScriptBudget) : budget_(budget) {}
 
-    LineOutcome ProcessLine(const std::u16string& line);
+    LineOutcome ProcessLine(std::u16string line);
 
     // Reads a file's lines, each up to the budget's length, until its end or until it passes
     // its budget; `inspect` gets each line and what it turned out to be.
@@ -87,8 +103,9 @@ public:
             GiveUp(Oversize::File);
         }
         while (oversize_ == Oversize::None && !file.Eof()) {
-            const std::u16string line = file.ReadLine(budget_.lineCharacters + 1);
-            inspect(line.size() > budget_.lineCharacters ? LineTooLong() : ProcessLine(line));
+            std::u16string line = file.ReadLine(budget_.lineCharacters + 1);
+            inspect(line.size() > budget_.lineCharacters ? LineTooLong()
+                                                         : ProcessLine(std::move(line)));
         }
     }
 
@@ -112,6 +129,7 @@ private:
     void GiveUp(Oversize why);
 
     ScriptBudget budget_;
+    OperandReader operands_;
     Oversize oversize_ = Oversize::None;
     State state_ = State::SeekHeader;
     std::u16string name_;

@@ -182,8 +182,7 @@ private:
     }
 
     void Push(Operation operation, std::int32_t value, std::int32_t value2) {
-        commands_.push_back(
-            TCommand::Create(std::u16string(StatementOf(operation)->command), value, value2));
+        commands_.push_back(TCommand::Create(operation, value, value2));
     }
 
     CommandList commands_;

@@ -14,6 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Room for a line of usual length at once, rather than in a few steps as it grows.
+constexpr std::size_t kUsualLineCharacters = 64;
+
 std::u16string WithSlashes(std::u16string path) {
     std::replace(path.begin(), path.end(), u'\\', u'/');
     return path;
@@ -131,6 +134,7 @@ TCStream::~TCStream() {
 
 std::u16string TCStream::ReadLine(std::size_t mostCharacters) {
     std::u16string line;
+    line.reserve(kUsualLineCharacters);
     while (_pos < _size && line.size() < mostCharacters) {
         std::filebuf::int_type byte = _cstream.sbumpc();
         if (byte == std::filebuf::traits_type::eof()) {

@@ -5,7 +5,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace keyweave::x11test {
 
@@ -187,6 +189,41 @@ void XClient::SendDeleteWindow(unsigned long window) {
     event.xclient.data.l[1] = CurrentTime;
     XSendEvent(display_, window, False, NoEventMask, &event);
     XSync(display_, False);
+}
+
+// The program answers by sending the message back to the root window, where this client
+// listens for it.
+bool XClient::Ping(unsigned long window, int limitMs) {
+    const Window root = DefaultRootWindow(display_);
+    XSelectInput(display_, root, SubstructureNotifyMask);
+    const Atom protocols = XInternAtom(display_, "WM_PROTOCOLS", False);
+    const long ping = static_cast<long>(XInternAtom(display_, "_NET_WM_PING", False));
+    static long serial = 0;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = protocols;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = ping;
+    event.xclient.data.l[1] = ++serial;
+    event.xclient.data.l[2] = static_cast<long>(window);
+    XSendEvent(display_, window, False, NoEventMask, &event);
+    XFlush(display_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        while (XPending(display_) > 0) {
+            XEvent reply;
+            XNextEvent(display_, &reply);
+            if (reply.type == ClientMessage && reply.xclient.message_type == protocols &&
+                reply.xclient.data.l[0] == ping && reply.xclient.data.l[1] == serial) {
+                XSelectInput(display_, root, NoEventMask);
+                return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    XSelectInput(display_, root, NoEventMask);
+    return false;
 }
 
 } // namespace keyweave::x11test

@@ -66,6 +66,10 @@ public:
     // Asks a window to close as a window manager does: a WM_DELETE_WINDOW client message.
     void SendDeleteWindow(unsigned long window);
 
+    // Pings a window as a window manager does to see whether its program is frozen
+    // (_NET_WM_PING): true once the program answered, false when `limitMs` passed first.
+    bool Ping(unsigned long window, int limitMs);
+
 private:
     Display* display_ = nullptr;
 };

@@ -13,7 +13,9 @@ public:
     virtual ~KeyboardDevice() = default;
 
     // The keys among codes 32..255 that are held at this moment, whatever window has the
-    // focus, injected presses included. Bits outside 32..255 are never set.
+    // focus, injected presses included. Bits outside 32..255 are never set. A platform that
+    // learns of presses as events also counts a key pressed since the previous call, even
+    // when it was released again, so that a tap between two polls is seen once.
     virtual KeySet HeldKeys() = 0;
 
     // HeldKeys() among `codes` alone: the other codes are never set. A platform where every

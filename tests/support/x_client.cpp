@@ -138,6 +138,12 @@ void XClient::PressKeycode(int keycode, bool down) {
     XSync(display_, False);
 }
 
+void XClient::TapKeycode(int keycode) {
+    XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), True, CurrentTime);
+    XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), False, CurrentTime);
+    XSync(display_, False);
+}
+
 void XClient::MovePointer(Point to) {
     XTestFakeMotionEvent(display_, DefaultScreen(display_), to.x, to.y, CurrentTime);
     XSync(display_, False);

@@ -49,6 +49,9 @@ public:
 
     // Presses or releases a key through XTest, as the user's keyboard does.
     void PressKeycode(int keycode, bool down);
+    // Presses and releases a key at once: both requests leave in one write, so that a program
+    // that polls the keyboard never sees the key held.
+    void TapKeycode(int keycode);
     // Moves the pointer onto a pixel of the screen, and presses or releases an X button, as
     // the user's mouse does (XTest).
     void MovePointer(Point to);

@@ -8,7 +8,8 @@ Cases: platform (the platform layer's tests on the real system), scan_codes (eve
 table played into the target, which checks its scan code and extended bit), first_start (the
 portable package unpacked and started for the first time), window (a screenshot, then the close
 box clicked with the mouse), start_stop (a script played into the target and stopped with the
-Start/Stop key, which releases what it held), and the journeys of tests/journeys, one case each:
+Start/Stop key, which releases what it held; then taps of that key, each shorter than a turn of
+the loop, which must each count), and the journeys of tests/journeys, one case each:
 the ways a run ends, each of which must release the keys and both buttons that the script holds,
 checked with GetAsyncKeyState from another process, and killed, the control, after which they
 stay held. Each of these prints its row of the matrix "way of ending -> released yes/no". record: the user
@@ -351,6 +352,11 @@ def case_start_stop(args, session):
     check(sorted(stop_releases) == sorted(releases), f"the stop released {stop_releases}")
     check(not held, f"keys or buttons still held after the stop: {held}")
 
+    # Taps of the Start/Stop key each count once: 200 held 3 ms, shorter than a turn of the
+    # loop, then 10 held 80 ms, for the first 50 ms of which Wine may read the key as up.
+    for count, hold, gap in ((200, 3, 17), (10, 80, 120)):
+        tap_start_stop(test, log, count, hold, gap)
+
     # Armed and idle, the program sleeps until a key changes. Started again from the X
     # keyboard, the way a physical key reaches Wine, which GetAsyncKeyState may report up to
     # 50 ms late.
@@ -373,6 +379,32 @@ def case_start_stop(args, session):
     print(f"figure: stop (second F12 released until Left Shift released): "
           f"{times[('keyup', VK_SHIFT)] - stopped[('up', VK_F12)]:.2f} ms")
     test.close_and_expect_exit()
+
+
+def tap_start_stop(test, log, count, hold, gap):
+    """Taps the Start/Stop key `count` times, an even number, each held `hold` ms, `gap` ms
+    apart, with the start/stop script stopped: each start plays the script's first key, A, which
+    the script or the next stop releases, and the last stop leaves nothing held."""
+    taps_from = len(read_log(log))
+
+    def starts_and_stops():
+        tapped = [(kind, value) for _, kind, value in read_log(log)[taps_from:]]
+        return tapped.count(("keydown", 65)), tapped.count(("keyup", 65))
+
+    sent = test.user_steps(*(["down", VK_F12, "wait", hold, "up", VK_F12, "wait", gap] * count))
+    # A loaded machine may keep the program from its turns for a while: it catches up.
+    deadline = time.monotonic() + 3
+    while starts_and_stops()[1] < count // 2 and time.monotonic() < deadline:
+        time.sleep(0.05)
+    time.sleep(0.2)
+    starts, stops = starts_and_stops()
+    held = test.held_keys()
+    holds = [up[2] - down[2] for down, up in zip(sent[::2], sent[1::2])]
+    print(f"figure: {count} Start/Stop taps held {sum(holds) / count:.2f} ms on average "
+          f"(longest {max(holds):.2f} ms): {starts} starts, {stops} stops")
+    check(starts == stops == count // 2 and not held,
+          f"{count} taps held {hold} ms made {starts} starts and {stops} stops, held afterwards: "
+          f"{held}")
 
 
 def case_scan_codes(args, session):

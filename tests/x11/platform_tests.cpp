@@ -140,6 +140,14 @@ TEST_F(Platform, HeldKeysSeeKeysOfOtherClientsWithoutTheFocus) {
     x_->PressKeycode(enter, false);
 }
 
+// A key pressed and released between two polls counts as held at the next poll, at that one
+// only.
+TEST_F(Platform, AKeyTappedBetweenTwoPollsIsHeldAtTheNextPollOnly) {
+    x_->TapKeycode(x_->Keycode("a"));
+    EXPECT_TRUE(Held(65));
+    EXPECT_FALSE(platform->Keyboard().HeldKeys()[65]);
+}
+
 // Injected input goes out when the main thread next pauses or pumps, not before.
 void Pump() {
     platform->System().Poll();

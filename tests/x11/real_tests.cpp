@@ -46,6 +46,11 @@ const std::string kMouseScript = "?kweaver\r\n"
                                  "LockMouse()\r\n"
                                  "Sleep(60000)\r\n";
 
+const std::string kHoldScript = "?kweaver\r\n"
+                                "{Hold\r\n"
+                                "KeyDown(KEY_D)\r\n"
+                                "Sleep(60000)\r\n";
+
 std::string Centre(int position, int size) {
     return std::to_string(position + size / 2);
 }
@@ -163,6 +168,44 @@ TEST_F(RealProgram, StartStopKeyPlaysTheScriptInOrderWithItsWaitsAndStopReleases
     std::size_t afterStop = recorder.Events().size();
     std::this_thread::sleep_for(400ms);
     EXPECT_EQ(recorder.Events().size(), afterStop) << "the script went on after the stop";
+    ExpectNothingHeld();
+}
+
+// A tap of the Start/Stop key whose press and release reach the server together, between two
+// polls of the program, toggles the script all the same, whether it plays or the loop sleeps.
+TEST_F(RealProgram, StartStopTapsShorterThanATurnEachToggleTheScript) {
+    ProgramRun run = Program("taps");
+    StartWithScript(run, kHoldScript, "Hold");
+    Recorder recorder(Session().Display());
+    ASSERT_TRUE(recorder.Ok());
+    const int f12 = x_->Keycode("F12");
+    const int d = x_->Keycode("d");
+
+    constexpr int kTaps = 20;
+    for (int tap = 0; tap < kTaps; ++tap) {
+        x_->TapKeycode(f12);
+        std::this_thread::sleep_for(120ms);
+    }
+    int downs = 0;
+    int ups = 0;
+    auto count = [&] {
+        downs = 0;
+        ups = 0;
+        for (const InputEvent& event : Changes(recorder.Events())) {
+            downs += event.kind == InputEvent::KeyDown && event.detail == d;
+            ups += event.kind == InputEvent::KeyUp && event.detail == d;
+        }
+    };
+    // A loaded machine may keep the program from its turns for a while: it catches up.
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    for (count(); ups < kTaps / 2 && std::chrono::steady_clock::now() < deadline; count()) {
+        std::this_thread::sleep_for(10ms);
+    }
+    std::this_thread::sleep_for(200ms);
+    count();
+    EXPECT_EQ(downs, kTaps / 2) << "each tap that starts the script presses D";
+    EXPECT_EQ(ups, kTaps / 2) << "each tap that stops it releases D";
+    EXPECT_EQ(x_->KeysDown().count(d), 0u);
     ExpectNothingHeld();
 }
 

@@ -18,7 +18,8 @@ KeySet Win32Keyboard::HeldKeys() {
 
 KeySet Win32Keyboard::HeldKeysAmong(const KeySet& codes) {
     const KeySet wanted = codes & ~KeySet(0xFFFFFFFFu);
-    KeySet ask = changes_.KeysToAsk(wanted, NowMs());
+    const double now = NowMs();
+    KeySet ask = changes_.KeysToAsk(wanted, now);
     if (wanted != asked_) {
         ask = wanted;
         asked_ = wanted;
@@ -29,7 +30,7 @@ KeySet Win32Keyboard::HeldKeysAmong(const KeySet& codes) {
         }
     }
     held_ &= wanted;
-    return held_;
+    return changes_.HeldAfterReports(wanted, held_, now);
 }
 
 // Programs that read scan codes rather than virtual keys (games with DirectInput or raw input,

@@ -6,23 +6,9 @@ namespace keyweave::win32 {
 
 namespace {
 
-constexpr USHORT kLeftShiftScan = 0x2A;
-constexpr USHORT kRightShiftScan = 0x36;
 // The buttons of a mouse report, each a pair of flags: down, then up, from the left button (1)
 // over the right (2) and the middle (3) to the fourth and fifth.
 constexpr int kReportedButtons = 5;
-
-bool IsShift(USHORT key) {
-    return key == VK_SHIFT || key == VK_LSHIFT || key == VK_RSHIFT;
-}
-
-bool IsControl(USHORT key) {
-    return key == VK_CONTROL || key == VK_LCONTROL || key == VK_RCONTROL;
-}
-
-bool IsAlt(USHORT key) {
-    return key == VK_MENU || key == VK_LMENU || key == VK_RMENU;
-}
 
 bool Moves(const RAWMOUSE& mouse) {
     return (mouse.usFlags & MOUSE_MOVE_ABSOLUTE) != 0 || mouse.lLastX != 0 || mouse.lLastY != 0;
@@ -35,26 +21,6 @@ POINT QueuedCursor() {
 }
 
 } // namespace
-
-// A Shift sent without a scan code (keybd_event with 0) has only its virtual key to tell its side
-// by, and the side-neutral one stands for the left Shift, as in Wine's key state.
-int WatchedKeyCode(const RAWKEYBOARD& key) {
-    const bool e0 = (key.Flags & RI_KEY_E0) != 0;
-    if (IsShift(key.VKey)) {
-        if (key.MakeCode == kRightShiftScan || key.MakeCode == kLeftShiftScan) {
-            return key.MakeCode == kRightShiftScan ? VK_RSHIFT : VK_LSHIFT;
-        }
-        return key.VKey == VK_RSHIFT ? VK_RSHIFT : VK_LSHIFT;
-    }
-    if (IsControl(key.VKey)) {
-        return e0 ? VK_RCONTROL : VK_LCONTROL;
-    }
-    if (IsAlt(key.VKey)) {
-        return e0 ? VK_RMENU : VK_LMENU;
-    }
-    // 255 is no key: the keyboard's fake keys and its overrun.
-    return key.VKey < 255 ? key.VKey : 0;
-}
 
 void WatchedInput::Add(const RAWINPUT& report, double timeMs, POINT queuedAt) {
     if (report.header.dwType == RIM_TYPEKEYBOARD) {

@@ -8,11 +8,6 @@
 
 namespace keyweave::win32 {
 
-// The key table's code of a raw key report: its virtual key, with Shift, Ctrl and Alt told left
-// from right as a physical keyboard tells them, Shift by its scan code and Ctrl and Alt by the
-// E0 prefix (160 to 165, never 16, 17 or 18); 0 for a report that names no key.
-int WatchedKeyCode(const RAWKEYBOARD& key);
-
 // The watched events of a run of raw reports, in the order of the reports, each at its time of
 // receipt. The cursor's pixel of a button is where the system had the cursor when it queued the
 // report (GetMessagePos). A move leaves the cursor where the system has it when it queues the

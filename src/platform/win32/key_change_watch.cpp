@@ -35,11 +35,19 @@ void KeyChangeWatch::Read(const RAWINPUT* report) {
     if (report->header.dwType != RIM_TYPEKEYBOARD) {
         return;
     }
-    const USHORT key = report->data.keyboard.VKey;
+    const RAWKEYBOARD& keyboard = report->data.keyboard;
+    const USHORT key = keyboard.VKey;
     if (key == 0 || key >= 255) {
         askAll_ = true;
-    } else {
-        reported_ |= CodesOfReport(key);
+        return;
+    }
+    reported_ |= CodesOfReport(key);
+    const auto code = static_cast<std::size_t>(WatchedKeyCode(keyboard));
+    const bool down = (keyboard.Flags & RI_KEY_BREAK) == 0;
+    (down ? pressed_ : released_).set(code);
+    reportedDown_.set(code, down);
+    if (!down) {
+        pressedReadUp_.reset(code);
     }
 }
 
@@ -55,6 +63,9 @@ KeySet KeyChangeWatch::KeysToAsk(const KeySet& wanted, double nowMs) {
     const KeySet ask = askAll_ || queued || recheckDue ? wanted : reported_ & wanted;
     if (recheckDue) {
         recheckAt_.reset();
+        if (nowMs >= readUpUntilMs_) {
+            pressedReadUp_.reset();
+        }
     }
     if ((askAll_ || queued || reported_.any()) && !recheckAt_) {
         recheckAt_ = nowMs + kRecheckMs;
@@ -64,8 +75,25 @@ KeySet KeyChangeWatch::KeysToAsk(const KeySet& wanted, double nowMs) {
     return ask;
 }
 
+KeySet KeyChangeWatch::HeldAfterReports(const KeySet& wanted, const KeySet& read, double nowMs) {
+    const KeySet pressed = pressed_ & wanted;
+    const KeySet held = (read & ~released_ & wanted) | pressed | (pressedReadUp_ & wanted);
+    if ((pressed & reportedDown_ & ~read).any()) {
+        readUpUntilMs_ = nowMs + kRecheckMs;
+    }
+    pressedReadUp_ = held & reportedDown_ & ~read;
+    if (pressedReadUp_.any() && !recheckAt_) {
+        recheckAt_ = readUpUntilMs_;
+    }
+    releaseUnseen_ = (pressed & ~reportedDown_).any();
+    pressed_.reset();
+    released_.reset();
+    return held;
+}
+
 bool KeyChangeWatch::ChangeWaiting() const {
-    return Active() && (askAll_ || reported_.any() || RawInputSink::ReportsQueued());
+    return Active() &&
+           (askAll_ || reported_.any() || releaseUnseen_ || RawInputSink::ReportsQueued());
 }
 
 } // namespace keyweave::win32

@@ -16,6 +16,13 @@ namespace keyweave::win32 {
 // after the thread's last question to the server, so a key that raw input reports pressed may
 // read as released for that long. After a key event every wanted key is therefore asked once
 // more, kRecheckMs later; the same poll corrects a report that named the wrong key.
+//
+// The reports also correct what a poll reads. A key whose press was reported since the previous
+// poll counts as held, even when it was released again before it, so that a tap shorter than a
+// turn is seen; a key whose release alone was reported counts as up, so that a poll that is
+// behind the reports takes them one by one. A pressed key that the system reads as up while no
+// release has been reported counts as held until a recheck at least kRecheckMs after its press
+// reads it (Wine's cache has been refreshed by then).
 class KeyChangeWatch final : private RawInputSink::Reader {
 public:
     explicit KeyChangeWatch(RawInputSink& sink);
@@ -28,7 +35,12 @@ public:
     // changed since the previous poll.
     KeySet KeysToAsk(const KeySet& wanted, double nowMs);
 
-    // Whether a key event waits for the poll: reported since the last one, or still queued.
+    // What a poll at `nowMs` reports held among `wanted`, after KeysToAsk: the keys that it
+    // read as held (`read`), corrected by the reports since the previous poll.
+    KeySet HeldAfterReports(const KeySet& wanted, const KeySet& read, double nowMs);
+
+    // Whether a key event waits for the poll: reported since the last one, or still queued, or
+    // the release of a key that the last poll counted for its press alone.
     bool ChangeWaiting() const;
 
     // Whether a key report was read since the last poll, or one that must make it ask every key.
@@ -50,6 +62,12 @@ private:
 
     const RawInputSink& sink_;
     KeySet reported_;
+    KeySet pressed_;       // since the previous poll
+    KeySet released_;      // since the previous poll
+    KeySet reportedDown_;  // pressed and not released since, as the reports tell
+    KeySet pressedReadUp_; // counted as held while the system reads them up
+    double readUpUntilMs_ = 0;
+    bool releaseUnseen_ = false;
     bool askAll_ = true;
     bool queueEmptied_ = false;
     std::optional<double> recheckAt_;

@@ -5,6 +5,11 @@
 
 namespace keyweave::win32 {
 
+// The key table's code of a raw key report: its virtual key, with Shift, Ctrl and Alt told left
+// from right as a physical keyboard tells them, Shift by its scan code and Ctrl and Alt by the
+// E0 prefix (160 to 165, never 16, 17 or 18); 0 for a report that names no key.
+int WatchedKeyCode(const RAWKEYBOARD& key);
+
 // The raw input of the whole system (RIDEV_INPUTSINK), received by a hidden window of the main
 // thread: the keyboard's always, the mouse's while it is asked for. Each report is handed to
 // every reader when the pump dispatches it. Where the keyboard cannot be registered, Active()

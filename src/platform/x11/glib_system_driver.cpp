@@ -113,8 +113,10 @@ void GlibSystemDriver::SleepUntilChange(int ms) {
         return;
     }
     gint priority = 0;
+    // A key that the last poll counted only for its press is up already: the next turn's poll
+    // must see the release, which no event will announce.
     const bool ready = g_main_context_prepare(context, &priority) || calls_.Calls().Pending() ||
-                       input_->EventsWaiting();
+                       input_->EventsWaiting() || input_->ReleaseUnseen();
     gint timeout = -1;
     std::vector<GPollFD> fds(16);
     gint count = 0;

@@ -11,10 +11,10 @@
 namespace keyweave::x11 {
 namespace {
 
-// A raw event of XInput 2: a key press or release updates the held keycodes. False for an
-// event of another kind.
+// A raw event of XInput 2: a key press or release updates the held keycodes, and a press is
+// also kept among the keycodes pressed since the last take. False for an event of another kind.
 bool ApplyRawEvent(Display* display, int xinputOpcode, XGenericEventCookie& cookie,
-                   std::bitset<256>& keycodesDown) {
+                   std::bitset<256>& keycodesDown, std::bitset<256>& keycodesPressed) {
     if (cookie.type != GenericEvent || cookie.extension != xinputOpcode ||
         !XGetEventData(display, &cookie)) {
         return false;
@@ -23,6 +23,7 @@ bool ApplyRawEvent(Display* display, int xinputOpcode, XGenericEventCookie& cook
     if (raw->detail >= 0 && raw->detail < 256) {
         if (cookie.evtype == XI_RawKeyPress) {
             keycodesDown.set(raw->detail);
+            keycodesPressed.set(raw->detail);
         } else if (cookie.evtype == XI_RawKeyRelease) {
             keycodesDown.reset(raw->detail);
         }
@@ -170,7 +171,8 @@ void InputConnection::Drain() {
             remapped = true;
             continue;
         }
-        if (ApplyRawEvent(display_, xinputOpcode_, event.xcookie, keycodesDown_)) {
+        if (ApplyRawEvent(display_, xinputOpcode_, event.xcookie, keycodesDown_,
+                          keycodesPressed_)) {
             inputArrived_ = true;
         }
     }
@@ -180,6 +182,11 @@ void InputConnection::Drain() {
     if (!rawEvents_) {
         QueryKeymap();
     }
+}
+
+std::bitset<256> InputConnection::TakeKeycodesHeld() {
+    releaseUnseen_ = (keycodesPressed_ & ~keycodesDown_).any();
+    return keycodesDown_ | std::exchange(keycodesPressed_, {});
 }
 
 bool InputConnection::EventsWaiting() const {

@@ -50,8 +50,15 @@ public:
     // holds, so that a poll of Fd() afterwards sees only what arrives later.
     bool EventsWaiting() const;
 
-    // The held keycodes, as of the last Drain.
-    const std::bitset<256>& KeycodesDown() const { return keycodesDown_; }
+    // The keycodes held as of the last Drain, and those pressed since the previous take even
+    // when they were released again: a press and release that both fall between two polls
+    // still count as held at the next one, and at that one only. Without XInput 2.1 only the
+    // held ones.
+    std::bitset<256> TakeKeycodesHeld();
+
+    // Whether the last take counted a key as held that was released already: the next poll
+    // sees the release, so the loop must not sleep until a key changes.
+    bool ReleaseUnseen() const { return releaseUnseen_; }
     const VirtualKeyMap& Keys() const { return keys_; }
 
     // Sends every request that is still buffered, without waiting for the server.
@@ -78,8 +85,10 @@ private:
     int xkbEventBase_ = -1;
     bool rawEvents_ = false;
     bool inputArrived_ = false;
+    bool releaseUnseen_ = false;
     SendingClock<std::chrono::steady_clock> injections_;
     std::bitset<256> keycodesDown_;
+    std::bitset<256> keycodesPressed_;
     VirtualKeyMap keys_;
 };
 

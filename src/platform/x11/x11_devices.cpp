@@ -22,7 +22,7 @@ int XButtonOf(int button) {
 
 KeySet X11Keyboard::HeldKeys() {
     input_.Drain();
-    return input_.Keys().HeldKeys(input_.KeycodesDown());
+    return input_.Keys().HeldKeys(input_.TakeKeycodesHeld());
 }
 
 void X11Keyboard::SendKey(int code, bool down) {

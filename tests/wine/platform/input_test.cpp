@@ -94,6 +94,28 @@ TEST(KeyboardTest, APressedKeyIsHeldSystemWideUntilReleased) {
     EXPECT_TRUE(PumpUntil([&] { return keyboard.HeldKeys().none(); }, 500));
 }
 
+// A key pressed and released between two polls is held at the next poll, and once the pump has
+// read its release, no longer; a modifier on its own side.
+TEST(KeyboardTest, AKeyTappedBetweenTwoPollsIsHeldAtTheNextPollOnly) {
+    FocusWindow window;
+    KeyboardDevice& keyboard = ThePlatform().Keyboard();
+    SettleKeyboard();
+    for (const int key : {static_cast<int>('K'), VK_RSHIFT}) {
+        keyboard.SendKey(key, true);
+        keyboard.SendKey(key, false);
+        KeySet held;
+        EXPECT_TRUE(PumpUntil(
+            [&] {
+                held = keyboard.HeldKeys();
+                return held.any();
+            },
+            500));
+        EXPECT_EQ(held, KeySet().set(static_cast<std::size_t>(key)));
+        ThePlatform().System().Poll();
+        EXPECT_TRUE(keyboard.HeldKeys().none()) << key;
+    }
+}
+
 TEST(KeyboardTest, CodesBelow32AreHeldButNeverReported) {
     KeyboardDevice& keyboard = ThePlatform().Keyboard();
     keyboard.SendKey(VK_RETURN, true);

@@ -21,6 +21,7 @@ KeySet SimKeyboard::HeldKeys() {
 }
 
 void SimKeyboard::SendKey(int code, bool down) {
+    turn_.Sending();
     keys_.set(static_cast<std::size_t>(code & 0xFF), down);
     log_.push_back({clock_.Now(), down ? InjectedAction::KeyDown : InjectedAction::KeyUp, code});
 }
@@ -37,12 +38,14 @@ bool SimKeyboard::IsDown(int code) const {
            keys_.test(static_cast<std::size_t>(code));
 }
 
-SimMouse::SimMouse(const SimClock& clock, InjectionLog& log, ScreenSize desktop)
-    : clock_(clock), log_(log), desktop_(desktop), cursor_{desktop.width / 2, desktop.height / 2} {}
+SimMouse::SimMouse(const SimClock& clock, TurnClock& turn, InjectionLog& log, ScreenSize desktop)
+    : clock_(clock), turn_(turn), log_(log),
+      desktop_(desktop), cursor_{desktop.width / 2, desktop.height / 2} {}
 
 void SimMouse::MoveCursor(int x, int y) {
     const ScreenPoint target = OnScreen(x, y);
     const bool moved = target.x != cursor_.x || target.y != cursor_.y;
+    turn_.Sending();
     cursor_ = target;
     InjectedAction move{clock_.Now(), InjectedAction::Move};
     move.x = x;
@@ -55,6 +58,7 @@ void SimMouse::SendButton(int button, bool down) {
     if (!IsSentButton(button)) {
         return;
     }
+    turn_.Sending();
     buttons_[button - 1] = down;
     log_.push_back(
         {clock_.Now(), down ? InjectedAction::MouseDown : InjectedAction::MouseUp, button});

@@ -2,6 +2,7 @@
 
 #include "platform/gadget_driver.h"
 #include "platform/keyboard_device.h"
+#include "platform/loop/turn_clock.h"
 #include "platform/mouse_device.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_platform.h"
@@ -15,7 +16,8 @@ using InjectionLog = std::vector<InjectedAction>;
 // One key state for the user's keys and injected ones, as on Windows.
 class SimKeyboard final : public KeyboardDevice {
 public:
-    SimKeyboard(const SimClock& clock, InjectionLog& log) : clock_(clock), log_(log) {}
+    SimKeyboard(const SimClock& clock, TurnClock& turn, InjectionLog& log)
+        : clock_(clock), turn_(turn), log_(log) {}
 
     KeySet HeldKeys() override;
     // Sets the state of the low 8 bits of `code` and logs the code as given.
@@ -27,6 +29,7 @@ public:
 
 private:
     const SimClock& clock_;
+    TurnClock& turn_;
     InjectionLog& log_;
     KeySet keys_;
 };
@@ -34,7 +37,7 @@ private:
 // The cursor on a desktop of a fixed size, and the left and right buttons.
 class SimMouse final : public MouseDevice {
 public:
-    SimMouse(const SimClock& clock, InjectionLog& log, ScreenSize desktop);
+    SimMouse(const SimClock& clock, TurnClock& turn, InjectionLog& log, ScreenSize desktop);
 
     ScreenPoint CursorPos() override { return cursor_; }
     // Clamps to the screen, as a real screen does, and logs the requested pixel.
@@ -50,6 +53,7 @@ private:
     ScreenPoint OnScreen(int x, int y) const;
 
     const SimClock& clock_;
+    TurnClock& turn_;
     InjectionLog& log_;
     ScreenSize desktop_;
     ScreenPoint cursor_;

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_platform.h"
 
+#include "platform/loop/loop_timers.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_gadgets.h"
 #include "platform/sim/sim_input.h"
@@ -10,10 +11,14 @@ namespace keyweave::sim {
 
 struct SimPlatform::Impl {
     explicit Impl(ScreenSize desktop)
-        : system(clock), keyboard(clock, log), mouse(clock, log, desktop), gadgets(desktop),
-          watcher(clock) {}
+        : clock(ticks), turn([this] { return clock.LoopNow(); }), timers(ticks, turn),
+          system(clock, turn, ticks), keyboard(clock, turn, log), mouse(clock, turn, log, desktop),
+          gadgets(desktop), watcher(clock) {}
 
+    TickSchedule ticks;
     SimClock clock;
+    TurnClock turn;
+    LoopTimers timers;
     InjectionLog log;
     SimSystemDriver system;
     SimKeyboard keyboard;
@@ -35,7 +40,7 @@ MouseDevice& SimPlatform::Mouse() {
 }
 
 TimerSource& SimPlatform::Timers() {
-    return impl_->clock;
+    return impl_->timers;
 }
 
 SystemDriver& SimPlatform::System() {
@@ -107,7 +112,7 @@ void SimPlatform::ClearLog() {
 }
 
 int SimPlatform::RunningTimerCount() const {
-    return impl_->clock.RunningCount();
+    return impl_->ticks.RunningCount();
 }
 
 int SimPlatform::PendingCalls() const {

@@ -28,18 +28,21 @@ void SimSystemDriver::PostMainThreadCall(std::function<void()> call) {
 }
 
 void SimSystemDriver::Sleep(int ms) {
-    const std::int64_t end = clock_.Now() + ms;
-    while (clock_.Now() < end && !calls_.NewCallPending()) {
-        const auto deadline = clock_.NextDeadline();
-        const std::int64_t until = deadline && *deadline < end ? *deadline : end;
-        clock_.Advance(std::max<std::int64_t>(until - clock_.Now(), 1));
-    }
-    calls_.PauseEnded();
+    pause_.Sleep(std::chrono::milliseconds(ms));
 }
 
 void SimSystemDriver::SleepUntilChange(int ms) {
     ++pausesUntilChange_;
-    Sleep(ms);
+    pause_.SleepUntilChange(std::chrono::milliseconds(ms));
+}
+
+// Time moves in whole milliseconds, at least one per wait.
+void SimSystemDriver::WaitUntil(LoopTime until, bool) {
+    clock_.Advance(std::max<std::int64_t>(CeilMs(until) - clock_.Now(), 1));
+}
+
+void SimSystemDriver::WaitForChange(std::optional<LoopTime> until) {
+    WaitUntil(until.value_or(clock_.LoopNow()), false);
 }
 
 void SimSystemDriver::Notify(const std::u16string& title, const std::u16string& text,

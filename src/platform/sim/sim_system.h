@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/loop/loop_pause.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/system_driver.h"
@@ -12,9 +13,11 @@
 namespace keyweave::sim {
 
 // The main thread's work queue on virtual time, the message boxes and the end of the process.
-class SimSystemDriver final : public SystemDriver {
+// The loop's pause waits by moving the clock on.
+class SimSystemDriver final : public SystemDriver, private LoopWaits {
 public:
-    explicit SimSystemDriver(SimClock& clock) : clock_(clock) {}
+    SimSystemDriver(SimClock& clock, TurnClock& turn, TickSchedule& ticks)
+        : clock_(clock), pause_(*this, turn, ticks, calls_) {}
 
     // Runs pending main-thread calls in posting order until none is left, those posted while
     // running included. A call that keeps posting calls is cut off after kMaxRunsPerPoll runs
@@ -27,9 +30,9 @@ public:
 
     void PostMainThreadCall(std::function<void()> call) override;
 
-    // Advances the clock by `ms`, but stops at the first timer deadline whose tick posts a
-    // main-thread call, or does not advance at all when a call posted since the previous
-    // pause is still pending.
+    // The loop's pause on virtual time: the clock moves on by `ms`, but stops at the first
+    // timer deadline whose tick posts a main-thread call, or does not move at all when a call
+    // posted since the previous pause is still pending.
     void Sleep(int ms) override;
 
     // Counted, then a plain Sleep: the simulated loop keeps its 2 ms turns.
@@ -51,8 +54,13 @@ public:
     static constexpr int kMaxRunsPerPoll = 10000;
 
 private:
+    void WaitUntil(LoopTime until, bool forTick) override;
+    Idle IdleWait() override { return Idle::PauseAsSleep; }
+    void WaitForChange(std::optional<LoopTime> until) override;
+
     SimClock& clock_;
     MainThreadCallQueue calls_;
+    LoopPause pause_;
     int pausesUntilChange_ = 0;
     std::vector<MessageBoxRecord> boxes_;
     std::function<void(const MessageBoxRecord&)> boxHandler_;

@@ -43,7 +43,7 @@ void Win32Keyboard::SendKey(int code, bool down) {
     if (IsExtendedKey(key)) {
         flags |= KEYEVENTF_EXTENDEDKEY;
     }
-    sending_.Sending();
+    turn_.Sending();
     keybd_event(key, scan, flags, 0);
 }
 
@@ -58,7 +58,7 @@ ScreenPoint Win32Mouse::CursorPos() {
 void Win32Mouse::MoveCursor(int x, int y) {
     const auto dx = static_cast<DWORD>(AbsoluteMoveCoordinate(x, desktop_.width));
     const auto dy = static_cast<DWORD>(AbsoluteMoveCoordinate(y, desktop_.height));
-    sending_.Sending();
+    turn_.Sending();
     mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, dx, dy, 0, 0);
 }
 
@@ -71,7 +71,7 @@ void Win32Mouse::SendButton(int button, bool down) {
     } else {
         return;
     }
-    sending_.Sending();
+    turn_.Sending();
     mouse_event(flags, 0, 0, 0, 0);
 }
 

@@ -2,9 +2,9 @@
 
 #include "platform/gadget_driver.h"
 #include "platform/keyboard_device.h"
+#include "platform/loop/turn_clock.h"
 #include "platform/mouse_device.h"
 #include "platform/win32/key_change_watch.h"
-#include "platform/win32/sending_clock.h"
 
 namespace keyweave::win32 {
 
@@ -12,8 +12,7 @@ namespace keyweave::win32 {
 // may have changed since the previous one (under Wine every question is a round trip).
 class Win32Keyboard final : public KeyboardDevice {
 public:
-    Win32Keyboard(KeyChangeWatch& changes, SendingClock& sending)
-        : changes_(changes), sending_(sending) {}
+    Win32Keyboard(KeyChangeWatch& changes, TurnClock& turn) : changes_(changes), turn_(turn) {}
 
     KeySet HeldKeys() override;
     KeySet HeldKeysAmong(const KeySet& codes) override;
@@ -21,7 +20,7 @@ public:
 
 private:
     KeyChangeWatch& changes_;
-    SendingClock& sending_;
+    TurnClock& turn_;
     KeySet asked_;
     KeySet held_;
 };
@@ -30,7 +29,7 @@ private:
 // taken at start, the size the desktop gadget reports.
 class Win32Mouse final : public MouseDevice {
 public:
-    Win32Mouse(ScreenSize desktop, SendingClock& sending) : desktop_(desktop), sending_(sending) {}
+    Win32Mouse(ScreenSize desktop, TurnClock& turn) : desktop_(desktop), turn_(turn) {}
 
     ScreenPoint CursorPos() override;
     void MoveCursor(int x, int y) override;
@@ -38,7 +37,7 @@ public:
 
 private:
     ScreenSize desktop_;
-    SendingClock& sending_;
+    TurnClock& turn_;
 };
 
 } // namespace keyweave::win32

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/loop/loop_time.h"
+
 #include <windows.h>
 
 namespace keyweave::win32 {
@@ -16,9 +18,20 @@ inline double NowMs() {
     return static_cast<double>(now.QuadPart) / ticksPerMs;
 }
 
-// NowMs as a clock type, for the templates that take one.
-struct PerformanceClock {
-    static double now() { return NowMs(); }
-};
+// A moment of the performance counter given in its milliseconds, on the loop's clock.
+inline LoopTime LoopTimeOfMs(double ms) {
+    return LoopTime(
+        std::chrono::duration_cast<LoopDuration>(std::chrono::duration<double, std::milli>(ms)));
+}
+
+// The performance counter on the loop's clock.
+inline LoopTime PerformanceNow() {
+    return LoopTimeOfMs(NowMs());
+}
+
+// Milliseconds of the performance counter of a moment on the loop's clock.
+inline double MsOfLoopTime(LoopTime time) {
+    return std::chrono::duration<double, std::milli>(time.time_since_epoch()).count();
+}
 
 } // namespace keyweave::win32

@@ -137,9 +137,9 @@ UINT NotifyBoxType(bool serious) {
 }
 
 Win32SystemDriver::Win32SystemDriver(KeyChangeWatch& keyChanges, const Win32InputWatcher& watcher,
-                                     SendingClock& sending, Win32TimerSource& timers)
-    : keyChanges_(keyChanges), watcher_(watcher), sending_(sending), timers_(timers),
-      preciseDelay_(WinePreciseDelay()),
+                                     TurnClock& turn, TickSchedule& ticks, Win32TimerWakes& wakes)
+    : keyChanges_(keyChanges), watcher_(watcher), wakes_(wakes),
+      pause_(*this, turn, ticks, Calls()), preciseDelay_(WinePreciseDelay()),
       pauseTimer_(preciseDelay_ == nullptr ? HighResolutionTimer() : nullptr) {
     if (callWindow == nullptr) {
         mainThreadId = GetCurrentThreadId();
@@ -199,53 +199,24 @@ void Win32SystemDriver::PostMainThreadCall(std::function<void()> call) {
     SetEvent(posted);
 }
 
-// The pause ends early when a timer tick arrives, so that a wait ends at its tick rather
-// than up to a whole pause later. A call that was already waiting when the previous pause
-// ended does not shorten it: a turn without a new tick still pauses the full time. The pause
-// also wakes at the next tick's deadline and fires that tick itself: the wait then ends on
-// time, without waiting for the system's timer thread to wake and hand the tick over. A turn
-// that sent input pauses from its first sending, at most the whole pause earlier
-// (SendingClock::TakePauseEnd).
 void Win32SystemDriver::Sleep(int ms) {
-    const double end = sending_.TakePauseEnd(NowMs(), static_cast<double>(ms));
-    if (ms <= 0) {
-        return;
-    }
-    for (;;) {
-        const double now = NowMs();
-        if (Calls().NewCallPending() || now >= end) {
-            break;
-        }
-        const auto tick = timers_.EarliestDeadline();
-        if (tick && *tick <= now) {
-            timers_.FireDue(now);
-            continue;
-        }
-        const bool forTick = tick && *tick < end;
-        PauseUntil(forTick ? *tick : end, forTick);
-    }
-    EndPause();
+    pause_.Sleep(std::chrono::milliseconds(ms));
 }
 
-// Calls posted from now on end the next pause early; the loop's turn begins, on a tick when
-// the pause ended for a call.
-void Win32SystemDriver::EndPause() {
-    const bool onTick = Calls().NewCallPending();
-    Calls().PauseEnded();
-    const double now = NowMs();
-    timers_.TurnBegan(now);
-    sending_.TurnBegan(now, onTick);
+void Win32SystemDriver::SleepUntilChange(int ms) {
+    pause_.SleepUntilChange(std::chrono::milliseconds(ms));
 }
 
 // A sleeping thread wakes up to about 0.1 ms after its time: the pause sleeps until shortly
 // before its wake time and spins the rest, so that a turn lasts its 2 ms and a wait's tick is
-// handed on at its deadline.
-void Win32SystemDriver::PauseUntil(double wakeMs, bool forTick) {
-    timers_.SetPauseWakesForTick(forTick);
+// fired at its deadline.
+void Win32SystemDriver::WaitUntil(LoopTime until, bool forTick) {
+    const double wakeMs = MsOfLoopTime(until);
+    wakes_.SetPauseWakesForTick(forTick);
     WaitForCallUntil(wakeMs - kSpinMs);
     while (NowMs() < wakeMs && !Calls().NewCallPending()) {
     }
-    timers_.SetPauseWakesForTick(false);
+    wakes_.SetPauseWakesForTick(false);
 }
 
 // Returns when a call is posted, or at `wakeMs` or a little after it.
@@ -284,30 +255,30 @@ void Win32SystemDriver::WaitForCallUntil(double wakeMs) {
 // front was closed, say) the loop keeps its 2 ms turns, and a sleeping loop wakes every
 // kForegroundCheckMs to see whether that has happened. While the input watcher watches, a report
 // that waits ends the pause at once: the pump that follows timestamps it.
-void Win32SystemDriver::SleepUntilChange(int ms) {
+LoopWaits::Idle Win32SystemDriver::IdleWait() {
     if (watcher_.ReportWaiting()) {
-        sending_.TakeFirstSending();
-        EndPause();
-        return;
+        return Idle::EndNow;
     }
     if (!keyChanges_.Active() || GetForegroundWindow() == nullptr || keyChanges_.ChangeWaiting() ||
         Calls().Pending() || MessageWaiting()) {
-        Sleep(ms);
-        return;
+        return Idle::PauseAsSleep;
     }
-    sending_.TakeFirstSending();
-    const double now = NowMs();
-    double wake = now + kForegroundCheckMs;
-    for (const auto& deadline : {keyChanges_.RecheckAt(), timers_.EarliestDeadline()}) {
-        if (deadline && *deadline < wake) {
-            wake = *deadline;
-        }
+    return Idle::WaitForAChange;
+}
+
+std::optional<LoopTime> Win32SystemDriver::LookAgainAt() {
+    double wake = NowMs() + kForegroundCheckMs;
+    if (const std::optional<double> recheck = keyChanges_.RecheckAt(); recheck && *recheck < wake) {
+        wake = *recheck;
     }
-    const auto timeout = static_cast<DWORD>(std::ceil(std::max(0.0, wake - now)));
-    // A posted call arrives as a message, which wakes the wait like any other.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout, QS_ALLINPUT);
-    timers_.FireDue(NowMs());
-    EndPause();
+    return LoopTimeOfMs(wake);
+}
+
+// A posted call arrives as a message, which wakes the wait like any other.
+void Win32SystemDriver::WaitForChange(std::optional<LoopTime> until) {
+    const double left = until ? MsOfLoopTime(*until) - NowMs() : 0.0;
+    const auto timeout = static_cast<DWORD>(std::ceil(std::max(0.0, left)));
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, until ? timeout : INFINITE, QS_ALLINPUT);
 }
 
 void Win32SystemDriver::Notify(const std::u16string& title, const std::u16string& text,

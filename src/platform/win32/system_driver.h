@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/loop/loop_pause.h"
 #include "platform/system_driver.h"
 #include "platform/win32/input_watcher.h"
 #include "platform/win32/key_change_watch.h"
 #include "platform/win32/raw_input.h"
-#include "platform/win32/sending_clock.h"
 #include "platform/win32/timer_source.h"
 
 #include <cstdint>
@@ -17,15 +17,14 @@ inline constexpr UINT kMainThreadCallMessage = 0x7001;
 
 // The message pump of the main thread, main-thread calls, the loop's pause, message boxes and
 // the raw-input translation of windows that ask for it.
-class Win32SystemDriver final : public SystemDriver {
+class Win32SystemDriver final : public SystemDriver, private LoopWaits {
 public:
     // The calling thread becomes the main thread: it gets the message-only window that runs
     // main-thread calls (once per process). `keyChanges` tells the idle pause when a key goes
-    // down or up, and `watcher` when a watched report waits; `sending` tells when the turn
-    // began to send input, which its pause counts from. The pause fires the ticks of `timers`
-    // that fall due in it.
-    Win32SystemDriver(KeyChangeWatch& keyChanges, const Win32InputWatcher& watcher,
-                      SendingClock& sending, Win32TimerSource& timers);
+    // down or up, and `watcher` when a watched report waits. The pause keeps the time of
+    // `turn` and fires the ticks of `ticks` that fall due in it, which `wakes` then leaves to it.
+    Win32SystemDriver(KeyChangeWatch& keyChanges, const Win32InputWatcher& watcher, TurnClock& turn,
+                      TickSchedule& ticks, Win32TimerWakes& wakes);
     ~Win32SystemDriver() override;
     Win32SystemDriver(const Win32SystemDriver&) = delete;
     Win32SystemDriver& operator=(const Win32SystemDriver&) = delete;
@@ -47,14 +46,16 @@ public:
 
 private:
     void Perform(const RawAction& action);
-    void EndPause();
-    void PauseUntil(double wakeMs, bool forTick);
+    void WaitUntil(LoopTime until, bool forTick) override;
+    Idle IdleWait() override;
+    void WaitForChange(std::optional<LoopTime> until) override;
+    std::optional<LoopTime> LookAgainAt() override;
     void WaitForCallUntil(double wakeMs);
 
     KeyChangeWatch& keyChanges_;
     const Win32InputWatcher& watcher_;
-    SendingClock& sending_;
-    Win32TimerSource& timers_;
+    Win32TimerWakes& wakes_;
+    LoopPause pause_;
     // What the pause sleeps its last stretch with under Wine, or else a high-resolution
     // waitable timer where the system has one.
     LONG(WINAPI* preciseDelay_)(BOOLEAN, PLARGE_INTEGER) = nullptr;

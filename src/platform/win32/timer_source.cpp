@@ -8,38 +8,6 @@ namespace keyweave::win32 {
 
 namespace {
 
-class Locked {
-public:
-    explicit Locked(CRITICAL_SECTION* lock) : lock_(lock) { EnterCriticalSection(lock_); }
-    ~Locked() { LeaveCriticalSection(lock_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION* lock_;
-};
-
-double NextDeadline(const Win32TimerSource::Tick& tick) {
-    return tick.startMs + static_cast<double>(tick.handedOn + 1) * tick.periodMs;
-}
-
-// With the tick's lock held.
-void HandOnDue(std::uint32_t id, Win32TimerSource::Tick& tick, double nowMs) {
-    while (NextDeadline(tick) <= nowMs) {
-        ++tick.handedOn;
-        tick.onTick(id, tick.user);
-    }
-}
-
-void CALLBACK OnTimer(UINT id, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR) {
-    auto& tick = *reinterpret_cast<Win32TimerSource::Tick*>(user);
-    if (tick.pauseWakes->load(std::memory_order_acquire)) {
-        return;
-    }
-    Locked locked(tick.lock);
-    HandOnDue(id, tick, NowMs());
-}
-
 void CALLBACK KeepAlive(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
 
 // Wine ends its timer thread when the last multimedia timer is killed and starts a new one
@@ -50,67 +18,45 @@ constexpr UINT kKeepAlivePeriodMs = 60'000;
 
 } // namespace
 
-Win32TimerSource::Win32TimerSource()
-    : keepAlive_(timeSetEvent(kKeepAlivePeriodMs, kKeepAlivePeriodMs, KeepAlive, 0,
-                              TIME_PERIODIC | TIME_CALLBACK_FUNCTION)) {
-    InitializeCriticalSection(&lock_);
-}
+Win32TimerWakes::Win32TimerWakes(TickSchedule& ticks)
+    : ticks_(ticks), keepAlive_(timeSetEvent(kKeepAlivePeriodMs, kKeepAlivePeriodMs, KeepAlive, 0,
+                                             TIME_PERIODIC | TIME_CALLBACK_FUNCTION)) {}
 
-Win32TimerSource::~Win32TimerSource() {
-    while (!running_.empty()) {
-        Kill(running_.begin()->first);
+Win32TimerWakes::~Win32TimerWakes() {
+    for (const auto& [id, wake] : wakes_) {
+        timeKillEvent(wake);
     }
     if (keepAlive_ != 0) {
         timeKillEvent(keepAlive_);
     }
-    DeleteCriticalSection(&lock_);
 }
 
-std::uint32_t Win32TimerSource::StartPeriodic(std::uint32_t periodMs, TickCallback onTick,
-                                              std::uintptr_t user) {
-    if (periodMs == 0 || periodMs > kMaxTimerPeriodMs) {
-        return 0;
+void CALLBACK Win32TimerWakes::OnTimer(UINT, UINT, DWORD_PTR self, DWORD_PTR, DWORD_PTR) {
+    auto& wakes = *reinterpret_cast<Win32TimerWakes*>(self);
+    if (!wakes.pauseWakes_.load(std::memory_order_acquire)) {
+        wakes.ticks_.FireDue(PerformanceNow());
     }
-    const double now = NowMs();
-    const double start = now - turnBeganMs_ <= kTurnStartReachMs ? turnBeganMs_ : now;
-    auto tick = std::make_unique<Tick>(
-        Tick{onTick, user, start, static_cast<double>(periodMs), &lock_, &pauseWakes_});
-    // With TIME_KILL_SYNCHRONOUS no tick starts after timeKillEvent, so Kill can free `tick`.
-    const MMRESULT id =
-        timeSetEvent(periodMs, 0, OnTimer, reinterpret_cast<DWORD_PTR>(tick.get()),
+}
+
+// With TIME_KILL_SYNCHRONOUS no call starts after timeKillEvent returns.
+bool Win32TimerWakes::Started(std::uint32_t id, LoopDuration period) {
+    const auto periodMs =
+        static_cast<UINT>(std::chrono::duration_cast<std::chrono::milliseconds>(period).count());
+    const MMRESULT wake =
+        timeSetEvent(periodMs, 0, OnTimer, reinterpret_cast<DWORD_PTR>(this),
                      TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
-    if (id == 0) {
-        return 0;
+    if (wake == 0) {
+        return false;
     }
-    running_[id] = std::move(tick);
-    return id;
+    wakes_[id] = wake;
+    return true;
 }
 
-void Win32TimerSource::Kill(std::uint32_t id) {
-    const auto entry = running_.find(id);
-    if (entry == running_.end()) {
-        return;
-    }
-    timeKillEvent(id);
-    running_.erase(entry);
-}
-
-std::optional<double> Win32TimerSource::EarliestDeadline() {
-    std::optional<double> earliest;
-    Locked locked(&lock_);
-    for (const auto& [id, tick] : running_) {
-        const double deadline = NextDeadline(*tick);
-        if (!earliest || deadline < *earliest) {
-            earliest = deadline;
-        }
-    }
-    return earliest;
-}
-
-void Win32TimerSource::FireDue(double nowMs) {
-    Locked locked(&lock_);
-    for (const auto& [id, tick] : running_) {
-        HandOnDue(id, *tick, nowMs);
+void Win32TimerWakes::Killed(std::uint32_t id) {
+    const auto entry = wakes_.find(id);
+    if (entry != wakes_.end()) {
+        timeKillEvent(entry->second);
+        wakes_.erase(entry);
     }
 }
 

@@ -1,69 +1,44 @@
 #pragma once
 
-#include "platform/timer_source.h"
+#include "platform/loop/loop_timers.h"
+#include "platform/loop/tick_schedule.h"
 
 #include <atomic>
 #include <map>
-#include <memory>
-#include <optional>
 #include <windows.h>
 
 namespace keyweave::win32 {
 
-// Periodic timers whose ticks fall due every period counted from the start, on the performance
-// counter. A multimedia timer (timeSetEvent) wakes the system's timer thread, which hands on
-// the ticks that are due; the main thread's pause wakes at the next deadline and hands on the
-// ticks itself (FireDue), which spares it the wake-up by another thread. Each tick is handed on
-// once, by whichever thread comes first, and never before its deadline: a multimedia timer
-// may call up to a millisecond early, since it counts whole milliseconds.
-class Win32TimerSource final : public TimerSource {
+// The ticks that fall due while the main thread is busy (in a turn, or in a message box's
+// loop): a multimedia timer (timeSetEvent) for each of the loop's timers wakes the system's
+// timer thread every period, which fires the ticks that are due. The main thread's pause fires
+// those it wakes for itself: while it does, the timer thread leaves them to it. A multimedia
+// timer may call up to a millisecond early, since it counts whole milliseconds: a tick is never
+// fired before its deadline.
+class Win32TimerWakes final : public LoopTimers::Listener {
 public:
-    Win32TimerSource();
-    ~Win32TimerSource() override;
-    Win32TimerSource(const Win32TimerSource&) = delete;
-    Win32TimerSource& operator=(const Win32TimerSource&) = delete;
+    explicit Win32TimerWakes(TickSchedule& ticks);
+    ~Win32TimerWakes() override;
+    Win32TimerWakes(const Win32TimerWakes&) = delete;
+    Win32TimerWakes& operator=(const Win32TimerWakes&) = delete;
 
-    std::uint32_t StartPeriodic(std::uint32_t periodMs, TickCallback onTick,
-                                std::uintptr_t user) override;
-    void Kill(std::uint32_t id) override;
+    bool Started(std::uint32_t id, LoopDuration period) override;
+    void Killed(std::uint32_t id) override;
 
-    // When the next tick of a running timer is due (performance counter milliseconds); none
-    // while no timer runs. Main thread only, as are the rest.
-    std::optional<double> EarliestDeadline();
-
-    // Hands on every tick that is due by `nowMs` and has not been handed on yet.
-    void FireDue(double nowMs);
-
-    // Set while the main thread's pause sleeps until the earliest deadline to hand on that tick
-    // itself: the timer thread then hands on nothing. A tick that it handed on first would
-    // reach the main thread as a posted message, one more for the pump to take out of the queue.
+    // Set while the main thread's pause sleeps until the earliest deadline to fire that tick
+    // itself: the timer thread then fires nothing. A tick that it fired first would reach the
+    // main thread as a posted message, one more for the pump to take out of the queue.
     void SetPauseWakesForTick(bool wakes) { pauseWakes_.store(wakes, std::memory_order_release); }
 
-    // The main loop's turn began at `nowMs`, as its pause ended. A timer started in the turn's
-    // first kTurnStartReachMs counts its period from then, so that a wait lasts between two
-    // commands as long as the script says: under Wine the turn's pump alone takes a tenth of
-    // a millisecond before the command that starts the timer.
-    void TurnBegan(double nowMs) { turnBeganMs_ = nowMs; }
-    static constexpr double kTurnStartReachMs = 1;
-
-    struct Tick {
-        TickCallback onTick;
-        std::uintptr_t user;
-        double startMs;
-        double periodMs;
-        CRITICAL_SECTION* lock;
-        const std::atomic<bool>* pauseWakes;
-        std::uint64_t handedOn = 0; // under `lock`
-    };
-
 private:
+    static void CALLBACK OnTimer(UINT id, UINT, DWORD_PTR self, DWORD_PTR, DWORD_PTR);
+
+    TickSchedule& ticks_;
     // Keeps the system's timer thread between two waits; 0 if the system refused it.
     UINT keepAlive_;
-    CRITICAL_SECTION lock_;
     std::atomic<bool> pauseWakes_{false};
-    double turnBeganMs_ = -kTurnStartReachMs - 1;
-    // What each running timer calls; read by the timer thread until the timer is killed.
-    std::map<std::uint32_t, std::unique_ptr<Tick>> running_;
+    // The multimedia timer of each of the loop's timers.
+    std::map<std::uint32_t, UINT> wakes_;
 };
 
 } // namespace keyweave::win32

@@ -98,8 +98,10 @@ ScreenSize PrimaryScreenSize() {
 
 Win32Platform::Win32Platform()
     : keyChanges_(rawInput_), watcher_(rawInput_),
-      system_(keyChanges_, watcher_, sending_, timers_), desktop_(PrimaryScreenSize()),
-      keyboard_(keyChanges_, sending_), mouse_(desktop_, sending_), gadgets_(system_, desktop_) {}
+      system_(keyChanges_, watcher_, turn_, ticks_, wakes_), desktop_(PrimaryScreenSize()),
+      keyboard_(keyChanges_, turn_), mouse_(desktop_, turn_), gadgets_(system_, desktop_) {
+    timers_.SetListener(&wakes_);
+}
 
 } // namespace keyweave::win32
 

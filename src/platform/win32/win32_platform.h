@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/loop/loop_timers.h"
 #include "platform/platform.h"
 #include "platform/win32/gadget_driver.h"
 #include "platform/win32/input_devices.h"
 #include "platform/win32/input_watcher.h"
+#include "platform/win32/performance_clock.h"
 #include "platform/win32/system_driver.h"
 #include "platform/win32/timer_source.h"
 
@@ -35,8 +37,10 @@ private:
     RawInputSink rawInput_;
     KeyChangeWatch keyChanges_;
     Win32InputWatcher watcher_;
-    SendingClock sending_{Win32TimerSource::kTurnStartReachMs};
-    Win32TimerSource timers_;
+    TickSchedule ticks_;
+    TurnClock turn_{PerformanceNow};
+    LoopTimers timers_{ticks_, turn_};
+    Win32TimerWakes wakes_{ticks_};
     Win32SystemDriver system_;
     ScreenSize desktop_;
     Win32Keyboard keyboard_;

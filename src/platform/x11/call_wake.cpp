@@ -14,10 +14,7 @@ void CallWake::Post(std::function<void()> call) {
 
 bool CallWake::WaitForNewCall(std::chrono::steady_clock::time_point deadline) {
     std::unique_lock lock(mutex_);
-    const bool woken =
-        posted_.wait_until(lock, deadline, [this] { return calls_.NewCallPending(); });
-    calls_.PauseEnded();
-    return woken;
+    return posted_.wait_until(lock, deadline, [this] { return calls_.NewCallPending(); });
 }
 
 } // namespace keyweave::x11

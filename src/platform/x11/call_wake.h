@@ -16,8 +16,8 @@ public:
     // Any thread.
     void Post(std::function<void()> call);
 
-    // Blocks until a call posted since the previous WaitForNewCall returned is pending, or
-    // until `deadline`; true when such a call is pending. Main thread only.
+    // Blocks until a call posted since the previous pause ended is pending, or until
+    // `deadline`; true when such a call is pending. Main thread only.
     bool WaitForNewCall(std::chrono::steady_clock::time_point deadline);
 
     // The calls, to run and to look at on the main thread.

@@ -2,6 +2,7 @@
 
 #include "platform/x11/message_box.h"
 #include "platform/x11/timer_slack.h"
+#include "platform/x11/timer_thread.h"
 #include "runtime/strings.h"
 
 #include <chrono>
@@ -41,9 +42,10 @@ GSourceFuncs kCallSourceFuncs = {PrepareCalls, CheckCalls, DispatchCalls,
 } // namespace
 
 GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, InputConnection* input,
-                                   TimerThread* timers, std::u16string startupNotice)
-    : beforeExit_(std::move(beforeExit)), input_(input), timers_(timers),
-      startupNotice_(std::move(startupNotice)) {
+                                   TurnClock& turn, TickSchedule& ticks,
+                                   std::u16string startupNotice)
+    : beforeExit_(std::move(beforeExit)), input_(input), pause_(*this, turn, ticks, calls_.Calls()),
+      startupNotice_(std::move(startupNotice)), fds_(16) {
     KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
     reinterpret_cast<CallSource*>(source_)->queue = &calls_.Calls();
@@ -56,21 +58,21 @@ GlibSystemDriver::~GlibSystemDriver() {
     g_source_unref(source_);
 }
 
-void GlibSystemDriver::SendInjectedInput() {
+void GlibSystemDriver::SendInput() {
     if (input_ != nullptr) {
         input_->Flush();
     }
 }
 
 void GlibSystemDriver::Poll() {
-    SendInjectedInput();
+    SendInput();
     for (int i = 0; i < kMaxIterationsPerPoll && g_main_context_iteration(nullptr, FALSE); ++i) {
     }
     calls_.Calls().RaiseFailure();
 }
 
 void GlibSystemDriver::Wait() {
-    SendInjectedInput();
+    SendInput();
     g_main_context_iteration(nullptr, TRUE);
     Poll();
 }
@@ -80,65 +82,58 @@ void GlibSystemDriver::PostMainThreadCall(std::function<void()> call) {
     g_main_context_wakeup(nullptr);
 }
 
-// A turn that injected input pauses from its first injection, at most the whole pause earlier
-// (SendingClock::TakePauseEnd).
 void GlibSystemDriver::Sleep(int ms) {
-    const auto now = std::chrono::steady_clock::now();
-    const auto pause = std::chrono::milliseconds(ms);
-    const auto end =
-        input_ != nullptr ? input_->Injections().TakePauseEnd(now, pause) : now + pause;
-    SendInjectedInput();
-    if (ms <= 0) {
-        return;
-    }
-    for (;;) {
-        const auto tick = timers_ != nullptr ? timers_->EarliestDeadline() : std::nullopt;
-        const auto wake = tick && *tick < end ? *tick : end;
-        if (calls_.WaitForNewCall(wake) || std::chrono::steady_clock::now() >= end) {
-            return;
-        }
-        // Awake at the tick's deadline anyway: firing it here, rather than waiting to be woken
-        // by the timer thread, leaves one wake-up fewer between the deadline and the next
-        // command. Its posted call ends the pause on the next round.
-        timers_->FireDue();
-    }
+    pause_.Sleep(std::chrono::milliseconds(ms));
 }
 
 void GlibSystemDriver::SleepUntilChange(int ms) {
-    SendInjectedInput();
+    pause_.SleepUntilChange(std::chrono::milliseconds(ms));
+}
+
+void GlibSystemDriver::WaitUntil(LoopTime until, bool) {
+    calls_.WaitForNewCall(SteadyTime(until));
+}
+
+// A key that the last poll counted only for its press is up already: the next turn's poll must
+// see the release, which no event will announce. Without key events, only the turn's poll sees
+// a key change at all.
+LoopWaits::Idle GlibSystemDriver::IdleWait() {
     GMainContext* context = g_main_context_default();
-    // Without key events, only the turn's poll sees a key change.
     if (input_ == nullptr || !input_->ReportsKeyChanges() || !g_main_context_acquire(context)) {
-        Sleep(ms);
-        return;
+        return Idle::PauseAsSleep;
     }
-    gint priority = 0;
-    // A key that the last poll counted only for its press is up already: the next turn's poll
-    // must see the release, which no event will announce.
-    const bool ready = g_main_context_prepare(context, &priority) || calls_.Calls().Pending() ||
+    const bool ready = g_main_context_prepare(context, &priority_) || calls_.Calls().Pending() ||
                        input_->EventsWaiting() || input_->ReleaseUnseen();
-    gint timeout = -1;
-    std::vector<GPollFD> fds(16);
-    gint count = 0;
-    while ((count = g_main_context_query(context, priority, &timeout, fds.data(),
-                                         static_cast<gint>(fds.size()))) >
-           static_cast<gint>(fds.size())) {
-        fds.resize(static_cast<std::size_t>(count));
+    while ((fdCount_ = g_main_context_query(context, priority_, &timeoutMs_, fds_.data(),
+                                            static_cast<gint>(fds_.size()))) >
+           static_cast<gint>(fds_.size())) {
+        fds_.resize(static_cast<std::size_t>(fdCount_));
     }
-    if (!ready) {
-        input_->Injections().TakeFirstSending();
-        g_poll(fds.data(), static_cast<guint>(count), timeout);
-    }
-    g_main_context_check(context, priority, fds.data(), count);
-    g_main_context_release(context);
     if (ready) {
-        Sleep(ms);
+        g_main_context_check(context, priority_, fds_.data(), fdCount_);
+        g_main_context_release(context);
+        return Idle::PauseAsSleep;
     }
+    return Idle::WaitForAChange;
+}
+
+// The poll also ends at the next tick's deadline, whose tick the pause then fires itself.
+void GlibSystemDriver::WaitForChange(std::optional<LoopTime> until) {
+    int timeout = timeoutMs_;
+    if (until) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - MonotonicNow());
+        const int untilMs = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
+        timeout = timeout < 0 ? untilMs : std::min(timeout, untilMs);
+    }
+    GMainContext* context = g_main_context_default();
+    g_poll(fds_.data(), static_cast<guint>(fdCount_), timeout);
+    g_main_context_check(context, priority_, fds_.data(), fdCount_);
+    g_main_context_release(context);
 }
 
 void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string& text,
                               bool serious) {
-    SendInjectedInput();
+    SendInput();
     ShowMessageBox(ToUtf8(title), ToUtf8(text), serious);
     calls_.Calls().RaiseFailure();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/sending_clock.h"
 #include "platform/x11/virtual_keys.h"
 
 #include <bitset>
@@ -64,10 +63,6 @@ public:
     // Sends every request that is still buffered, without waiting for the server.
     void Flush() const;
 
-    // When the turn first injected input through this connection. A turn whose input left
-    // early (a round trip after it flushed it) lasts as long as one whose input the pause sends.
-    SendingClock<std::chrono::steady_clock>& Injections() { return injections_; }
-
     // Sends every request and waits until the server has handled them.
     void Sync();
 
@@ -86,7 +81,6 @@ private:
     bool rawEvents_ = false;
     bool inputArrived_ = false;
     bool releaseUnseen_ = false;
-    SendingClock<std::chrono::steady_clock> injections_;
     std::bitset<256> keycodesDown_;
     std::bitset<256> keycodesPressed_;
     VirtualKeyMap keys_;

@@ -31,7 +31,7 @@ void X11Keyboard::SendKey(int code, bool down) {
     if (keycode == 0) {
         return;
     }
-    input_.Injections().Sending();
+    turn_.Sending();
     XTestFakeKeyEvent(input_.Get(), static_cast<unsigned>(keycode), down ? True : False,
                       CurrentTime);
 }
@@ -54,7 +54,7 @@ ScreenPoint X11Mouse::CursorPos() {
 
 void X11Mouse::MoveCursor(int x, int y) {
     Display* display = input_.Get();
-    input_.Injections().Sending();
+    turn_.Sending();
     XTestFakeMotionEvent(display, DefaultScreen(display), origin_.x + x, origin_.y + y,
                          CurrentTime);
 }
@@ -64,7 +64,7 @@ void X11Mouse::SendButton(int button, bool down) {
     if (xButton == 0) {
         return;
     }
-    input_.Injections().Sending();
+    turn_.Sending();
     XTestFakeButtonEvent(input_.Get(), static_cast<unsigned>(xButton), down ? True : False,
                          CurrentTime);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/keyboard_device.h"
+#include "platform/loop/turn_clock.h"
 #include "platform/mouse_device.h"
 #include "platform/x11/input_connection.h"
 
@@ -14,13 +15,14 @@ namespace keyweave::x11 {
 // The keyboard through XInput 2 key state and XTest injection.
 class X11Keyboard final : public KeyboardDevice {
 public:
-    explicit X11Keyboard(InputConnection& input) : input_(input) {}
+    X11Keyboard(InputConnection& input, TurnClock& turn) : input_(input), turn_(turn) {}
 
     KeySet HeldKeys() override;
     void SendKey(int code, bool down) override;
 
 private:
     InputConnection& input_;
+    TurnClock& turn_;
 };
 
 // The pointer: its position on the root window, XTest moves to exact pixels and XTest clicks of
@@ -28,7 +30,8 @@ private:
 // corner on the root window.
 class X11Mouse final : public MouseDevice {
 public:
-    X11Mouse(InputConnection& input, ScreenPoint origin) : input_(input), origin_(origin) {}
+    X11Mouse(InputConnection& input, TurnClock& turn, ScreenPoint origin)
+        : input_(input), turn_(turn), origin_(origin) {}
 
     ScreenPoint CursorPos() override;
     void MoveCursor(int x, int y) override;
@@ -36,6 +39,7 @@ public:
 
 private:
     InputConnection& input_;
+    TurnClock& turn_;
     ScreenPoint origin_;
 };
 

@@ -48,20 +48,21 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 } // namespace
 
 X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice)
-    : primary_(PrimaryMonitorArea()), input_(displayName), keyboard_(input_),
-      mouse_(input_, primary_.origin), watcher_(input_, primary_.origin),
-      system_([this] { FinishBeforeExit(); }, &input_, &timers_, startupNotice),
+    : primary_(PrimaryMonitorArea()), input_(displayName), keyboard_(input_, turn_),
+      mouse_(input_, turn_, primary_.origin), watcher_(input_, primary_.origin),
+      system_([this] { FinishBeforeExit(); }, &input_, turn_, ticks_, startupNotice),
       gadgets_(primary_) {
+    timers_.SetListener(&timerThread_);
     inputWatch_ = g_unix_fd_add(input_.Fd(), G_IO_IN, OnInputReadable, &input_);
 }
 
 X11Platform::~X11Platform() {
     g_source_remove(inputWatch_);
-    timers_.Shutdown();
+    timerThread_.Shutdown();
 }
 
 void X11Platform::FinishBeforeExit() {
-    timers_.Shutdown();
+    timerThread_.Shutdown();
     input_.Sync();
     gdk_display_flush(gdk_display_get_default());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/loop/loop_timers.h"
 #include "platform/platform.h"
 #include "platform/x11/glib_system_driver.h"
 #include "platform/x11/gtk_gadget_driver.h"
@@ -38,11 +39,14 @@ private:
     void FinishBeforeExit();
 
     MonitorArea primary_; // as it was at start, as the desktop's size on Windows
+    TickSchedule ticks_;
+    TurnClock turn_{MonotonicNow};
+    LoopTimers timers_{ticks_, turn_};
+    TimerThread timerThread_{ticks_, MonotonicNow};
     InputConnection input_;
     X11Keyboard keyboard_;
     X11Mouse mouse_;
     X11Watcher watcher_;
-    TimerThread timers_;
     GlibSystemDriver system_;
     GtkGadgetDriver gadgets_;
     unsigned inputWatch_ = 0;

@@ -83,41 +83,25 @@ void CountTick(std::uint32_t, std::uintptr_t user) {
     InterlockedIncrement(reinterpret_cast<volatile LONG*>(user));
 }
 
-// While the pause sleeps to hand a tick on at its deadline, the timer thread leaves it alone.
-TEST(TimerSourceTest, ThePauseThatWakesForATickHandsItOnAlone) {
-    Win32TimerSource timers;
-    volatile LONG ticks = 0;
-    const std::uint32_t id =
-        timers.StartPeriodic(2, CountTick, reinterpret_cast<std::uintptr_t>(&ticks));
-    timers.SetPauseWakesForTick(true);
+// While the pause sleeps to fire a tick at its deadline, the timer thread leaves it alone.
+TEST(TimerSourceTest, ThePauseThatWakesForATickFiresItAlone) {
+    TickSchedule ticks;
+    Win32TimerWakes wakes(ticks);
+    volatile LONG count = 0;
+    const std::uint32_t id = ticks.Start(std::chrono::milliseconds(2), PerformanceNow(), CountTick,
+                                         reinterpret_cast<std::uintptr_t>(&count));
+    ASSERT_TRUE(wakes.Started(id, std::chrono::milliseconds(2)));
+    wakes.SetPauseWakesForTick(true);
     Sleep(30);
-    EXPECT_EQ(ticks, 0);
-    timers.FireDue(NowMs());
-    EXPECT_GE(ticks, 10);
-    timers.SetPauseWakesForTick(false);
-    const LONG handedOnByThePause = ticks;
+    EXPECT_EQ(count, 0);
+    ticks.FireDue(PerformanceNow());
+    EXPECT_GE(count, 10);
+    wakes.SetPauseWakesForTick(false);
+    const LONG firedByThePause = count;
     Sleep(30);
-    EXPECT_GT(ticks, handedOnByThePause);
-    timers.Kill(id);
-}
-
-// A wait started by the turn's command lasts from the turn's beginning, not from after the
-// pump; a timer started later in a turn counts from its own start.
-TEST(TimerSourceTest, ATimerStartedEarlyInATurnCountsFromTheTurnsBeginning) {
-    Win32TimerSource timers;
-    volatile LONG ticks = 0;
-    const auto user = reinterpret_cast<std::uintptr_t>(&ticks);
-    const double began = NowMs() - 0.2;
-    timers.TurnBegan(began);
-    const std::uint32_t early = timers.StartPeriodic(50, CountTick, user);
-    EXPECT_EQ(timers.EarliestDeadline(), began + 50);
-    timers.Kill(early);
-    timers.TurnBegan(NowMs() - Win32TimerSource::kTurnStartReachMs - 0.1);
-    const double started = NowMs();
-    const std::uint32_t late = timers.StartPeriodic(50, CountTick, user);
-    EXPECT_GE(timers.EarliestDeadline().value_or(0), started + 50);
-    timers.Kill(late);
-    EXPECT_EQ(ticks, 0);
+    EXPECT_GT(count, firedByThePause);
+    ticks.Kill(id);
+    wakes.Killed(id);
 }
 
 // Kill frees what the timer thread reads: starting and killing many fast timers, while they

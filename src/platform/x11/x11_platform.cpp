@@ -46,6 +46,31 @@ void OnDisplayClosed(GdkDisplay* display, gboolean isError, gpointer) {
     }
 }
 
+XErrorHandler gdkErrorHandler = nullptr;
+
+// Whether an X error is about a top-level window of GTK's that no longer exists, which only
+// another client can have destroyed (as `xdotool windowclose` does). GDK handles the events
+// that the server sent before the DestroyNotify (the pointer leaving the window, a pointer
+// grab on it ending) and asks the server about the window on the way; its handler would end
+// the process for the answer, before the DestroyNotify ends it as the close box does.
+bool IsAboutAWindowDestroyedByAnotherClient(Display* display, const XErrorEvent& error) {
+    if (error.error_code != BadWindow && error.error_code != BadDrawable) {
+        return false;
+    }
+    GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
+    GdkWindow* window = gdkDisplay != nullptr
+                            ? gdk_x11_window_lookup_for_display(gdkDisplay, error.resourceid)
+                            : nullptr;
+    return window != nullptr && gdk_window_get_window_type(window) == GDK_WINDOW_TOPLEVEL;
+}
+
+int OnXError(Display* display, XErrorEvent* error) {
+    if (IsAboutAWindowDestroyedByAnotherClient(display, *error)) {
+        return 0;
+    }
+    return gdkErrorHandler(display, error);
+}
+
 // SIGINT, SIGTERM and SIGHUP ask the program to end, as its close box does: GLib turns the
 // signal into an event of the main context, so the request reaches the core on the main thread
 // at its next pump, or in a message box's loop.
@@ -119,6 +144,7 @@ std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
     }
     x11::platformOfTheProcess = platform.get();
     XSetIOErrorHandler(x11::OnIoError);
+    x11::gdkErrorHandler = XSetErrorHandler(x11::OnXError);
     g_signal_connect(display, "closed", G_CALLBACK(x11::OnDisplayClosed), nullptr);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         g_unix_signal_add(signal, x11::OnEndSignal, nullptr);

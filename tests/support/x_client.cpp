@@ -189,4 +189,14 @@ void XClient::SendDeleteWindow(unsigned long window) {
     XSync(display_, False);
 }
 
+void XClient::KillClientOf(unsigned long window) {
+    XKillClient(display_, window);
+    XSync(display_, False);
+}
+
+void XClient::DestroyWindow(unsigned long window) {
+    XDestroyWindow(display_, window);
+    XSync(display_, False);
+}
+
 } // namespace keyweave::x11test

@@ -110,6 +110,10 @@ private:
             DismissMessageBox();
         } else if (step.verb == "close") {
             x_->SendDeleteWindow(window_.id);
+        } else if (step.verb == "forcequit") {
+            x_->KillClientOf(window_.id);
+        } else if (step.verb == "destroy") {
+            x_->DestroyWindow(window_.id);
         } else if (step.verb == "tap") {
             Hold(Keysyms(words), 60ms);
         } else if (step.verb == "hold") {
@@ -125,6 +129,8 @@ private:
         } else if (step.verb == "exit") {
             EXPECT_EQ(run_->WaitForExit(5s), std::optional<int>(std::stoi(step.argument)))
                 << run_->Output();
+        } else if (step.verb == "said") {
+            EXPECT_NE(run_->Output().find(step.argument), std::string::npos) << run_->Output();
         } else if (step.verb == "released") {
             ExpectReleased();
         } else if (step.verb == "stuck") {

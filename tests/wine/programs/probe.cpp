@@ -69,8 +69,12 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
+// The program's own window with this title: its message boxes bear the title too.
 HWND FindTopLevel(const wchar_t* title) {
-    HWND window = FindWindowW(nullptr, title);
+    HWND window = nullptr;
+    do {
+        window = FindWindowExW(nullptr, window, nullptr, title);
+    } while (window != nullptr && ClassOf(window) == L"#32770");
     if (window == nullptr) {
         std::fprintf(stderr, "no window titled %s\n", Utf8(title).c_str());
         std::exit(2);

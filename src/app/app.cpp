@@ -49,6 +49,11 @@ void InputCloseRequest() {
     TApp::Close();
 }
 
+void InputConnectionLost() {
+    TKeyboard::Flush();
+    TMouse::Flush();
+}
+
 void TApp::StartUp(Platform& platform) {
     StartRuntime(platform);
     ResetProgramState();

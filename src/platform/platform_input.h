@@ -19,6 +19,11 @@ class TObject;
 // window's close box, at once, also while a message box is open.
 void InputCloseRequest();
 
+// The platform lost its connection to the display and will end the process itself. The core
+// releases every key and button it holds, through the devices, at once; the platform gives
+// them a live connection first and ends the process afterwards.
+void InputConnectionLost();
+
 // The user acted on a gadget: clicked a button (`data` the button's state, 0 for a push
 // button), picked a combo box item other than the current one (`data` the item's index,
 // `extra` its extra object) or edited an editable combo box's text (`data` -1).

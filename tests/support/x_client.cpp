@@ -232,4 +232,14 @@ bool XClient::Ping(unsigned long window, int limitMs) {
     return false;
 }
 
+void XClient::KillClientOf(unsigned long window) {
+    XKillClient(display_, window);
+    XSync(display_, False);
+}
+
+void XClient::DestroyWindow(unsigned long window) {
+    XDestroyWindow(display_, window);
+    XSync(display_, False);
+}
+
 } // namespace keyweave::x11test

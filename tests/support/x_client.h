@@ -68,6 +68,11 @@ public:
 
     // Asks a window to close as a window manager does: a WM_DELETE_WINDOW client message.
     void SendDeleteWindow(unsigned long window);
+    // Force-quits the client that made the window, as `xkill` does: the server closes that
+    // client's connection (XKillClient).
+    void KillClientOf(unsigned long window);
+    // Destroys another client's window, as `xdotool windowclose` does (XDestroyWindow).
+    void DestroyWindow(unsigned long window);
 
     // Pings a window as a window manager does to see whether its program is frozen
     // (_NET_WM_PING): true once the program answered, false when `limitMs` passed first.

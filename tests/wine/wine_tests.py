@@ -661,6 +661,22 @@ class JourneyRun:
     def step_click(self, caption):
         self.test.probe("click", TITLE, caption)
 
+    def step_message(self, text):
+        """A message box of the program shows the text; it stays open."""
+        box = dict(line.split(" ", 1) for line in
+                   self.test.probe("message", TITLE, 10000).splitlines())
+        check(box["text"] == text, f"the message box reads {box}")
+
+    def step_ok(self, _):
+        """The user presses OK in the message box and goes back to the target: Wine releases
+        the keys it pressed itself when the focus moves, so nothing is pressed before that has
+        settled (see start_target)."""
+        box = dict(line.split(" ", 1) for line in
+                   self.test.probe("msgbox", TITLE, 10000).splitlines())
+        check(box["dismissed"] == "yes", "the message box did not close")
+        self.test.probe("focus", TARGET_TITLE)
+        time.sleep(1.0)
+
     def step_close(self, _):
         self.test.probe("close", TITLE)
 

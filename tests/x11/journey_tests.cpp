@@ -7,6 +7,7 @@
 #include "support/journey.h"
 #include "support/recorder.h"
 
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 #include <iostream>
@@ -102,8 +103,17 @@ private:
             ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "label", step.argument, 3s));
         } else if (step.verb == "click") {
             ASSERT_TRUE(Accessibility::Press(run_->Pid(), "push button", step.argument));
+        } else if (step.verb == "message") {
+            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "label", step.argument, 3s))
+                << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
+        } else if (step.verb == "ok") {
+            DismissMessageBox();
         } else if (step.verb == "close") {
             x_->SendDeleteWindow(window_.id);
+        } else if (step.verb == "forcequit") {
+            x_->KillClientOf(window_.id);
+        } else if (step.verb == "destroy") {
+            x_->DestroyWindow(window_.id);
         } else if (step.verb == "tap") {
             Hold(Keysyms(words), 60ms);
         } else if (step.verb == "hold") {
@@ -119,6 +129,8 @@ private:
         } else if (step.verb == "exit") {
             EXPECT_EQ(run_->WaitForExit(5s), std::optional<int>(std::stoi(step.argument)))
                 << run_->Output();
+        } else if (step.verb == "said") {
+            EXPECT_NE(run_->Output().find(step.argument), std::string::npos) << run_->Output();
         } else if (step.verb == "released") {
             ExpectReleased();
         } else if (step.verb == "stuck") {
@@ -161,6 +173,22 @@ private:
             EXPECT_GE(recorder_->WaitFor(kind, input.detail, 0, 2s), 0);
         }
         mark_ = recorder_->Events().size();
+    }
+
+    // The user presses the OK button of the open message box, which then goes.
+    void DismissMessageBox() {
+        ASSERT_TRUE(Accessibility::Press(run_->Pid(), "push button", "OK"))
+            << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
+        auto open = [&] {
+            const std::vector<UiElement> elements = Accessibility::Elements(run_->Pid());
+            return std::any_of(elements.begin(), elements.end(),
+                               [](const UiElement& element) { return element.role == "alert"; });
+        };
+        const auto deadline = std::chrono::steady_clock::now() + 3s;
+        while (open() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(20ms);
+        }
+        ASSERT_FALSE(open()) << "the message box is still open";
     }
 
     // How many of the keys and buttons the script holds are down now.

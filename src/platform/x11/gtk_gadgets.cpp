@@ -17,6 +17,14 @@ gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, TGadget* window) {
     return TRUE;
 }
 
+// Another client destroyed the window (as `xdotool windowclose` does). GTK would destroy the
+// widget and its controls next, which the gadgets still use: the program ends first, as its
+// close box ends it.
+gboolean OnDestroyEvent(GtkWidget*, GdkEvent*, gpointer) {
+    InputCloseRequest();
+    return TRUE;
+}
+
 void OnClicked(GtkButton*, TGadget* button) {
     InputGadgetAction(*button, 0, nullptr);
 }
@@ -65,6 +73,7 @@ GtkWindowGadget::GtkWindowGadget(const std::u16string& title, int x, int y, int 
     }
     gtk_container_add(GTK_CONTAINER(window), column);
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDeleteEvent), this);
+    g_signal_connect(window, "destroy-event", G_CALLBACK(OnDestroyEvent), nullptr);
 }
 
 void GtkWindowGadget::Place(GtkWidget* control, int x, int y, int width, int height) {

@@ -22,8 +22,9 @@ protected:
 };
 
 // A top-level window: a fixed-layout client area of the given size, and a status bar below it
-// with style bit 8. Its close box raises WindowClose and leaves the window open. Its position
-// counts from `origin` on the X screen.
+// with style bit 8. Its close box raises WindowClose and leaves the window open; its
+// destruction by another client is a close request of the door. Its position counts from
+// `origin` on the X screen.
 class GtkWindowGadget final : public GtkGadget {
 public:
     GtkWindowGadget(const std::u16string& title, int x, int y, int width, int height, int style,

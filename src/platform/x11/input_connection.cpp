@@ -34,7 +34,7 @@ bool ApplyRawEvent(Display* display, int xinputOpcode, XGenericEventCookie& cook
 
 } // namespace
 
-InputConnection::InputConnection(const std::string& displayName) {
+InputConnection::InputConnection(const std::string& displayName) : displayName_(displayName) {
     display_ = XOpenDisplay(displayName.c_str());
     if (display_ == nullptr) {
         throw std::runtime_error("cannot open the X display \"" + displayName + "\"");
@@ -199,6 +199,15 @@ void InputConnection::Flush() const {
 
 void InputConnection::Sync() {
     XSync(display_, False);
+}
+
+bool InputConnection::Reopen() {
+    Display* fresh = XOpenDisplay(displayName_.c_str());
+    if (fresh == nullptr) {
+        return false;
+    }
+    display_ = fresh;
+    return true;
 }
 
 } // namespace keyweave::x11

@@ -66,6 +66,11 @@ public:
     // Sends every request and waits until the server has handled them.
     void Sync();
 
+    // Replaces a connection that broke with a new one to the same display, for injection only
+    // (no events are selected on it); false when none can be opened, as when the server has
+    // gone. The broken one is left unclosed: closing it would talk to the server again.
+    bool Reopen();
+
 private:
     void SelectRawKeyEvents();
     void SelectRawEvents(bool pointerToo);
@@ -75,6 +80,7 @@ private:
     std::vector<std::string> KeyNames(int minKeycode, int maxKeycode) const;
     void QueryKeymap();
 
+    std::string displayName_;
     Display* display_ = nullptr;
     int xinputOpcode_ = -1;
     int xkbEventBase_ = -1;

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <gdk/gdkx.h>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <stdexcept>
@@ -17,19 +18,57 @@ namespace keyweave {
 namespace x11 {
 namespace {
 
-[[noreturn]] void EndForLostDisplay() {
-    std::fputs("keyweave: lost the connection to the X server; ending.\n", stderr);
+// The platform whose input a lost connection must release, once it is made.
+X11Platform* platformOfTheProcess = nullptr;
+
+// Ends the process with status 1 once the connection `lost` broke (GTK's, the input
+// connection or the recorder's). An error of another connection while the keys are released
+// (the server itself has gone) ends it at once.
+[[noreturn]] void EndForLostDisplay(Display* lost) {
+    static bool ending = false;
+    if (!ending) {
+        ending = true;
+        std::fputs("keyweave: lost the connection to the X server; ending.\n", stderr);
+        if (platformOfTheProcess != nullptr) {
+            platformOfTheProcess->ReleaseAfterLostConnection(lost);
+        }
+    }
     _exit(1);
 }
 
-int OnIoError(Display*) {
-    EndForLostDisplay();
+int OnIoError(Display* lost) {
+    EndForLostDisplay(lost);
 }
 
-void OnDisplayClosed(GdkDisplay*, gboolean isError, gpointer) {
+void OnDisplayClosed(GdkDisplay* display, gboolean isError, gpointer) {
     if (isError) {
-        EndForLostDisplay();
+        EndForLostDisplay(gdk_x11_display_get_xdisplay(display));
     }
+}
+
+XErrorHandler gdkErrorHandler = nullptr;
+
+// Whether an X error is about a top-level window of GTK's that no longer exists, which only
+// another client can have destroyed (as `xdotool windowclose` does). GDK handles the events
+// that the server sent before the DestroyNotify (the pointer leaving the window, a pointer
+// grab on it ending) and asks the server about the window on the way; its handler would end
+// the process for the answer, before the DestroyNotify ends it as the close box does.
+bool IsAboutAWindowDestroyedByAnotherClient(Display* display, const XErrorEvent& error) {
+    if (error.error_code != BadWindow && error.error_code != BadDrawable) {
+        return false;
+    }
+    GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
+    GdkWindow* window = gdkDisplay != nullptr
+                            ? gdk_x11_window_lookup_for_display(gdkDisplay, error.resourceid)
+                            : nullptr;
+    return window != nullptr && gdk_window_get_window_type(window) == GDK_WINDOW_TOPLEVEL;
+}
+
+int OnXError(Display* display, XErrorEvent* error) {
+    if (IsAboutAWindowDestroyedByAnotherClient(display, *error)) {
+        return 0;
+    }
+    return gdkErrorHandler(display, error);
 }
 
 // SIGINT, SIGTERM and SIGHUP ask the program to end, as its close box does: GLib turns the
@@ -61,6 +100,14 @@ X11Platform::~X11Platform() {
     timerThread_.Shutdown();
 }
 
+void X11Platform::ReleaseAfterLostConnection(Display* lost) {
+    if (lost == input_.Get() && !input_.Reopen()) {
+        return;
+    }
+    InputConnectionLost();
+    input_.Sync();
+}
+
 void X11Platform::FinishBeforeExit() {
     timerThread_.Shutdown();
     input_.Sync();
@@ -89,14 +136,16 @@ std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
     const x11::SessionNotice notice = x11::NoticeForThisSession();
     std::fputs(notice.standardError.c_str(), stderr);
     GdkDisplay* display = gdk_display_get_default();
-    std::unique_ptr<Platform> platform;
+    std::unique_ptr<x11::X11Platform> platform;
     try {
         platform = std::make_unique<x11::X11Platform>(gdk_display_get_name(display), notice.status);
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "keyweave: %s\n", error.what());
         std::exit(1);
     }
+    x11::platformOfTheProcess = platform.get();
     XSetIOErrorHandler(x11::OnIoError);
+    x11::gdkErrorHandler = XSetErrorHandler(x11::OnXError);
     g_signal_connect(display, "closed", G_CALLBACK(x11::OnDisplayClosed), nullptr);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         g_unix_signal_add(signal, x11::OnEndSignal, nullptr);

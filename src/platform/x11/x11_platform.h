@@ -34,6 +34,12 @@ public:
     GadgetDriver& Gadgets() override { return gadgets_; }
     InputWatcher& Watcher() override { return watcher_; }
 
+    // After the connection `lost` to the X server broke, and before the process ends: the core
+    // releases every key and button it holds through the input connection, opened anew when it
+    // was the lost one, and the server handles the releases. Nothing is released when no new
+    // connection opens (the server has gone). GDK's display is not touched.
+    void ReleaseAfterLostConnection(Display* lost);
+
 private:
     // Stops the timers and hands every pending request to the X server.
     void FinishBeforeExit();

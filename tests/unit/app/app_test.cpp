@@ -1,6 +1,7 @@
 #include "app/app.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "platform/platform_input.h"
 #include "unit/app/program_fixture.h"
 
 namespace keyweave::testing {
@@ -58,6 +59,18 @@ TEST_F(AppTest, CloseReleasesKeysThenButtonsAndEndsWithStatusZero) {
     } catch (const sim::ProcessExit& exit) {
         EXPECT_EQ(exit.status, 0);
     }
+    EXPECT_EQ(Actions(), (std::vector{Key(Kind::KeyUp, 65), Key(Kind::MouseUp, 2)}));
+}
+
+// The platform ends the process itself once the display is lost; the core only lets go, once.
+TEST_F(AppTest, ALostDisplayReleasesKeysThenButtonsAndLeavesTheEndToThePlatform) {
+    TMouse::Down(2);
+    TKeyboard::Down(65);
+    TKeyboard::Down(66);
+    TKeyboard::Up(66);
+    sim.ClearLog();
+    InputConnectionLost();
+    InputConnectionLost();
     EXPECT_EQ(Actions(), (std::vector{Key(Kind::KeyUp, 65), Key(Kind::MouseUp, 2)}));
 }
 

@@ -10,6 +10,7 @@
 //                                 TEXT, waits for that status text and prints "answered <ms>",
 //                                 the time from the click until the window answered with it
 //   probe msgbox CAPTION MS       waits for a message box, prints it and presses OK
+//   probe message CAPTION MS      waits for a message box and prints it, leaving it open
 //   probe held                    the virtual-key codes held now
 //   probe close TITLE             the system menu's Close, which the close box also sends
 //   probe closebox TITLE          clicks the window's close box with the mouse
@@ -68,8 +69,12 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
+// The program's own window with this title: its message boxes bear the title too.
 HWND FindTopLevel(const wchar_t* title) {
-    HWND window = FindWindowW(nullptr, title);
+    HWND window = nullptr;
+    do {
+        window = FindWindowExW(nullptr, window, nullptr, title);
+    } while (window != nullptr && ClassOf(window) == L"#32770");
     if (window == nullptr) {
         std::fprintf(stderr, "no window titled %s\n", Utf8(title).c_str());
         std::exit(2);
@@ -233,7 +238,8 @@ struct BoxSearch {
     HWND box = nullptr;
 };
 
-int MessageBoxCheck(const wchar_t* caption, int timeoutMs) {
+// The message box with this caption, once it is shown; nullptr when none is within the time.
+HWND WaitForMessageBox(const wchar_t* caption, int timeoutMs) {
     BoxSearch search{caption};
     for (int waited = 0; waited <= timeoutMs && search.box == nullptr; waited += 20) {
         EnumWindows(
@@ -253,9 +259,11 @@ int MessageBoxCheck(const wchar_t* caption, int timeoutMs) {
     }
     if (search.box == nullptr) {
         std::fprintf(stderr, "no message box\n");
-        return 2;
     }
-    HWND box = search.box;
+    return search.box;
+}
+
+void PrintMessageBox(HWND box) {
     wchar_t text[4096] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 4096);
     Print("text " + Utf8(text));
@@ -271,6 +279,23 @@ int MessageBoxCheck(const wchar_t* caption, int timeoutMs) {
     }
     Print("buttons " + std::to_string(buttons));
     std::fflush(stdout);
+}
+
+int MessageBoxShown(const wchar_t* caption, int timeoutMs) {
+    HWND box = WaitForMessageBox(caption, timeoutMs);
+    if (box == nullptr) {
+        return 2;
+    }
+    PrintMessageBox(box);
+    return 0;
+}
+
+int MessageBoxCheck(const wchar_t* caption, int timeoutMs) {
+    HWND box = WaitForMessageBox(caption, timeoutMs);
+    if (box == nullptr) {
+        return 2;
+    }
+    PrintMessageBox(box);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     const bool gone = WaitFor(
         5000, [](HWND window) { return !IsWindow(window); }, box);
@@ -372,6 +397,8 @@ int main(int argc, char** argv) {
         status = Pick(first.c_str(), std::atoi(argv[3]), argc == 5 ? text.c_str() : nullptr);
     } else if (command == "msgbox" && argc == 4) {
         status = MessageBoxCheck(first.c_str(), std::atoi(argv[3]));
+    } else if (command == "message" && argc == 4) {
+        status = MessageBoxShown(first.c_str(), std::atoi(argv[3]));
     } else if (command == "held") {
         status = Held();
     } else if (command == "close" && argc == 3) {

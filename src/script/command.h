@@ -68,6 +68,27 @@ private:
 // millions of commands costs no more than its commands while it is compiled.
 using CommandList = std::deque<TCommand>;
 
+// Consecutive commands of a list, seen where they are rather than copied.
+class CommandStretch {
+public:
+    using Iterator = CommandList::const_iterator;
+
+    CommandStretch(Iterator first, Iterator last) : first_(first), last_(last) {}
+
+    Iterator begin() const { return first_; }
+    Iterator end() const { return last_; }
+    std::size_t size() const { return static_cast<std::size_t>(last_ - first_); }
+    bool empty() const { return first_ == last_; }
+    const TCommand& front() const { return *first_; }
+    const TCommand& operator[](std::size_t index) const {
+        return first_[static_cast<std::ptrdiff_t>(index)];
+    }
+
+private:
+    Iterator first_;
+    Iterator last_;
+};
+
 // The script view's listing: each command's display form, indented with tabs by a depth that
 // drops before each release of a key or button and rises after each press; the first
 // `mostLines` of them.

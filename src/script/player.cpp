@@ -42,7 +42,7 @@ int TScript::Reset() {
     return 0;
 }
 
-std::ranges::subrange<CommandList::const_iterator> TScript::WorkList() const {
+CommandStretch TScript::WorkList() const {
     const auto start = static_cast<std::ptrdiff_t>(std::min(workStart_, DataList.size()));
     return {DataList.begin() + start, DataList.end()};
 }

@@ -6,7 +6,6 @@
 #include "script/parser.h"
 
 #include <memory>
-#include <ranges>
 #include <string>
 
 namespace keyweave {
@@ -21,7 +20,7 @@ public:
 
     // The commands left in this pass, next one first: the end of DataList, shared rather
     // than copied.
-    std::ranges::subrange<CommandList::const_iterator> WorkList() const;
+    CommandStretch WorkList() const;
 
     // The player (script/player.cpp).
 

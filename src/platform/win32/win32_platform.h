@@ -2,12 +2,12 @@
 
 #include "platform/loop/loop_timers.h"
 #include "platform/platform.h"
-#include "platform/win32/gadget_driver.h"
 #include "platform/win32/input_devices.h"
-#include "platform/win32/input_watcher.h"
 #include "platform/win32/performance_clock.h"
-#include "platform/win32/system_driver.h"
-#include "platform/win32/timer_source.h"
+#include "platform/win32/win32_gadget_driver.h"
+#include "platform/win32/win32_input_watcher.h"
+#include "platform/win32/win32_system_driver.h"
+#include "platform/win32/win32_timer_wakes.h"
 
 namespace keyweave::win32 {
 

@@ -2,8 +2,8 @@
 
 #include "platform/platform_input.h"
 #include "platform/win32/callback_guard.h"
-#include "platform/win32/system_driver.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_system_driver.h"
 
 #include <commctrl.h>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "platform/win32/input_watcher.h"
+#include "platform/win32/win32_input_watcher.h"
 
 #include <gtest/gtest.h>
 #include <tuple>

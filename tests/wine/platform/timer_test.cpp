@@ -1,4 +1,4 @@
-#include "platform/win32/timer_source.h"
+#include "platform/win32/win32_timer_wakes.h"
 #include "platform_fixture.h"
 
 #include <algorithm>

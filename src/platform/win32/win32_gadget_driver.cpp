@@ -1,4 +1,4 @@
-#include "platform/win32/gadget_driver.h"
+#include "platform/win32/win32_gadget_driver.h"
 
 #include "platform/win32/combo_box_gadget.h"
 #include "platform/win32/text_area_gadget.h"

@@ -2,10 +2,10 @@
 
 #include "platform/loop/loop_pause.h"
 #include "platform/system_driver.h"
-#include "platform/win32/input_watcher.h"
 #include "platform/win32/key_change_watch.h"
 #include "platform/win32/raw_input.h"
-#include "platform/win32/timer_source.h"
+#include "platform/win32/win32_input_watcher.h"
+#include "platform/win32/win32_timer_wakes.h"
 
 #include <cstdint>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "platform/win32/system_driver.h"
+#include "platform/win32/win32_system_driver.h"
 
 #include "platform/platform_input.h"
 #include "platform/win32/callback_guard.h"

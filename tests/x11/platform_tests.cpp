@@ -2,6 +2,7 @@
 
 // GoogleTest before the X headers, whose macros (None) clash with its names.
 #include "app/program_state.h"
+#include "contract/seam_contract.h"
 #include "input/key_table.h"
 #include "platform/x11/gtk_gadgets.h"
 #include "platform/x11/gtk_text_area.h"
@@ -309,101 +310,6 @@ TEST_F(Platform, TheDesktopIsThePrimaryMonitor) {
     EXPECT_EQ(desktop.width, XSession::kScreenWidth);
     EXPECT_EQ(desktop.height, XSession::kScreenHeight);
     EXPECT_EQ(DesktopGadget()->ClientWidth(), XSession::kScreenWidth);
-}
-
-TEST_F(Platform, MainThreadCallsRunInPostingOrderAtThePumpAndInsideAMessageBox) {
-    std::string order;
-    std::thread poster([&] {
-        for (char c : std::string("xyz")) {
-            PostMainThreadCall([&order, c] { order += c; });
-        }
-    });
-    poster.join();
-    EXPECT_EQ(order, "");
-    PumpMessages();
-    EXPECT_EQ(order, "xyz");
-
-    // A call posted while the box is open runs in its loop, and here dismisses it.
-    std::thread dismisser([] {
-        std::this_thread::sleep_for(100ms);
-        PostMainThreadCall([] {
-            GList* windows = gtk_window_list_toplevels();
-            for (GList* item = windows; item != nullptr; item = item->next) {
-                if (GTK_IS_DIALOG(item->data)) {
-                    gtk_dialog_response(GTK_DIALOG(item->data), GTK_RESPONSE_OK);
-                }
-            }
-            g_list_free(windows);
-        });
-    });
-    auto start = std::chrono::steady_clock::now();
-    platform->System().Notify(u"Keyweave 1.0", u"Dismissed by a main-thread call.", true);
-    dismisser.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
-}
-
-// A call that throws must not unwind through GLib's frames: the pump raises it once the
-// context has returned, and later calls still run.
-TEST_F(Platform, AThrowingCallIsRaisedByThePumpAndLaterCallsStillRun) {
-    platform->System().PostMainThreadCall([] { throw std::runtime_error("inside a call"); });
-    EXPECT_THROW(platform->System().Poll(), std::runtime_error);
-    bool ran = false;
-    platform->System().PostMainThreadCall([&ran] { ran = true; });
-    EXPECT_TRUE(Within(1s, [&] { return ran; }));
-}
-
-TEST_F(Platform, SleepLastsTheRequestedMilliseconds) {
-    constexpr int kTurns = 200;
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kTurns; ++i) {
-        platform->System().Sleep(2);
-    }
-    double mean =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count() /
-        kTurns;
-    std::cout << "[ figures  ] Sleep(2) lasts " << mean << " ms on average\n";
-    EXPECT_GE(mean, 2.0);
-}
-
-// A turn that injected input pauses from its first injection, at most the whole pause earlier.
-double PauseAfterInjecting(std::chrono::milliseconds before) {
-    platform->Keyboard().SendKey(66, true);
-    std::this_thread::sleep_for(before);
-    const auto start = std::chrono::steady_clock::now();
-    platform->System().Sleep(30);
-    const auto pause = std::chrono::steady_clock::now() - start;
-    platform->Keyboard().SendKey(66, false);
-    Pump();
-    return std::chrono::duration<double, std::milli>(pause).count();
-}
-
-TEST_F(Platform, APauseCountsFromTheTurnsFirstInjection) {
-    const double after10 = PauseAfterInjecting(10ms);
-    EXPECT_GE(after10, 19.0);
-    EXPECT_LT(after10, 28.0);
-    EXPECT_LT(PauseAfterInjecting(40ms), 5.0);
-}
-
-void PostEmptyCall(std::uint32_t, std::uintptr_t) {
-    platform->System().PostMainThreadCall([] {});
-}
-
-TEST_F(Platform, ATimerTickEndsThePauseAtOnce) {
-    const std::uint32_t id = platform->Timers().StartPeriodic(30, PostEmptyCall, 0);
-    ASSERT_NE(id, 0u);
-    auto start = std::chrono::steady_clock::now();
-    platform->System().Sleep(500);
-    const auto woken = std::chrono::steady_clock::now() - start;
-    platform->Timers().Kill(id);
-    EXPECT_GE(woken, 29ms);
-    EXPECT_LT(woken, 200ms);
-
-    // The tick's call is still pending but no longer new: the next pause lasts its length.
-    start = std::chrono::steady_clock::now();
-    platform->System().Sleep(20);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 20ms);
-    platform->System().Poll();
 }
 
 // Pauses with SleepUntilChange until what `cause` does on another thread after 100 ms has
@@ -837,5 +743,51 @@ TEST_F(Platform, ALongTextGoesInOneStretchPerPump) {
     gtk_widget_destroy(WidgetOf(window));
 }
 
+// The Linux platform under the seams' contract, on the private X server.
+class X11Contract final : public contract::ContractPlatform {
+public:
+    keyweave::Platform& Seams() override { return *platform; }
+    double NowMs() override {
+        return std::chrono::duration<double, std::milli>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void Pass(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    void Elsewhere(int afterMs, std::function<void()> action) override {
+        threads_.emplace_back([afterMs, action = std::move(action)] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(afterMs));
+            action();
+        });
+    }
+    void JoinElsewhere() override {
+        for (std::thread& thread : threads_) {
+            thread.join();
+        }
+        threads_.clear();
+    }
+    void DismissMessageBox() override {
+        GList* windows = gtk_window_list_toplevels();
+        for (GList* item = windows; item != nullptr; item = item->next) {
+            if (GTK_IS_DIALOG(item->data)) {
+                gtk_dialog_response(GTK_DIALOG(item->data), GTK_RESPONSE_OK);
+            }
+        }
+        g_list_free(windows);
+    }
+    double LateMs() const override { return 60; }
+
+private:
+    std::vector<std::thread> threads_;
+};
+
 } // namespace
 } // namespace keyweave::x11test
+
+namespace keyweave::contract {
+
+ContractPlatform& TheContractPlatform() {
+    static x11test::X11Contract platform;
+    return platform;
+}
+
+} // namespace keyweave::contract

@@ -1,5 +1,9 @@
 #include "platform_fixture.h"
 
+#include "contract/seam_contract.h"
+
+#include <memory>
+
 namespace keyweave::win32::test {
 
 Win32Platform& ThePlatform() {
@@ -57,3 +61,59 @@ bool WaitForKeyState(int key, bool down) {
 }
 
 } // namespace keyweave::win32::test
+
+namespace keyweave::contract {
+namespace {
+
+// The Windows platform under the seams' contract.
+class Win32Contract final : public ContractPlatform {
+public:
+    Platform& Seams() override { return win32::test::ThePlatform(); }
+    double NowMs() override { return win32::NowMs(); }
+    void Pass(int ms) override {
+        if (ms > 0) {
+            Sleep(static_cast<DWORD>(ms));
+        }
+    }
+    void Elsewhere(int afterMs, std::function<void()> action) override {
+        auto* later = new Later{afterMs, std::move(action)};
+        threads_.push_back(CreateThread(nullptr, 0, Run, later, 0, nullptr));
+    }
+    void JoinElsewhere() override {
+        for (HANDLE thread : threads_) {
+            WaitForSingleObject(thread, INFINITE);
+            CloseHandle(thread);
+        }
+        threads_.clear();
+    }
+    void DismissMessageBox() override {
+        if (HWND box = FindWindowW(L"#32770", L"Keyweave contract")) {
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    double LateMs() const override { return 60; }
+
+private:
+    struct Later {
+        int afterMs;
+        std::function<void()> action;
+    };
+
+    static DWORD WINAPI Run(LPVOID data) {
+        std::unique_ptr<Later> later(static_cast<Later*>(data));
+        Sleep(static_cast<DWORD>(later->afterMs));
+        later->action();
+        return 0;
+    }
+
+    std::vector<HANDLE> threads_;
+};
+
+} // namespace
+
+ContractPlatform& TheContractPlatform() {
+    static Win32Contract platform;
+    return platform;
+}
+
+} // namespace keyweave::contract

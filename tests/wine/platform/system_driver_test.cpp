@@ -13,58 +13,6 @@ SystemDriver& Driver() {
     return ThePlatform().System();
 }
 
-DWORD WINAPI PostNumbers(LPVOID data) {
-    auto* numbers = static_cast<std::vector<int>*>(data);
-    for (int n = 0; n < 100; ++n) {
-        Driver().PostMainThreadCall([numbers, n] { numbers->push_back(n); });
-    }
-    return 0;
-}
-
-TEST(MainThreadCallTest, CallsFromAnotherThreadRunAtTheNextPumpInPostingOrder) {
-    std::vector<int> numbers;
-    HANDLE thread = CreateThread(nullptr, 0, PostNumbers, &numbers, 0, nullptr);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
-    CloseHandle(thread);
-    Sleep(30);
-    EXPECT_TRUE(numbers.empty());
-    Driver().Poll();
-    ASSERT_EQ(numbers.size(), 100u);
-    for (int n = 0; n < 100; ++n) {
-        EXPECT_EQ(numbers[static_cast<std::size_t>(n)], n);
-    }
-}
-
-TEST(MainThreadCallTest, WaitReturnsOnceACallIsPosted) {
-    bool ran = false;
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](LPVOID flag) -> DWORD {
-            Sleep(50);
-            Driver().PostMainThreadCall([flag] { *static_cast<bool*>(flag) = true; });
-            return 0;
-        },
-        &ran, 0, nullptr);
-    const double start = NowMs();
-    Driver().Wait();
-    const double waited = NowMs() - start;
-    WaitForSingleObject(thread, 5000);
-    CloseHandle(thread);
-    EXPECT_TRUE(ran);
-    EXPECT_GE(waited, 40.0);
-    EXPECT_LT(waited, 1000.0);
-}
-
-TEST(MainThreadCallTest, AFailureInACallComesOutOfThePumpOnTheMainThread) {
-    Driver().PostMainThreadCall([] { throw std::runtime_error("call failed"); });
-    bool later = false;
-    Driver().PostMainThreadCall([&later] { later = true; });
-    EXPECT_THROW(Driver().Poll(), std::runtime_error);
-    EXPECT_TRUE(later);
-    EXPECT_NO_THROW(Driver().Poll());
-}
-
 struct BoxWatch {
     int ticks = 0;
     bool topmost = false;
@@ -142,53 +90,6 @@ TEST(PumpTest, TabMovesTheFocusBetweenTheControlsOfAWindow) {
     EXPECT_TRUE(PumpUntil([&] { return GetFocus() == second; }, 1000));
 }
 
-DWORD WINAPI PostAfter10Ms(LPVOID) {
-    Sleep(10);
-    Driver().PostMainThreadCall([] {});
-    return 0;
-}
-
-TEST(PauseTest, ATickEndsThePauseButACallAlreadyWaitingDoesNot) {
-    Driver().Poll();
-    Driver().Sleep(1);
-    const double endedAfter = LastsWhile(PostAfter10Ms, [] { Driver().Sleep(200); });
-    EXPECT_GE(endedAfter, 9.0);
-    EXPECT_LT(endedAfter, 60.0);
-    // The call is still waiting (nothing pumped): the next pause lasts its full time.
-    double start = NowMs();
-    Driver().Sleep(30);
-    EXPECT_GE(NowMs() - start, 29.0);
-    Driver().Poll();
-    start = NowMs();
-    Driver().Sleep(30);
-    EXPECT_GE(NowMs() - start, 29.0);
-}
-
-double PauseAfterSending(double sentBeforeMs) {
-    Driver().Sleep(1);
-    // Timed from before the move: the pause counts from when the sending began, and a loaded
-    // machine can make the move itself take a millisecond or more.
-    const double sent = NowMs();
-    ThePlatform().Mouse().MoveCursor(5, 5);
-    while (NowMs() < sent + sentBeforeMs) {
-    }
-    const double start = NowMs();
-    Driver().Sleep(30);
-    return NowMs() - start;
-}
-
-// A turn that sends input lasts as long as one that does not: its pause counts from the
-// sending, but never from longer ago than the pause lasts.
-TEST(PauseTest, APauseCountsFromTheTurnsFirstSending) {
-    const double after10 = PauseAfterSending(10);
-    EXPECT_GE(after10, 19.0);
-    EXPECT_LT(after10, 28.0);
-    EXPECT_LT(PauseAfterSending(40), 5.0);
-    const double start = NowMs();
-    Driver().Sleep(30);
-    EXPECT_GE(NowMs() - start, 29.0);
-}
-
 DWORD WINAPI PressKAfter100Ms(LPVOID) {
     Sleep(100);
     keybd_event('K', 0x25, 0, 0);
@@ -223,17 +124,6 @@ TEST(PauseTest, ThePauseUntilAChangeEndsWithAKeyOrATickAndNotBefore) {
     start = NowMs();
     Driver().SleepUntilChange(2);
     EXPECT_LT(NowMs() - start, 50.0);
-}
-
-TEST(PumpTest, FigureTheLoopPause) {
-    constexpr int kPauses = 200;
-    const double start = NowMs();
-    for (int pause = 0; pause < kPauses; ++pause) {
-        Driver().Sleep(2);
-    }
-    const double mean = (NowMs() - start) / kPauses;
-    std::printf("figure: Sleep(2) lasts %.2f ms on average\n", mean);
-    EXPECT_GE(mean, 1.9);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "runtime/strings.h"
 #include "scenario.h"
 #include "simulation.h"
+#include "support/replay_gaps.h"
 
 #include <cmath>
 #include <filesystem>
@@ -131,14 +132,14 @@ Events EventsOf(const Lines& lines, std::int64_t start) {
     return found;
 }
 
-// Every gap of 5 ms or more between two recorded events replayed within 1 ms; shorter ones
-// one turn apart, or two where the cursor goes to a button's pixel first.
+// Every kept gap between two recorded events replayed within 1 ms; shorter ones one turn apart,
+// or two where the cursor goes to a button's pixel first.
 void ExpectTheGapsOf(const Events& recorded, const Events& replayed) {
     ASSERT_EQ(replayed.events, recorded.events);
     for (std::size_t i = 1; i < recorded.times.size(); ++i) {
         const std::int64_t gap = recorded.times[i] - recorded.times[i - 1];
         const std::int64_t replayedGap = replayed.times[i] - replayed.times[i - 1];
-        if (gap >= 5) {
+        if (gap >= testing::kKeptGapMs) {
             EXPECT_LE(std::abs(replayedGap - gap), 1) << recorded.events[i];
         } else {
             EXPECT_LE(replayedGap, 4) << recorded.events[i];

@@ -128,7 +128,7 @@ ReplayComparison CompareReplay(const Timelines& timelines, const std::vector<Poi
             }
             ++button;
         }
-        if (i > 0 && gap(recorded, i) >= 5) {
+        if (i > 0 && gap(recorded, i) >= testing::kKeptGapMs) {
             comparison.gapErrors.push_back(gap(replayed, i) - gap(recorded, i));
         } else if (i > 0) {
             comparison.shortGaps.push_back(gap(replayed, i));

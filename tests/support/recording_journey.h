@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recorder.h"
+#include "replay_gaps.h"
 #include "x_client.h"
 
 #include <functional>
@@ -13,7 +14,7 @@ namespace keyweave::x11test {
 // A task for the script recorder as the user does it with xdotool, on the desktop in the top
 // left part of the primary monitor, clear of the program's window: keys typed with Shift and
 // alone, a click, a drag and a right click, with waits of 3 to 150 ms and pairs of events
-// under 5 ms apart; `rounds` times over.
+// closer than kKeptGapMs; `rounds` times over.
 struct Journey {
     std::vector<std::string> xdotool; // the arguments of one xdotool run
     std::vector<Point> buttonPixels;  // the screen pixel of each button event, in order
@@ -38,11 +39,11 @@ bool RecordAndReplay(pid_t pid, const Recorder& recorder, XClient& x, const Xdot
 
 // How the replay kept the recording: `difference` tells the first event whose kind, key or
 // button differs, a button off its pixel or a count of buttons other than the journey's (empty
-// when none); then the server's gaps between consecutive events.
+// when none); then the server's gaps between consecutive events, split at kKeptGapMs.
 struct ReplayComparison {
     std::string difference;
-    std::vector<double> gapErrors; // replayed - recorded, where the recorded gap is 5 ms or more
-    std::vector<double> shortGaps; // the replayed gaps where the recorded gap is under 5 ms
+    std::vector<double> gapErrors; // replayed - recorded, for each recorded gap that is kept
+    std::vector<double> shortGaps; // the replayed gaps where the recorded gap is shorter
 };
 ReplayComparison CompareReplay(const Timelines& timelines, const std::vector<Point>& buttonPixels);
 

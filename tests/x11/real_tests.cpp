@@ -453,9 +453,11 @@ TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels)
 
     const ReplayComparison replay = CompareReplay(timelines, journey.buttonPixels);
     EXPECT_EQ(replay.difference, "");
-    std::cout << "[ figures  ] replay of a recording, |gap error| of gaps of 5 ms or more, mean / "
-              << "p95 / max: " << MeanP95Max(replay.gapErrors) << " ms (" << replay.gapErrors.size()
-              << " gaps); gaps under 5 ms replayed as " << MeanP95Max(replay.shortGaps) << " ms\n";
+    std::cout << "[ figures  ] replay of a recording, |gap error| of gaps of "
+              << testing::kKeptGapMs
+              << " ms or more, mean / p95 / max: " << MeanP95Max(replay.gapErrors) << " ms ("
+              << replay.gapErrors.size() << " gaps); gaps under " << testing::kKeptGapMs
+              << " ms replayed as " << MeanP95Max(replay.shortGaps) << " ms\n";
     EXPECT_TRUE(x_->KeysDown().empty());
     EXPECT_TRUE(x_->ButtonsDown().empty());
 

@@ -21,8 +21,8 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "wine"))
 
 from wine_session import SessionError, WineSession, wait_until  # noqa: E402
-from wine_tests import (RECORDED_TASK, TARGET_TITLE, TITLE, VK_F12, Failure,  # noqa: E402
-                        ProgramTest, TargetLog, check, gap_errors, record_task,
+from wine_tests import (KEPT_GAP_MS, RECORDED_TASK, TARGET_TITLE, TITLE, VK_F12,  # noqa: E402
+                        Failure, ProgramTest, TargetLog, check, gap_errors, record_task,
                         replay_recording)
 
 VK_A = 65
@@ -398,8 +398,9 @@ class WineBenchmark:
         errors, short = gap_errors(recorded, replayed)
         self.rows.append(Row("recording replayed, gap |error|", "keyweave",
                              summarize([abs(error) for error in errors]), lateness,
-                             f"replay vs recording, gaps of 5 ms or more between its key and "
-                             f"button events ({short} shorter), {mean_late(errors, 0)}"))
+                             f"replay vs recording, gaps of {KEPT_GAP_MS} ms or more between "
+                             f"its key and button events ({short} shorter), "
+                             f"{mean_late(errors, 0)}"))
 
     def replace_scripts(self, scripts):
         for old in (self.test.folder / "Scripts").glob("*.ini"):

@@ -1,5 +1,6 @@
 #include "platform/win32/raw_input.h"
 
+#include "platform/win32/extended_keys.h"
 #include "runtime/events/event_id.h"
 
 #include <windows.h>
@@ -7,13 +8,6 @@
 namespace keyweave::win32 {
 
 namespace {
-
-constexpr int kLeftShift = 160;
-constexpr int kRightShift = 161;
-constexpr int kLeftControl = 162;
-constexpr int kRightControl = 163;
-constexpr int kLeftAlt = 164;
-constexpr int kRightAlt = 165;
 
 constexpr int kWheelStep = 120;
 
@@ -81,23 +75,11 @@ bool IsTranslatedKey(std::uint64_t wParam) {
 
 int RawKeyCode(std::uint64_t wParam, std::int64_t lParam) {
     const int key = static_cast<int>(wParam);
-    if (key != VK_SHIFT && key != VK_CONTROL && key != VK_MENU) {
-        return key;
-    }
     const int scan = static_cast<int>((lParam >> 16) & 0x7F);
-    const bool extended = ((lParam >> 24) & 1) != 0;
-    switch (scan) {
-    case 42:
-        return kLeftShift;
-    case 54:
-        return kRightShift;
-    case 29:
-        return extended ? kRightControl : kLeftControl;
-    case 56:
-        return extended ? kRightAlt : kLeftAlt;
-    default:
+    if (scan == 0) {
         return key;
     }
+    return SidedKeyCode(key, scan, ((lParam >> 24) & 1) != 0);
 }
 
 std::vector<RawAction> RawInputTranslator::Translate(const RawWindow& window,

@@ -45,7 +45,8 @@ struct RawAction {
 };
 
 // The key code of a key message: the virtual key, except that shift, control and alt are told
-// apart left from right by their scan code (lParam bits 16..22) and extended flag (bit 24).
+// apart left from right by their scan code (lParam bits 16..22) and extended flag (bit 24), as
+// SidedKeyCode tells them. A modifier injected without a scan code stays side-neutral.
 int RawKeyCode(std::uint64_t wParam, std::int64_t lParam);
 
 // Translates raw keyboard and mouse messages of windows that ask for them into events, and

@@ -1,5 +1,6 @@
 #include "platform/win32/raw_input_sink.h"
 
+#include "platform/win32/extended_keys.h"
 #include "platform/win32/message_only_window.h"
 
 namespace keyweave::win32 {
@@ -10,8 +11,6 @@ const wchar_t* const kSinkClass = L"KeyweaveRawInput";
 constexpr USHORT kGenericDesktopPage = 1;
 constexpr USHORT kMouseUsage = 2;
 constexpr USHORT kKeyboardUsage = 6;
-constexpr USHORT kLeftShiftScan = 0x2A;
-constexpr USHORT kRightShiftScan = 0x36;
 
 bool Register(USHORT usage, HWND window) {
     const RAWINPUTDEVICE device{kGenericDesktopPage, usage, RIDEV_INPUTSINK, window};
@@ -23,38 +22,17 @@ void Remove(USHORT usage) {
     RegisterRawInputDevices(&device, 1, sizeof(device));
 }
 
-bool IsShift(USHORT key) {
-    return key == VK_SHIFT || key == VK_LSHIFT || key == VK_RSHIFT;
-}
-
-bool IsControl(USHORT key) {
-    return key == VK_CONTROL || key == VK_LCONTROL || key == VK_RCONTROL;
-}
-
-bool IsAlt(USHORT key) {
-    return key == VK_MENU || key == VK_LMENU || key == VK_RMENU;
-}
-
 } // namespace
 
 // A Shift sent without a scan code (keybd_event with 0) has only its virtual key to tell its side
 // by, and the side-neutral one stands for the left Shift, as in Wine's key state.
 int WatchedKeyCode(const RAWKEYBOARD& key) {
-    const bool e0 = (key.Flags & RI_KEY_E0) != 0;
-    if (IsShift(key.VKey)) {
-        if (key.MakeCode == kRightShiftScan || key.MakeCode == kLeftShiftScan) {
-            return key.MakeCode == kRightShiftScan ? VK_RSHIFT : VK_LSHIFT;
-        }
-        return key.VKey == VK_RSHIFT ? VK_RSHIFT : VK_LSHIFT;
-    }
-    if (IsControl(key.VKey)) {
-        return e0 ? VK_RCONTROL : VK_LCONTROL;
-    }
-    if (IsAlt(key.VKey)) {
-        return e0 ? VK_RMENU : VK_LMENU;
-    }
     // 255 is no key: the keyboard's fake keys and its overrun.
-    return key.VKey < 255 ? key.VKey : 0;
+    if (key.VKey >= 255) {
+        return 0;
+    }
+    const int code = SidedKeyCode(key.VKey, key.MakeCode, (key.Flags & RI_KEY_E0) != 0);
+    return code == VK_SHIFT ? VK_LSHIFT : code;
 }
 
 RawInputSink::RawInputSink() {

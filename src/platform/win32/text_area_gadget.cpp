@@ -26,11 +26,8 @@ DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* gi
     return 0;
 }
 
-// The first stretch of a long text, streamed at once, and each later one: a few
-// milliseconds' work each, even in Wine's rich edit, which lays out about 20 lines a
-// millisecond. A stretch follows the previous one only kStretchGapMs after it went in, so
-// that the pump, which takes every message that is due, streams one stretch, not all of them.
-constexpr int kStretchLines = 500;
+// A stretch follows the previous one only kStretchGapMs after it went in, so that the pump,
+// which takes every message that is due, streams one stretch, not all of them.
 constexpr UINT_PTR kStreamTimer = 1;
 constexpr double kStretchGapMs = 10;
 
@@ -122,7 +119,7 @@ const StyledText* TextAreaGadget::Copy() const {
     if (pending_) {
         return &*pending_;
     }
-    return streaming_ ? &*streaming_ : nullptr;
+    return streaming_ ? &streaming_->Styled() : nullptr;
 }
 
 int TextAreaGadget::Length() {
@@ -170,8 +167,8 @@ void TextAreaGadget::Select(CHARRANGE range) {
         const LONG length = Length();
         pendingSelection_ = {std::clamp(range.cpMin, LONG{0}, length),
                              std::clamp(range.cpMax, LONG{0}, length)};
-    } else if (streaming_ && std::max(range.cpMin, range.cpMax) > streamed_) {
-        StreamTo(-1);
+    } else if (streaming_ && std::max(range.cpMin, range.cpMax) > streaming_->Sent()) {
+        StreamRest();
     }
     SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
 }
@@ -190,7 +187,7 @@ void TextAreaGadget::ReplaceText(int pos, int length, const std::u16string& text
         return;
     }
     Flush();
-    StreamTo(-1);
+    StreamRest();
     Select(range);
     SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
@@ -250,9 +247,8 @@ void TextAreaGadget::Flush() {
     if (!pending_) {
         return;
     }
-    streaming_ = std::move(pending_);
+    streaming_.emplace(std::move(*pending_));
     pending_.reset();
-    streamed_ = 0;
     HWND old = Handle();
     const bool focused = GetFocus() == old;
     HWND control = CreateControl();
@@ -262,7 +258,7 @@ void TextAreaGadget::Flush() {
     if (focused) {
         SetFocus(control);
     }
-    StreamTo(StretchEnd(streaming_->Text(), 0, kStretchLines));
+    Stream(streaming_->NextStretch());
     streamedAt_ = NowMs();
     if (streaming_) {
         SetTimer(control, kStreamTimer, USER_TIMER_MINIMUM, OnStreamTimer);
@@ -273,30 +269,30 @@ void TextAreaGadget::Flush() {
     }
 }
 
-void TextAreaGadget::StreamTo(int end) {
-    if (!streaming_) {
-        return;
+void TextAreaGadget::StreamRest() {
+    if (streaming_) {
+        Stream(streaming_->Rest());
     }
-    const auto length = static_cast<int>(streaming_->Text().size());
-    end = end < 0 ? length : std::min(end, length);
-    const std::string rtf = RichTextOf(*streaming_, {streamed_, end}, DefaultFont(Handle()));
+}
+
+void TextAreaGadget::Stream(TextRange part) {
+    const std::string rtf = RichTextOf(streaming_->Styled(), part, DefaultFont(Handle()));
     StreamSource source{&rtf, 0};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, ReadStream};
-    CHARRANGE tail{streamed_, streamed_};
+    CHARRANGE tail{part.begin, part.begin};
     SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&tail));
     SendMessageW(Handle(), EM_STREAMIN, SF_RTF | SFF_SELECTION, reinterpret_cast<LPARAM>(&stream));
-    streamed_ = end;
     // The last paragraph mark of a stream at the end becomes the control's own final one,
     // which counts as no character: a stretch that ends with a line break gets it back.
     GETTEXTLENGTHEX query{GTL_NUMCHARS | GTL_PRECISE, 1200};
     const auto inControl = static_cast<int>(
         SendMessageW(Handle(), EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&query), 0));
-    if (inControl == end - 1) {
-        CHARRANGE last{end - 1, end - 1};
+    if (inControl == part.end - 1) {
+        CHARRANGE last{part.end - 1, part.end - 1};
         SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&last));
         SendMessageW(Handle(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\r"));
     }
-    if (streamed_ == length) {
+    if (streaming_->AllSent()) {
         KillTimer(Handle(), kStreamTimer);
         streaming_.reset();
     }
@@ -312,7 +308,7 @@ void TextAreaGadget::StreamMore() {
     POINT scroll{};
     SendMessageW(Handle(), EM_GETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
-    StreamTo(StretchEnd(streaming_->Text(), streamed_, kStretchLines));
+    Stream(streaming_->NextStretch());
     SendMessageW(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
     SendMessageW(Handle(), EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&scroll));
     SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
@@ -329,7 +325,7 @@ void TextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int un
         pending_->SetStyle({range.cpMin, range.cpMax}, {colour, flags & 15});
         return;
     }
-    StreamTo(-1);
+    StreamRest();
     const CHARRANGE kept = Selection();
     Select(range);
     CHARFORMAT2W format{};

@@ -44,17 +44,17 @@ private:
     HWND CreateControl();
     // Hands the pending text to a fresh control in place of the old one: its first stretch.
     void Flush();
-    // Streams the text up to `end` into the control, and all of it for a negative `end`.
-    void StreamTo(int end);
+    // Streams a part of the streamed text into the control; the stream ends with its last part.
+    void Stream(TextRange part);
+    void StreamRest();
 
     std::vector<CHARRANGE> locks_;
     std::optional<Rgb> background_;
     std::optional<StyledText> pending_;
     // The caret and selection of the pending text, as the control will have them.
     CHARRANGE pendingSelection_{};
-    // A text whose first `streamed_` characters are in the control.
-    std::optional<StyledText> streaming_;
-    int streamed_ = 0;
+    // A text not all in the control yet.
+    std::optional<StreamedText> streaming_;
     double streamedAt_ = 0; // when the last stretch went in, performance counter milliseconds
 };
 

@@ -21,11 +21,9 @@ int CodePointsIn(std::u16string_view text, int begin, int end) {
     return points;
 }
 
-// The first stretch of a long text, added at once, and each later one, a few milliseconds'
-// work for the view. A stretch follows the previous one kStretchGapMs after the view has laid
-// out and drawn it (an idle source below GTK's own layout and drawing), so that a pump, which
-// dispatches whatever is due, adds one stretch and ends, however long the view's work takes.
-constexpr int kStretchLines = 500;
+// A stretch follows the previous one kStretchGapMs after the view has laid out and drawn it (an
+// idle source below GTK's own layout and drawing), so that a pump, which dispatches whatever is
+// due, adds one stretch and ends, however long the view's work takes.
 constexpr unsigned kStretchGapMs = 20;
 
 } // namespace
@@ -80,7 +78,7 @@ void GtkTextAreaGadget::ReplaceText(int pos, int length, const std::u16string& t
     if (whole) {
         streaming_.reset();
     } else {
-        StreamTo(-1);
+        StreamRest();
     }
     std::string utf8 = ToUtf8(replacement);
     if (whole) {
@@ -127,7 +125,7 @@ void GtkTextAreaGadget::UnlockText() {
         Flush();
     }
     if (std::max(saved.insert, saved.bound) > gtk_text_buffer_get_char_count(buffer_)) {
-        StreamTo(-1);
+        StreamRest();
     }
     int size = gtk_text_buffer_get_char_count(buffer_);
     GtkTextIter insert;
@@ -165,7 +163,7 @@ void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int
         pending_->SetStyle(range, {colour, flags & 15});
         return;
     }
-    StreamTo(-1);
+    StreamRest();
     GtkTextIter begin;
     GtkTextIter end;
     gtk_text_buffer_get_iter_at_offset(buffer_, &begin, Offset(range.begin));
@@ -182,30 +180,31 @@ void GtkTextAreaGadget::Flush() {
     if (!pending_) {
         return;
     }
-    streaming_ = std::move(pending_);
+    streaming_.emplace(std::move(*pending_));
     pending_.reset();
-    streamed_ = 0;
     gtk_text_buffer_set_text(buffer_, "", 0);
-    StreamTo(StretchEnd(streaming_->Text(), 0, kStretchLines));
+    Stream(streaming_->NextStretch());
     if (streaming_ && streamSource_ == 0) {
         ScheduleStretch();
     }
 }
 
-void GtkTextAreaGadget::StreamTo(int end) {
-    if (!streaming_) {
-        return;
+void GtkTextAreaGadget::StreamRest() {
+    if (streaming_) {
+        Stream(streaming_->Rest());
     }
-    const std::u16string& text = streaming_->Text();
-    end = end < 0 ? static_cast<int>(text.size()) : std::min(end, static_cast<int>(text.size()));
-    const std::string utf8 = ToUtf8(text.substr(static_cast<std::size_t>(streamed_),
-                                                static_cast<std::size_t>(end - streamed_)));
+}
+
+void GtkTextAreaGadget::Stream(TextRange part) {
+    const std::u16string& text = streaming_->Styled().Text();
+    const std::string utf8 = ToUtf8(text.substr(static_cast<std::size_t>(part.begin),
+                                                static_cast<std::size_t>(part.end - part.begin)));
     GtkTextIter at;
     gtk_text_buffer_get_end_iter(buffer_, &at);
     const int first = gtk_text_iter_get_offset(&at);
     gtk_text_buffer_insert(buffer_, &at, utf8.c_str(), static_cast<int>(utf8.size()));
     gtk_text_buffer_get_iter_at_offset(buffer_, &at, first);
-    for (const StyledText::Run& run : streaming_->Runs({streamed_, end})) {
+    for (const StyledText::Run& run : streaming_->Styled().Runs(part)) {
         GtkTextIter runEnd = at;
         gtk_text_iter_forward_chars(&runEnd, CodePointsIn(text, run.begin, run.end));
         if (run.style != nullptr) {
@@ -214,8 +213,7 @@ void GtkTextAreaGadget::StreamTo(int end) {
         }
         at = runEnd;
     }
-    streamed_ = end;
-    if (streamed_ == static_cast<int>(text.size())) {
+    if (streaming_->AllSent()) {
         streaming_.reset();
     }
 }
@@ -249,7 +247,7 @@ int GtkTextAreaGadget::StreamMore(void* data) {
                                      gtk_text_buffer_get_selection_bound(area->buffer_));
     const int insertAt = gtk_text_iter_get_offset(&insert);
     const int boundAt = gtk_text_iter_get_offset(&bound);
-    area->StreamTo(StretchEnd(area->streaming_->Text(), area->streamed_, kStretchLines));
+    area->Stream(area->streaming_->NextStretch());
     gtk_text_buffer_get_iter_at_offset(area->buffer_, &insert, insertAt);
     gtk_text_buffer_get_iter_at_offset(area->buffer_, &bound, boundAt);
     gtk_text_buffer_select_range(area->buffer_, &insert, &bound);

@@ -50,8 +50,9 @@ private:
     GtkTextTag* TagFor(Rgb colour, int flags);
     // Hands the pending text and its colours to the buffer: its first stretch.
     void Flush();
-    // Adds the text up to `end` to the buffer, and all of it for a negative `end`.
-    void StreamTo(int end);
+    // Adds a part of the streamed text to the buffer; the stream ends with its last part.
+    void Stream(TextRange part);
+    void StreamRest();
     // Times the next stretch from when the view has laid out and drawn this one.
     void ScheduleStretch();
     static int StretchLaidOut(void* area);
@@ -65,10 +66,8 @@ private:
     std::vector<Selection> locks_;
     std::vector<GtkTextTag*> tags_; // every colour tag made so far
     std::optional<StyledText> pending_;
-    // A text whose first `streamed_` code units are in the buffer, and the GLib source on the
-    // way to the next stretch.
-    std::optional<StyledText> streaming_;
-    int streamed_ = 0;
+    // A text not all in the buffer yet, and the GLib source on the way to its next stretch.
+    std::optional<StreamedText> streaming_;
     unsigned streamSource_ = 0;
 };
 

@@ -37,16 +37,22 @@ std::vector<StyledText::Run> StyledText::Runs(TextRange part) const {
     return runs;
 }
 
-int StretchEnd(std::u16string_view text, int from, int lines) {
-    auto at = static_cast<std::size_t>(from);
-    for (int line = 0; line < lines; ++line) {
-        at = text.find(u'\n', at);
-        if (at == std::u16string_view::npos) {
-            return static_cast<int>(text.size());
-        }
-        ++at;
+TextRange StreamedText::NextStretch() {
+    const std::u16string_view text = text_.Text();
+    auto end = static_cast<std::size_t>(sent_);
+    for (int line = 0; line < kStretchLines && end < text.size(); ++line) {
+        end = text.find(u'\n', end);
+        end = end == std::u16string_view::npos ? text.size() : end + 1;
     }
-    return static_cast<int>(at);
+    const TextRange part{sent_, static_cast<int>(end)};
+    sent_ = part.end;
+    return part;
+}
+
+TextRange StreamedText::Rest() {
+    const TextRange part{sent_, static_cast<int>(text_.Text().size())};
+    sent_ = part.end;
+    return part;
 }
 
 } // namespace keyweave

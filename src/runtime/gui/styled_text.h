@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace keyweave {
@@ -64,9 +65,32 @@ private:
     std::vector<std::uint32_t> styleOf_;
 };
 
-// Where the stretch of `lines` lines that starts at `from` ends: just after its last line
-// break, or at the end of the text. Text areas hand a long text to their control a stretch at
-// a time.
-int StretchEnd(std::u16string_view text, int from, int lines);
+// A long text on its way into a text area's control a stretch of lines at a time: the first
+// stretch at once, then one stretch a pump, each after the control has laid out the one before,
+// so that the window answers however long the text is. The text area answers from here until
+// the whole text is in, and hands over the rest at once before any other change.
+class StreamedText {
+public:
+    // A stretch: a few milliseconds' work for a control's layout, even for Wine's rich edit,
+    // which lays out about 20 lines a millisecond.
+    static constexpr int kStretchLines = 500;
+
+    explicit StreamedText(StyledText text) : text_(std::move(text)) {}
+
+    const StyledText& Styled() const { return text_; }
+
+    // How many code units of the text the control has been handed.
+    int Sent() const { return sent_; }
+    bool AllSent() const { return sent_ == static_cast<int>(text_.Text().size()); }
+
+    // The part of the text to hand over next: the next stretch, which ends just after its last
+    // line break or with the text; or all of the text not handed over yet.
+    TextRange NextStretch();
+    TextRange Rest();
+
+private:
+    StyledText text_;
+    int sent_ = 0;
+};
 
 } // namespace keyweave

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <tuple>
+#include <utility>
 
 namespace keyweave {
 namespace {
@@ -82,6 +83,44 @@ TEST(StyledText, TheLastStyleOfACharacterWinsAndRunsCoverTheText) {
     EXPECT_EQ(text.Runs({16, 99}).size(), 1u);
     EXPECT_TRUE(text.Runs({17, 99}).empty());
     EXPECT_TRUE(text.Runs({5, 5}).empty());
+}
+
+std::pair<int, int> Ends(TextRange range) {
+    return {range.begin, range.end};
+}
+
+// A long text goes to its control in stretches of whole lines, the last one ending with the
+// text, or all that is still missing at once.
+TEST(StreamedText, ATextIsCutIntoStretchesOfWholeLines) {
+    constexpr int kLine = 17;
+    constexpr int kStretch = StreamedText::kStretchLines * kLine;
+    std::u16string text;
+    for (int line = 0; line < 2 * StreamedText::kStretchLines + 3; ++line) {
+        text += u"KeyDown( KEY_A )\n";
+    }
+    text += u"end";
+    const int size = static_cast<int>(text.size());
+
+    StreamedText stretches{StyledText(text)};
+    EXPECT_EQ(Ends(stretches.NextStretch()), std::make_pair(0, kStretch));
+    EXPECT_EQ(stretches.Sent(), kStretch);
+    EXPECT_EQ(Ends(stretches.NextStretch()), std::make_pair(kStretch, 2 * kStretch));
+    EXPECT_FALSE(stretches.AllSent());
+    EXPECT_EQ(Ends(stretches.NextStretch()), std::make_pair(2 * kStretch, size));
+    EXPECT_TRUE(stretches.AllSent());
+
+    StreamedText rest{StyledText(text)};
+    rest.NextStretch();
+    EXPECT_EQ(Ends(rest.Rest()), std::make_pair(kStretch, size));
+    EXPECT_TRUE(rest.AllSent());
+
+    // A text of exactly one stretch, and an empty one, go in whole at once.
+    StreamedText one{StyledText(text.substr(0, kStretch))};
+    EXPECT_EQ(Ends(one.NextStretch()), std::make_pair(0, kStretch));
+    EXPECT_TRUE(one.AllSent());
+    StreamedText empty{StyledText(u"")};
+    EXPECT_EQ(Ends(empty.NextStretch()), std::make_pair(0, 0));
+    EXPECT_TRUE(empty.AllSent());
 }
 
 } // namespace

@@ -170,7 +170,7 @@ private:
         Hold(Keysyms(testing::Words(journey_.settings)), 60ms);
         for (const Input& input : Held()) {
             const auto kind = input.button ? InputEvent::ButtonDown : InputEvent::KeyDown;
-            EXPECT_GE(recorder_->WaitFor(kind, input.detail, 0, 2s), 0);
+            EXPECT_GE(recorder_->WaitFor(kind, input.detail, 0, 5s), 0);
         }
         mark_ = recorder_->Events().size();
     }
@@ -216,7 +216,7 @@ private:
     void ExpectReleased() {
         for (const Input& input : Held()) {
             const auto kind = input.button ? InputEvent::ButtonUp : InputEvent::KeyUp;
-            EXPECT_GE(recorder_->WaitFor(kind, input.detail, mark_, 1s), 0);
+            EXPECT_GE(recorder_->WaitFor(kind, input.detail, mark_, 3s), 0);
         }
         const bool released = CountHeld() == 0;
         EndingMatrix::Record(journey_.way, released);

@@ -8,6 +8,8 @@
 namespace keyweave::x11 {
 namespace {
 
+bool topLevelDestroyedByAnotherClient = false;
+
 std::u16string FromGtk(const char* text) {
     return FromUtf8(text != nullptr ? text : "");
 }
@@ -21,6 +23,7 @@ gboolean OnDeleteEvent(GtkWidget*, GdkEvent*, TGadget* window) {
 // widget and its controls next, which the gadgets still use: the program ends first, as its
 // close box ends it.
 gboolean OnDestroyEvent(GtkWidget*, GdkEvent*, gpointer) {
+    topLevelDestroyedByAnotherClient = true;
     InputCloseRequest();
     return TRUE;
 }
@@ -47,6 +50,10 @@ void FitItemsIntoTheBox(GtkWidget* combo) {
 }
 
 } // namespace
+
+bool ATopLevelWasDestroyedByAnotherClient() {
+    return topLevelDestroyedByAnotherClient;
+}
 
 GtkGadget::GtkGadget(int gadgetClass, int x, int y, int width, int height, int style,
                      GtkWidget* widget)

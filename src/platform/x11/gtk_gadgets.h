@@ -21,6 +21,10 @@ protected:
     GtkWidget* widget_;
 };
 
+// Whether another client destroyed a top-level window of this program. From then on the program
+// is ending, and the X errors about that window and its children are expected.
+bool ATopLevelWasDestroyedByAnotherClient();
+
 // A top-level window: a fixed-layout client area of the given size, and a status bar below it
 // with style bit 8. Its close box raises WindowClose and leaves the window open; its
 // destruction by another client is a close request of the door. Its position counts from

@@ -1,6 +1,7 @@
 #include "platform/x11/x11_platform.h"
 
 #include "platform/platform_input.h"
+#include "platform/x11/gtk_gadgets.h"
 #include "platform/x11/program_folder.h"
 #include "platform/x11/session_notice.h"
 
@@ -48,14 +49,19 @@ void OnDisplayClosed(GdkDisplay* display, gboolean isError, gpointer) {
 
 XErrorHandler gdkErrorHandler = nullptr;
 
-// Whether an X error is about a top-level window of GTK's that no longer exists, which only
-// another client can have destroyed (as `xdotool windowclose` does). GDK handles the events
-// that the server sent before the DestroyNotify (the pointer leaving the window, a pointer
-// grab on it ending) and asks the server about the window on the way; its handler would end
-// the process for the answer, before the DestroyNotify ends it as the close box does.
+// Whether an X error is about a window of GTK's that no longer exists, which only another
+// client can have destroyed (as `xdotool windowclose` does). GDK handles the events that the
+// server sent before the DestroyNotify (the pointer leaving the window, a pointer grab on it
+// ending) and asks the server about the window on the way; its handler would end the process
+// for the answer, before the DestroyNotify ends it as the close box does. After the
+// DestroyNotify, GDK has forgotten the window and its children, and drawing that was under way
+// until the program ends may still name them.
 bool IsAboutAWindowDestroyedByAnotherClient(Display* display, const XErrorEvent& error) {
     if (error.error_code != BadWindow && error.error_code != BadDrawable) {
         return false;
+    }
+    if (ATopLevelWasDestroyedByAnotherClient()) {
+        return true;
     }
     GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
     GdkWindow* window = gdkDisplay != nullptr

@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -184,6 +185,12 @@ void InputConnection::Drain() {
     }
 }
 
+void InputConnection::HandleQueued() {
+    if (!rawEvents_ || XEventsQueued(display_, QueuedAlready) > 0) {
+        Drain();
+    }
+}
+
 std::bitset<256> InputConnection::TakeKeycodesHeld() {
     releaseUnseen_ = (keycodesPressed_ & ~keycodesDown_).any();
     return keycodesDown_ | std::exchange(keycodesPressed_, {});
@@ -193,11 +200,29 @@ bool InputConnection::EventsWaiting() const {
     return XPending(display_) > 0;
 }
 
-void InputConnection::Flush() const {
-    XFlush(display_);
+void InputConnection::FakeKey(int keycode, bool down) {
+    XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), down ? True : False, CurrentTime);
+    unsent_ = true;
+}
+
+void InputConnection::FakeMotion(int x, int y) {
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, CurrentTime);
+    unsent_ = true;
+}
+
+void InputConnection::FakeButton(int button, bool down) {
+    XTestFakeButtonEvent(display_, static_cast<unsigned>(button), down ? True : False, CurrentTime);
+    unsent_ = true;
+}
+
+void InputConnection::Flush() {
+    if (std::exchange(unsent_, false)) {
+        XFlush(display_);
+    }
 }
 
 void InputConnection::Sync() {
+    unsent_ = false;
     XSync(display_, False);
 }
 

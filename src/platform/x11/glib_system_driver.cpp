@@ -112,15 +112,15 @@ void GlibSystemDriver::WaitUntil(LoopTime until, bool) {
     }
 }
 
-// A key that the last poll counted only for its press is up already: the next turn's poll must
-// see the release, which no event will announce. Without key events, only the turn's poll sees
-// a key change at all.
+// Key changes that the last poll left for the next (a key counted only for its press is up
+// already, say) announce themselves by no event: the next turn's poll must see them. Without key
+// events, only the turn's poll sees a key change at all.
 LoopWaits::Idle GlibSystemDriver::IdleWait() {
     if (input_ == nullptr || !input_->ReportsKeyChanges()) {
         return Idle::PauseAsSleep;
     }
     const bool ready = watch_.Prepare() || calls_.Calls().Pending() || input_->EventsWaiting() ||
-                       input_->ReleaseUnseen();
+                       input_->ChangesWaiting();
     if (ready) {
         watch_.Check();
         return Idle::PauseAsSleep;

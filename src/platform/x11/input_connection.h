@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/x11/key_changes.h"
 #include "platform/x11/virtual_keys.h"
 
 #include <bitset>
@@ -56,15 +57,14 @@ public:
     // holds, so that a poll of Fd() afterwards sees only what arrives later.
     bool EventsWaiting() const;
 
-    // The keycodes held as of the last Drain, and those pressed since the previous take even
-    // when they were released again: a press and release that both fall between two polls
-    // still count as held at the next one, and at that one only. Without XInput 2.1 only the
-    // held ones.
+    // The keycodes held, as of the key changes handled so far, at most one change of each key
+    // per take (KeyChanges): a press and release that both fall between two polls are held at
+    // the next one and released at the one after. Without XInput 2.1 those XQueryKeymap gave.
     std::bitset<256> TakeKeycodesHeld();
 
-    // Whether the last take counted a key as held that was released already: the next poll
-    // sees the release, so the loop must not sleep until a key changes.
-    bool ReleaseUnseen() const { return releaseUnseen_; }
+    // Whether key changes wait that the last take left for the next: the next poll sees them,
+    // so the loop must not sleep until a key changes.
+    bool ChangesWaiting() const { return held_.Waiting(); }
     const VirtualKeyMap& Keys() const { return keys_; }
 
     // XTest input, buffered until the next Flush: a key by its keycode, the pointer onto a
@@ -100,10 +100,8 @@ private:
     int xkbEventBase_ = -1;
     bool rawEvents_ = false;
     bool inputArrived_ = false;
-    bool releaseUnseen_ = false;
     bool unsent_ = false;
-    std::bitset<256> keycodesDown_;
-    std::bitset<256> keycodesPressed_;
+    KeyChanges held_;
     VirtualKeyMap keys_;
 };
 

@@ -138,8 +138,12 @@ void XClient::PressKeycode(int keycode, bool down) {
     XSync(display_, False);
 }
 
-void XClient::TapKeycode(int keycode) {
+void XClient::TapKeycode(int keycode, std::chrono::microseconds hold) {
     XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), True, CurrentTime);
+    if (hold > std::chrono::microseconds::zero()) {
+        XSync(display_, False);
+        std::this_thread::sleep_for(hold);
+    }
     XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), False, CurrentTime);
     XSync(display_, False);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <set>
 #include <string>
 #include <sys/types.h>
@@ -49,9 +50,10 @@ public:
 
     // Presses or releases a key through XTest, as the user's keyboard does.
     void PressKeycode(int keycode, bool down);
-    // Presses and releases a key at once: both requests leave in one write, so that a program
-    // that polls the keyboard never sees the key held.
-    void TapKeycode(int keycode);
+    // Presses and releases a key: with no `hold` both requests leave in one write, so that a
+    // program that polls the keyboard never sees the key held; else the release follows the
+    // press after `hold`, as a quick finger's does.
+    void TapKeycode(int keycode, std::chrono::microseconds hold = {});
     // Moves the pointer onto a pixel of the screen, and presses or releases an X button, as
     // the user's mouse does (XTest).
     void MovePointer(Point to);

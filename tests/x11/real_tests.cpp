@@ -209,6 +209,46 @@ TEST_F(RealProgram, StartStopTapsShorterThanATurnEachToggleTheScript) {
     ExpectNothingHeld();
 }
 
+const std::string kTenMsScript = "?kweaver\r\n"
+                                 "{Ten\r\n"
+                                 "KeyDown(KEY_A)\r\n"
+                                 "Sleep(10)\r\n"
+                                 "KeyUp(KEY_A)\r\n"
+                                 "Sleep(10)\r\n";
+
+// The user presses the Start/Stop key 200 times, each press held a few milliseconds and 10 to
+// 30 ms after the last, while the script plays every other stretch: no press is missed, so
+// each start plays the script's first key and the even count leaves it stopped, nothing held.
+TEST_F(RealProgram, EveryQuickStartStopPressTogglesThePlayingScript) {
+    ProgramRun run = Program("quick-presses");
+    StartWithScript(run, kTenMsScript, "Ten");
+    Recorder recorder(Session().Display());
+    ASSERT_TRUE(recorder.Ok());
+    const int f12 = x_->Keycode("F12");
+    const int a = x_->Keycode("a");
+
+    constexpr int kPresses = 200;
+    for (int press = 0; press < kPresses; ++press) {
+        x_->TapKeycode(f12, std::chrono::milliseconds(2 + press % 4));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10 + press * 7 % 21));
+    }
+    auto count = [&](InputEvent::Kind kind, int keycode) {
+        const auto events = Changes(recorder.Events());
+        return std::count_if(events.begin(), events.end(), [&](const InputEvent& event) {
+            return event.kind == kind && event.detail == keycode;
+        });
+    };
+    // A loaded machine may keep the program from its turns for a while: it catches up.
+    std::this_thread::sleep_for(300ms);
+    ASSERT_EQ(count(InputEvent::KeyDown, f12), kPresses);
+    EXPECT_GE(count(InputEvent::KeyDown, a), kPresses / 2) << "a start that played nothing";
+    const std::size_t stopped = recorder.Events().size();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(recorder.Events().size(), stopped) << "the script plays on after an even count";
+    EXPECT_EQ(x_->KeysDown().count(f12), 0u);
+    ExpectNothingHeld();
+}
+
 // Under Wayland the program says once, without a box, that only X11 windows take part: on
 // standard error, and in the status bar until a script is chosen.
 TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {

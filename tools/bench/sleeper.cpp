@@ -1,6 +1,8 @@
 #include "sleeper.h"
 
 #include <chrono>
+#include <ctime>
+#include <pthread.h>
 #include <sys/prctl.h>
 
 namespace keyweave::bench {
@@ -19,6 +21,16 @@ Summary Sleeper::TakeLateness() {
         taken.swap(lateness_);
     }
     return Summarize(std::move(taken));
+}
+
+std::chrono::nanoseconds Sleeper::CpuTime() {
+    clockid_t clock = 0;
+    timespec used{};
+    if (pthread_getcpuclockid(thread_.native_handle(), &clock) != 0 ||
+        clock_gettime(clock, &used) != 0) {
+        return {};
+    }
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
 }
 
 void Sleeper::Run() {

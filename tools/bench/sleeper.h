@@ -3,6 +3,7 @@
 #include "statistics.h"
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -20,6 +21,9 @@ public:
 
     // How late the sleeps that ended since the previous call woke, in ms.
     Summary TakeLateness();
+
+    // The CPU time the loop has used so far: what a bare 2 ms loop costs on this machine.
+    std::chrono::nanoseconds CpuTime();
 
 private:
     void Run();

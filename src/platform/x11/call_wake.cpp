@@ -1,20 +1,34 @@
 #include "platform/x11/call_wake.h"
 
+#include <cstdint>
+#include <stdexcept>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <utility>
 
 namespace keyweave::x11 {
 
-void CallWake::Post(std::function<void()> call) {
-    {
-        std::lock_guard lock(mutex_);
-        calls_.Post(std::move(call));
+CallWake::CallWake() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    if (fd_ < 0) {
+        throw std::runtime_error("cannot make an eventfd for the main thread's calls");
     }
-    posted_.notify_one();
 }
 
-bool CallWake::WaitForNewCall(std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock lock(mutex_);
-    return posted_.wait_until(lock, deadline, [this] { return calls_.NewCallPending(); });
+CallWake::~CallWake() {
+    close(fd_);
+}
+
+// The call is linked in before the write, so the main thread finds it once it sees Fd()
+// readable.
+void CallWake::Post(std::function<void()> call) {
+    calls_.Post(std::move(call));
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(fd_, &one, sizeof one);
+}
+
+void CallWake::Acknowledge() {
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t read = ::read(fd_, &count, sizeof count);
 }
 
 } // namespace keyweave::x11

@@ -7,8 +7,8 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <glib-unix.h>
 #include <glib.h>
-#include <vector>
 
 namespace keyweave::x11 {
 namespace {
@@ -17,22 +17,29 @@ namespace {
 // ready cannot keep it from returning.
 constexpr int kMaxIterationsPerPoll = 1000;
 
+// Runs the main-thread calls; a posted call makes its descriptor readable, which wakes any
+// poll of the context.
 struct CallSource {
     GSource base;
-    MainThreadCallQueue* queue;
+    CallWake* calls;
+    gpointer tag;
 };
 
 gboolean PrepareCalls(GSource* source, gint* timeout) {
     *timeout = -1;
-    return reinterpret_cast<CallSource*>(source)->queue->Pending();
+    return reinterpret_cast<CallSource*>(source)->calls->Calls().Pending();
 }
 
 gboolean CheckCalls(GSource* source) {
-    return reinterpret_cast<CallSource*>(source)->queue->Pending();
+    auto* calls = reinterpret_cast<CallSource*>(source);
+    return calls->calls->Calls().Pending() ||
+           (g_source_query_unix_fd(source, calls->tag) & G_IO_IN) != 0;
 }
 
 gboolean DispatchCalls(GSource* source, GSourceFunc, gpointer) {
-    reinterpret_cast<CallSource*>(source)->queue->RunPending();
+    CallWake& calls = *reinterpret_cast<CallSource*>(source)->calls;
+    calls.Acknowledge();
+    calls.Calls().RunPending();
     return G_SOURCE_CONTINUE;
 }
 
@@ -45,10 +52,12 @@ GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, InputConnec
                                    TurnClock& turn, TickSchedule& ticks,
                                    std::u16string startupNotice)
     : beforeExit_(std::move(beforeExit)), input_(input), pause_(*this, turn, ticks, calls_.Calls()),
-      startupNotice_(std::move(startupNotice)), fds_(16) {
+      watch_(calls_.Fd()), startupNotice_(std::move(startupNotice)) {
     KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
-    reinterpret_cast<CallSource*>(source_)->queue = &calls_.Calls();
+    auto* callSource = reinterpret_cast<CallSource*>(source_);
+    callSource->calls = &calls_;
+    callSource->tag = g_source_add_unix_fd(source_, calls_.Fd(), G_IO_IN);
     g_source_set_name(source_, "keyweave main-thread calls");
     g_source_attach(source_, nullptr);
 }
@@ -64,22 +73,28 @@ void GlibSystemDriver::SendInput() {
     }
 }
 
+// After a pause that watched the context and saw nothing arrive for it, the context has
+// nothing to dispatch.
 void GlibSystemDriver::Poll() {
     SendInput();
+    if (watch_.TakeQuiet() && !calls_.Calls().Pending()) {
+        return;
+    }
     for (int i = 0; i < kMaxIterationsPerPoll && g_main_context_iteration(nullptr, FALSE); ++i) {
     }
+    watch_.Ran();
     calls_.Calls().RaiseFailure();
 }
 
 void GlibSystemDriver::Wait() {
     SendInput();
     g_main_context_iteration(nullptr, TRUE);
+    watch_.Ran();
     Poll();
 }
 
 void GlibSystemDriver::PostMainThreadCall(std::function<void()> call) {
     calls_.Post(std::move(call));
-    g_main_context_wakeup(nullptr);
 }
 
 void GlibSystemDriver::Sleep(int ms) {
@@ -90,28 +105,24 @@ void GlibSystemDriver::SleepUntilChange(int ms) {
     pause_.SleepUntilChange(std::chrono::milliseconds(ms));
 }
 
+// The pause of a playing turn also watches the main context, for the pump after it.
 void GlibSystemDriver::WaitUntil(LoopTime until, bool) {
-    calls_.WaitForNewCall(SteadyTime(until));
+    if (watch_.WaitUntil(until)) {
+        calls_.Acknowledge();
+    }
 }
 
-// A key that the last poll counted only for its press is up already: the next turn's poll must
-// see the release, which no event will announce. Without key events, only the turn's poll sees
-// a key change at all.
+// Key changes that the last poll left for the next (a key counted only for its press is up
+// already, say) announce themselves by no event: the next turn's poll must see them. Without key
+// events, only the turn's poll sees a key change at all.
 LoopWaits::Idle GlibSystemDriver::IdleWait() {
-    GMainContext* context = g_main_context_default();
-    if (input_ == nullptr || !input_->ReportsKeyChanges() || !g_main_context_acquire(context)) {
+    if (input_ == nullptr || !input_->ReportsKeyChanges()) {
         return Idle::PauseAsSleep;
     }
-    const bool ready = g_main_context_prepare(context, &priority_) || calls_.Calls().Pending() ||
-                       input_->EventsWaiting() || input_->ReleaseUnseen();
-    while ((fdCount_ = g_main_context_query(context, priority_, &timeoutMs_, fds_.data(),
-                                            static_cast<gint>(fds_.size()))) >
-           static_cast<gint>(fds_.size())) {
-        fds_.resize(static_cast<std::size_t>(fdCount_));
-    }
+    const bool ready = watch_.Prepare() || calls_.Calls().Pending() || input_->EventsWaiting() ||
+                       input_->ChangesWaiting();
     if (ready) {
-        g_main_context_check(context, priority_, fds_.data(), fdCount_);
-        g_main_context_release(context);
+        watch_.Check();
         return Idle::PauseAsSleep;
     }
     return Idle::WaitForAChange;
@@ -119,22 +130,20 @@ LoopWaits::Idle GlibSystemDriver::IdleWait() {
 
 // The poll also ends at the next tick's deadline, whose tick the pause then fires itself.
 void GlibSystemDriver::WaitForChange(std::optional<LoopTime> until) {
-    int timeout = timeoutMs_;
+    int timeout = watch_.TimeoutMs();
     if (until) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - MonotonicNow());
         const int untilMs = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
         timeout = timeout < 0 ? untilMs : std::min(timeout, untilMs);
     }
-    GMainContext* context = g_main_context_default();
-    g_poll(fds_.data(), static_cast<guint>(fdCount_), timeout);
-    g_main_context_check(context, priority_, fds_.data(), fdCount_);
-    g_main_context_release(context);
+    watch_.PollAndCheck(timeout);
 }
 
 void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string& text,
                               bool serious) {
     SendInput();
     ShowMessageBox(ToUtf8(title), ToUtf8(text), serious);
+    watch_.Ran();
     calls_.Calls().RaiseFailure();
 }
 

@@ -3,22 +3,24 @@
 #include "platform/loop/loop_pause.h"
 #include "platform/system_driver.h"
 #include "platform/x11/call_wake.h"
+#include "platform/x11/context_watch.h"
 #include "platform/x11/input_connection.h"
 
 #include <functional>
 #include <string>
-#include <vector>
 
 typedef struct _GSource GSource;
-typedef struct _GPollFD GPollFD;
 
 namespace keyweave::x11 {
 
 // The system driver on GLib's default main context, which GTK and its modal dialogs run:
 // main-thread calls are a source of that context, so they also run inside a dialog's loop.
 // An exception thrown by a call is raised again by Poll, Wait or Notify once the context has
-// returned, and later calls and ticks still run. The loop's pause waits on the calls'
-// condition variable, and while nothing plays on the main context's descriptors.
+// returned, and later calls and ticks still run. A posted call makes the calls' descriptor
+// readable, which ends the loop's pause and wakes any poll of the context. While a script
+// plays, the pause lasts its length and watches the context's descriptors meanwhile, so that
+// the pump after it runs the context only when something arrived for it; while nothing plays
+// it waits until one of them is readable.
 class GlibSystemDriver final : public SystemDriver, private LoopWaits {
 public:
     // `beforeExit` runs first when the process ends through ExitProcess. The pause until a
@@ -32,6 +34,8 @@ public:
     GlibSystemDriver(const GlibSystemDriver&) = delete;
     GlibSystemDriver& operator=(const GlibSystemDriver&) = delete;
 
+    // Runs the main context until nothing is pending; right after a pause that watched it and
+    // saw nothing arrive, with no call pending, it returns at once.
     void Poll() override;
     void Wait() override;
     void PostMainThreadCall(std::function<void()> call) override;
@@ -58,12 +62,8 @@ private:
     std::function<void()> beforeExit_;
     InputConnection* input_;
     LoopPause pause_;
+    ContextWatch watch_;
     std::u16string startupNotice_;
-    // The main context's descriptors, acquired and queried by IdleWait for WaitForChange.
-    std::vector<GPollFD> fds_;
-    int fdCount_ = 0;
-    int priority_ = 0;
-    int timeoutMs_ = -1;
 };
 
 } // namespace keyweave::x11

@@ -1,5 +1,6 @@
 #include "platform/x11/gtk_gadget_driver.h"
 
+#include "platform/x11/context_watch.h"
 #include "platform/x11/gtk_gadgets.h"
 #include "platform/x11/gtk_text_area.h"
 
@@ -55,6 +56,7 @@ std::shared_ptr<TGadget> GtkGadgetDriver::CreateGadget(int gadgetClass, const st
                                                        int x, int y, int width, int height,
                                                        const std::shared_ptr<TGadget>& group,
                                                        int style) {
+    MainContextChanged();
     if (gadgetClass == WindowClass) {
         auto window =
             std::make_shared<GtkWindowGadget>(text, x, y, width, height, style, primary_.origin);

@@ -1,6 +1,7 @@
 #include "platform/x11/gtk_gadgets.h"
 
 #include "platform/platform_input.h"
+#include "platform/x11/context_watch.h"
 #include "runtime/strings.h"
 
 #include <gtk/gtk.h>
@@ -95,6 +96,7 @@ void GtkWindowGadget::Show() {
 }
 
 void GtkWindowGadget::SetText(const std::u16string& text) {
+    MainContextChanged();
     gtk_window_set_title(GTK_WINDOW(widget_), ToUtf8(text).c_str());
 }
 
@@ -103,6 +105,7 @@ std::u16string GtkWindowGadget::GetText() {
 }
 
 void GtkWindowGadget::SetStatus(const std::u16string& text) {
+    MainContextChanged();
     if (statusBar_ == nullptr) {
         return;
     }
@@ -120,6 +123,7 @@ GtkButtonGadget::GtkButtonGadget(const std::u16string& text, int x, int y, int w
 }
 
 void GtkButtonGadget::SetText(const std::u16string& text) {
+    MainContextChanged();
     gtk_button_set_label(GTK_BUTTON(widget_), ToUtf8(text).c_str());
 }
 
@@ -142,6 +146,7 @@ GtkLabelGadget::GtkLabelGadget(const std::u16string& text, int x, int y, int wid
 }
 
 void GtkLabelGadget::SetText(const std::u16string& text) {
+    MainContextChanged();
     gtk_label_set_text(GTK_LABEL(widget_), ToUtf8(text).c_str());
 }
 
@@ -175,6 +180,7 @@ std::u16string GtkComboBoxGadget::GetText() {
 }
 
 void GtkComboBoxGadget::Clear() {
+    MainContextChanged();
     ++quiet_;
     gtk_combo_box_text_remove_all(GTK_COMBO_BOX_TEXT(widget_));
     items_.Clear();
@@ -183,6 +189,7 @@ void GtkComboBoxGadget::Clear() {
 
 void GtkComboBoxGadget::InsertItem(int index, const std::u16string& text, const std::u16string& tip,
                                    int icon, ObjectRef extra, int flags) {
+    MainContextChanged();
     index = items_.Insert(index, {text, tip, icon, flags, std::move(extra)});
     ++quiet_;
     gtk_combo_box_text_insert(GTK_COMBO_BOX_TEXT(widget_), index, nullptr, ToUtf8(text).c_str());
@@ -193,6 +200,7 @@ void GtkComboBoxGadget::InsertItem(int index, const std::u16string& text, const 
 }
 
 void GtkComboBoxGadget::SetActive(int index) {
+    MainContextChanged();
     ++quiet_;
     gtk_combo_box_set_active(GTK_COMBO_BOX(widget_), index);
     --quiet_;

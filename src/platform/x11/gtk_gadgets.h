@@ -10,7 +10,8 @@ typedef struct _GtkWidget GtkWidget;
 namespace keyweave::x11 {
 
 // A gadget realised as a GTK widget. Widgets live as long as their gadgets, which the program
-// keeps until it ends.
+// keeps until it ends. Every method that changes a widget reports MainContextChanged: GTK
+// queues the layout and drawing that follow as sources of the main context.
 class GtkGadget : public TGadget {
 public:
     GtkGadget(int gadgetClass, int x, int y, int width, int height, int style, GtkWidget* widget);

@@ -1,5 +1,6 @@
 #include "platform/x11/gtk_text_area.h"
 
+#include "platform/x11/context_watch.h"
 #include "platform/x11/text_ranges.h"
 #include "runtime/strings.h"
 
@@ -48,6 +49,7 @@ GtkTextAreaGadget::~GtkTextAreaGadget() {
 }
 
 void GtkTextAreaGadget::SetColor(Rgb colour) {
+    MainContextChanged();
     GtkStyleContext* context = gtk_widget_get_style_context(view_);
     if (background_ == nullptr) {
         background_ = GTK_STYLE_PROVIDER(gtk_css_provider_new());
@@ -65,6 +67,7 @@ int GtkTextAreaGadget::Offset(int units) const {
 }
 
 void GtkTextAreaGadget::ReplaceText(int pos, int length, const std::u16string& text, int units) {
+    MainContextChanged();
     TextRange range = RangeOf(text_, pos, length, units == UnitLines);
     std::u16string replacement = NormaliseLineBreaks(text);
     if (!locks_.empty() && range.begin == 0 && range.end == static_cast<int>(text_.size())) {
@@ -116,6 +119,7 @@ void GtkTextAreaGadget::LockText() {
 }
 
 void GtkTextAreaGadget::UnlockText() {
+    MainContextChanged();
     if (locks_.empty()) {
         return;
     }
@@ -155,6 +159,7 @@ GtkTextTag* GtkTextAreaGadget::TagFor(Rgb colour, int flags) {
 }
 
 void GtkTextAreaGadget::SetStyle(Rgb colour, int flags, int pos, int length, int units) {
+    MainContextChanged();
     TextRange range = RangeOf(text_, pos, length, units == UnitLines);
     if (range.begin >= range.end) {
         return;

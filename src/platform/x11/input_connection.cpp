@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
+#include <X11/extensions/XTest.h>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -11,22 +12,19 @@
 namespace keyweave::x11 {
 namespace {
 
-// A raw event of XInput 2: a key press or release updates the held keycodes, and a press is
-// also kept among the keycodes pressed since the last take. False for an event of another kind.
+// A raw event of XInput 2: a key press or release is a change of the held keycodes. False for
+// an event of another kind.
 bool ApplyRawEvent(Display* display, int xinputOpcode, XGenericEventCookie& cookie,
-                   std::bitset<256>& keycodesDown, std::bitset<256>& keycodesPressed) {
+                   KeyChanges& held) {
     if (cookie.type != GenericEvent || cookie.extension != xinputOpcode ||
         !XGetEventData(display, &cookie)) {
         return false;
     }
     const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
-    if (raw->detail >= 0 && raw->detail < 256) {
-        if (cookie.evtype == XI_RawKeyPress) {
-            keycodesDown.set(raw->detail);
-            keycodesPressed.set(raw->detail);
-        } else if (cookie.evtype == XI_RawKeyRelease) {
-            keycodesDown.reset(raw->detail);
-        }
+    if (cookie.evtype == XI_RawKeyPress) {
+        held.Press(raw->detail);
+    } else if (cookie.evtype == XI_RawKeyRelease) {
+        held.Release(raw->detail);
     }
     XFreeEventData(display, &cookie);
     return true;
@@ -152,9 +150,11 @@ std::vector<std::string> InputConnection::KeyNames(int minKeycode, int maxKeycod
 void InputConnection::QueryKeymap() {
     char keys[32] = {};
     XQueryKeymap(display_, keys);
+    std::bitset<256> down;
     for (int keycode = 0; keycode < 256; ++keycode) {
-        keycodesDown_[keycode] = (keys[keycode / 8] >> (keycode % 8)) & 1;
+        down[keycode] = (keys[keycode / 8] >> (keycode % 8)) & 1;
     }
+    held_.Seed(down);
 }
 
 void InputConnection::Drain() {
@@ -171,8 +171,7 @@ void InputConnection::Drain() {
             remapped = true;
             continue;
         }
-        if (ApplyRawEvent(display_, xinputOpcode_, event.xcookie, keycodesDown_,
-                          keycodesPressed_)) {
+        if (ApplyRawEvent(display_, xinputOpcode_, event.xcookie, held_)) {
             inputArrived_ = true;
         }
     }
@@ -184,20 +183,43 @@ void InputConnection::Drain() {
     }
 }
 
+void InputConnection::HandleQueued() {
+    if (!rawEvents_ || XEventsQueued(display_, QueuedAlready) > 0) {
+        Drain();
+    }
+}
+
 std::bitset<256> InputConnection::TakeKeycodesHeld() {
-    releaseUnseen_ = (keycodesPressed_ & ~keycodesDown_).any();
-    return keycodesDown_ | std::exchange(keycodesPressed_, {});
+    return held_.Take();
 }
 
 bool InputConnection::EventsWaiting() const {
     return XPending(display_) > 0;
 }
 
-void InputConnection::Flush() const {
-    XFlush(display_);
+void InputConnection::FakeKey(int keycode, bool down) {
+    XTestFakeKeyEvent(display_, static_cast<unsigned>(keycode), down ? True : False, CurrentTime);
+    unsent_ = true;
+}
+
+void InputConnection::FakeMotion(int x, int y) {
+    XTestFakeMotionEvent(display_, DefaultScreen(display_), x, y, CurrentTime);
+    unsent_ = true;
+}
+
+void InputConnection::FakeButton(int button, bool down) {
+    XTestFakeButtonEvent(display_, static_cast<unsigned>(button), down ? True : False, CurrentTime);
+    unsent_ = true;
+}
+
+void InputConnection::Flush() {
+    if (std::exchange(unsent_, false)) {
+        XFlush(display_);
+    }
 }
 
 void InputConnection::Sync() {
+    unsent_ = false;
     XSync(display_, False);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/x11/key_changes.h"
 #include "platform/x11/virtual_keys.h"
 
 #include <bitset>
@@ -13,8 +14,9 @@ namespace keyweave::x11 {
 
 // The program's own Xlib connection for keyboard and mouse input. It keeps which keycodes are
 // held from XInput 2 raw key events on the root window, which report every key press and
-// release of the server (XTest ones of any client included) whatever window has the focus,
-// without a round trip per poll. It is seeded once from XQueryKeymap. Without XInput 2.1 it
+// release of the server (XTest ones of any client included) whatever window has the focus.
+// A poll makes no system call: the events are read when the connection is seen readable, by
+// the main context's source for it. It is seeded once from XQueryKeymap. Without XInput 2.1 it
 // asks XQueryKeymap on every poll instead. The virtual-key map follows changes of the keyboard
 // mapping (XKB map notifications, or core MappingNotify without XKB). While the recorder
 // watches, raw button and motion events arrive on it too, so that they end the loop's pause.
@@ -33,6 +35,12 @@ public:
     // keycodes, a keyboard mapping change reloads the virtual-key map.
     void Drain();
 
+    // Handles the events that Xlib holds already, without reading the socket: a round trip on
+    // the connection queues what arrived before its reply. What arrives on the socket itself is
+    // drained by whoever sees it readable (the main context's source for it, the pause). With
+    // no raw events it asks XQueryKeymap instead.
+    void HandleQueued();
+
     // Whether every key press and release arrives as an event (XInput 2.1 raw events); else
     // only a poll sees them.
     bool ReportsKeyChanges() const { return rawEvents_; }
@@ -49,19 +57,25 @@ public:
     // holds, so that a poll of Fd() afterwards sees only what arrives later.
     bool EventsWaiting() const;
 
-    // The keycodes held as of the last Drain, and those pressed since the previous take even
-    // when they were released again: a press and release that both fall between two polls
-    // still count as held at the next one, and at that one only. Without XInput 2.1 only the
-    // held ones.
+    // The keycodes held, as of the key changes handled so far, at most one change of each key
+    // per take (KeyChanges): a press and release that both fall between two polls are held at
+    // the next one and released at the one after. Without XInput 2.1 those XQueryKeymap gave.
     std::bitset<256> TakeKeycodesHeld();
 
-    // Whether the last take counted a key as held that was released already: the next poll
-    // sees the release, so the loop must not sleep until a key changes.
-    bool ReleaseUnseen() const { return releaseUnseen_; }
+    // Whether key changes wait that the last take left for the next: the next poll sees them,
+    // so the loop must not sleep until a key changes.
+    bool ChangesWaiting() const { return held_.Waiting(); }
     const VirtualKeyMap& Keys() const { return keys_; }
 
-    // Sends every request that is still buffered, without waiting for the server.
-    void Flush() const;
+    // XTest input, buffered until the next Flush: a key by its keycode, the pointer onto a
+    // pixel of the root window, an X button.
+    void FakeKey(int keycode, bool down);
+    void FakeMotion(int x, int y);
+    void FakeButton(int button, bool down);
+
+    // Sends the injected input that is still buffered, without waiting for the server; nothing
+    // when there is none (Xlib's flush also reads the socket).
+    void Flush();
 
     // Sends every request and waits until the server has handled them.
     void Sync();
@@ -86,9 +100,8 @@ private:
     int xkbEventBase_ = -1;
     bool rawEvents_ = false;
     bool inputArrived_ = false;
-    bool releaseUnseen_ = false;
-    std::bitset<256> keycodesDown_;
-    std::bitset<256> keycodesPressed_;
+    bool unsent_ = false;
+    KeyChanges held_;
     VirtualKeyMap keys_;
 };
 

@@ -32,22 +32,23 @@ void TimerThread::Shutdown() {
     }
 }
 
+// A timer that falls due before the thread would wake wakes it; the thread finds a later one
+// when it wakes.
 bool TimerThread::Started(std::uint32_t, LoopDuration) {
-    Changed();
-    return true;
-}
-
-void TimerThread::Killed(std::uint32_t) {
-    Changed();
-}
-
-void TimerThread::Changed() {
     {
         std::lock_guard lock(mutex_);
+        const std::optional<LoopTime> earliest = ticks_.Earliest();
+        if (sleepingUntil_ && earliest && *sleepingUntil_ <= *earliest) {
+            return true;
+        }
         woken_ = true;
     }
     changed_.notify_all();
+    return true;
 }
+
+// The thread wakes at the killed timer's deadline all the same, and finds nothing due.
+void TimerThread::Killed(std::uint32_t) {}
 
 void TimerThread::Run() {
     KeepTimersExact();
@@ -56,8 +57,10 @@ void TimerThread::Run() {
         woken_ = false;
         const std::optional<LoopTime> deadline = ticks_.Earliest();
         if (!deadline) {
+            sleepingUntil_.reset();
             changed_.wait(lock, [this] { return stopping_ || woken_; });
         } else if (now_() < *deadline) {
+            sleepingUntil_ = deadline;
             changed_.wait_until(lock, SteadyTime(*deadline),
                                 [this] { return stopping_ || woken_; });
         } else {

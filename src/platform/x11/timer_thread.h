@@ -6,13 +6,14 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace keyweave::x11 {
 
 // A thread that fires the ticks of the loop's schedule that fall due while the main thread is
 // busy (in a turn or a message box); the main thread's pause fires those it wakes for itself.
-// It sleeps until the earliest deadline, and hears of every timer started or killed.
+// It sleeps until the earliest deadline; a timer started with an earlier one wakes it.
 class TimerThread final : public LoopTimers::Listener {
 public:
     TimerThread(TickSchedule& ticks, std::function<LoopTime()> now);
@@ -28,7 +29,6 @@ public:
 
 private:
     void Run();
-    void Changed();
 
     TickSchedule& ticks_;
     std::function<LoopTime()> now_;
@@ -36,6 +36,8 @@ private:
     std::condition_variable changed_;
     bool stopping_ = false;
     bool woken_ = false;
+    // The deadline the thread sleeps until; none while it waits for a timer to start.
+    std::optional<LoopTime> sleepingUntil_;
     std::thread thread_;
 };
 

@@ -1,7 +1,6 @@
 #include "platform/x11/x11_devices.h"
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 
 namespace keyweave::x11 {
 namespace {
@@ -21,7 +20,7 @@ int XButtonOf(int button) {
 } // namespace
 
 KeySet X11Keyboard::HeldKeys() {
-    input_.Drain();
+    input_.HandleQueued();
     return input_.Keys().HeldKeys(input_.TakeKeycodesHeld());
 }
 
@@ -32,8 +31,7 @@ void X11Keyboard::SendKey(int code, bool down) {
         return;
     }
     turn_.Sending();
-    XTestFakeKeyEvent(input_.Get(), static_cast<unsigned>(keycode), down ? True : False,
-                      CurrentTime);
+    input_.FakeKey(keycode, down);
 }
 
 ScreenPoint X11Mouse::CursorPos() {
@@ -53,10 +51,8 @@ ScreenPoint X11Mouse::CursorPos() {
 }
 
 void X11Mouse::MoveCursor(int x, int y) {
-    Display* display = input_.Get();
     turn_.Sending();
-    XTestFakeMotionEvent(display, DefaultScreen(display), origin_.x + x, origin_.y + y,
-                         CurrentTime);
+    input_.FakeMotion(origin_.x + x, origin_.y + y);
 }
 
 void X11Mouse::SendButton(int button, bool down) {
@@ -65,8 +61,7 @@ void X11Mouse::SendButton(int button, bool down) {
         return;
     }
     turn_.Sending();
-    XTestFakeButtonEvent(input_.Get(), static_cast<unsigned>(xButton), down ? True : False,
-                         CurrentTime);
+    input_.FakeButton(xButton, down);
 }
 
 } // namespace keyweave::x11

@@ -128,6 +128,10 @@ std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
     // Positions and sizes are device pixels everywhere (window, gadgets, cursor moves), as the
     // program's geometry is given in pixels.
     g_setenv("GDK_SCALE", "1", TRUE);
+    // Nothing is drawn with OpenGL: without this, GDK probes GLX when it opens the display,
+    // which maps the system's OpenGL driver (tens of MiB with Mesa's software renderer) for
+    // the life of the process.
+    g_setenv("GDK_GL", "disable", TRUE);
     // The window must be on the X server that XTest injects into.
     gdk_set_allowed_backends("x11");
     g_set_prgname("keyweave");

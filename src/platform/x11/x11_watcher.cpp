@@ -1,5 +1,7 @@
 #include "platform/x11/x11_watcher.h"
 
+#include "platform/x11/context_watch.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
 #include <X11/extensions/record.h>
@@ -116,6 +118,7 @@ X11Watcher::~X11Watcher() {
 }
 
 bool X11Watcher::BeginWatching() {
+    MainContextChanged();
     EndWatching();
     int major = 0;
     int minor = 0;
@@ -177,6 +180,7 @@ void X11Watcher::TakeEvents(std::vector<InputEvent>& events) {
 }
 
 void X11Watcher::EndWatching() {
+    MainContextChanged();
     if (recordedWatch_ != 0) {
         g_source_remove(recordedWatch_);
         recordedWatch_ = 0;

@@ -14,6 +14,11 @@ ProgramRun::ProgramRun(XSession& session, const std::string& program, const std:
     : session_(session), folder_(folder) {
     fs::create_directories(folder_ + "/Scripts");
     fs::copy_file(program, folder_ + "/keyweave", fs::copy_options::overwrite_existing);
+    // The module that the program file loads to run the program itself, where a build has it.
+    const fs::path module = fs::path(program).parent_path() / "keyweave-gtk.so";
+    if (fs::exists(module)) {
+        fs::copy_file(module, folder_ + "/keyweave-gtk.so", fs::copy_options::overwrite_existing);
+    }
 }
 
 ProgramRun::~ProgramRun() {

@@ -14,9 +14,9 @@ namespace keyweave::x11test {
 
 using namespace std::chrono_literals;
 
-// The built program copied into a folder of its own (program file, Scripts/, settings.ini), so
-// that no run sees another's files, started from the folder's parent on an X session and
-// driven as a user drives it.
+// The built program copied into a folder of its own (program file and module, Scripts/,
+// settings.ini), so that no run sees another's files, started from the folder's parent on an
+// X session and driven as a user drives it.
 class ProgramRun {
 public:
     ProgramRun(XSession& session, const std::string& program, const std::string& folder);

@@ -2,38 +2,19 @@
 
 #include "platform/platform_input.h"
 #include "platform/system_driver.h"
-#include "platform/x11/program_folder.h"
+#include "platform/x11/application_id.h"
 #include "runtime/strings.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <gio/gio.h>
 #include <gtk/gtk.h>
-#include <system_error>
 #include <vector>
 
 namespace keyweave::x11 {
-namespace fs = std::filesystem;
 
 namespace {
-
-std::uint64_t Fnv1a(const std::string& bytes) {
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char byte : bytes) {
-        hash = (hash ^ byte) * 1099511628211ull;
-    }
-    return hash;
-}
-
-// The folder's absolute path without links, dots or a final separator.
-fs::path Normal(const fs::path& folder) {
-    std::error_code error;
-    const fs::path canonical = fs::weakly_canonical(fs::absolute(folder, error), error);
-    const fs::path normal = (error ? folder : canonical).lexically_normal();
-    return normal.has_filename() ? normal : normal.parent_path();
-}
 
 std::vector<std::string> ArgumentsAfterName(int argc, char** argv) {
     return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
@@ -112,37 +93,9 @@ void OnActivate(GApplication*, gpointer) {
 
 } // namespace
 
-std::string ApplicationIdFor(const fs::path& folder, const fs::path& settingsHome) {
-    const fs::path normal = Normal(folder);
-    if (normal == Normal(settingsHome)) {
-        return kApplicationId;
-    }
-    char hash[17];
-    std::snprintf(hash, sizeof hash, "%016llx",
-                  static_cast<unsigned long long>(Fnv1a(normal.string())));
-    return std::string(kApplicationId) + ".F" + hash;
-}
-
-CommandLine ReadArgumentsOrExit(int argc, char** argv) {
-    const CommandLine line = ReadCommandLine(ArgumentsAfterName(argc, argv));
-    switch (line.kind) {
-    case CommandLine::Kind::Help:
-        std::fputs(kHelpText, stdout);
-        std::exit(0);
-    case CommandLine::Kind::Version:
-        std::fputs(kVersionText, stdout);
-        std::exit(0);
-    case CommandLine::Kind::Wrong:
-        std::fprintf(stderr, "keyweave: %s\n%s", line.problem.c_str(), kUsageText);
-        std::exit(kExitUsage);
-    default:
-        return line;
-    }
-}
-
 ProgramInstance::ProgramInstance(const CommandLine& line, int argc, char** argv) : line_(line) {
-    const std::string id = ApplicationIdFor(fs::current_path(), SettingsHome());
-    application_ = g_application_new(id.c_str(), G_APPLICATION_HANDLES_COMMAND_LINE);
+    application_ =
+        g_application_new(CurrentApplicationId().c_str(), G_APPLICATION_HANDLES_COMMAND_LINE);
     g_action_map_add_action_entries(G_ACTION_MAP(application_), kActions, G_N_ELEMENTS(kActions),
                                     nullptr);
     g_signal_connect(application_, "command-line", G_CALLBACK(OnCommandLine), nullptr);

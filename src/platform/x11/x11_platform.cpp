@@ -1,6 +1,7 @@
 #include "platform/x11/x11_platform.h"
 
 #include "platform/platform_input.h"
+#include "platform/x11/launcher.h"
 #include "platform/x11/program_folder.h"
 #include "platform/x11/program_instance.h"
 #include "platform/x11/session_notice.h"

@@ -1,4 +1,4 @@
-#include "platform/x11/program_instance.h"
+#include "platform/x11/application_id.h"
 
 #include <gio/gio.h>
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 
 #include "core_timings.h"
 #include "large_inputs.h"
+#include "request_latency.h"
 #include "sleeper.h"
 #include "statistics.h"
 #include "support/accessibility.h"
@@ -499,6 +500,16 @@ int RunBenchmark(const std::string& self, const std::string& program) {
                             "combo box opened, item clicked, until it shows as ready"});
             rows.push_back({"peak RSS with the big script, MiB", "keyweave", Once(large.peakBigMiB),
                             lateness, "VmHWM after the pick"});
+        }
+        std::vector<double> requested;
+        std::vector<double> requesters;
+        if (done && problem.empty() &&
+            MeasureRequestLatency(session, program, scratch, requested, requesters, problem)) {
+            const Summary lateness = sleeper.TakeLateness();
+            rows.push_back({"keyweave --toggle latency", "keyweave", Summarize(requested), lateness,
+                            "run, process start included, to the script's first key"});
+            rows.push_back({"keyweave --toggle process", "keyweave", Summarize(requesters),
+                            lateness, "run until the requesting process has ended"});
         }
         x11test::Accessibility::Disconnect();
         session.Stop();

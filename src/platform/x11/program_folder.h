@@ -19,6 +19,12 @@ struct FolderChoice {
     std::filesystem::path seedScripts;
 };
 
+// $XDG_CONFIG_HOME/keyweave (an absolute XDG_CONFIG_HOME only, else ~/.config/keyweave): the
+// folder of an installed program's settings and scripts.
+std::filesystem::path SettingsHome(const FolderFacts& facts);
+// The same for this process.
+std::filesystem::path SettingsHome();
+
 // Beside the program when its folder is writable and not an installed prefix (a build or an
 // unpacked folder); otherwise $XDG_CONFIG_HOME/keyweave (an absolute XDG_CONFIG_HOME only,
 // else ~/.config/keyweave), seeded from the prefix's share/keyweave/Scripts, or from the

@@ -2,7 +2,9 @@
 
 #include "platform/platform_input.h"
 #include "platform/x11/gtk_gadgets.h"
+#include "platform/x11/launcher.h"
 #include "platform/x11/program_folder.h"
+#include "platform/x11/program_instance.h"
 #include "platform/x11/session_notice.h"
 
 #include <X11/Xlib.h>
@@ -123,7 +125,11 @@ void X11Platform::FinishBeforeExit() {
 } // namespace x11
 
 std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
+    const CommandLine line = x11::ReadArgumentsOrExit(argc, argv);
     x11::EnterProgramFolder();
+    // The one Keyweave of this folder for the life of the process; when another process is
+    // that program, this one ends here, its request handed over.
+    static const x11::ProgramInstance instance(line, argc, argv);
 
     // Positions and sizes are device pixels everywhere (window, gadgets, cursor moves), as the
     // program's geometry is given in pixels.
@@ -160,6 +166,7 @@ std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         g_unix_signal_add(signal, x11::OnEndSignal, nullptr);
     }
+    instance.CarryOutOwnRequest(platform->System());
     return platform;
 }
 

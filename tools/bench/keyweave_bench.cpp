@@ -52,8 +52,10 @@ std::string WaitScript(const std::string& name, int ms, int pairs) {
 
 const std::string kLatencyScript = "?kweaver\r\n{Latency\r\nKeyDown(KEY_B)\r\nKeyUp(KEY_B)\r\n"
                                    "Stop()\r\n";
+// Its moves keep the pointer off the program's window (centred on the 1024 x 768 screen): the
+// focus follows the pointer, and keys typed onto the window would cost GTK's handling of them.
 const std::string kBusyScript = "?kweaver\r\n{Busy\r\nKeyStroke(KEY_C, 30)\r\nSleep(20)\r\n"
-                                "MouseLoc(300, 300)\r\nSleep(20)\r\nMouseLoc(310, 310)\r\n"
+                                "MouseLoc(20, 20)\r\nSleep(20)\r\nMouseLoc(30, 30)\r\n"
                                 "Sleep(20)\r\n";
 
 struct Row {

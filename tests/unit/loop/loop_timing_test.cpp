@@ -176,12 +176,14 @@ TEST_F(LoopTimingTest, APauseEndsForACallPostedDuringItAndNotForOneSeenBefore) {
     EXPECT_EQ(now_, At(3500us));
 }
 
-// While nothing plays the pause waits for a change until the next tick, which it fires on
-// waking; where something waits it pauses as the loop's pause does, or ends at once.
+// While nothing plays the pause waits for a change until one pause before the next tick, then
+// for the tick itself as exactly as the loop's pause does, and fires it; where something waits
+// it pauses as the loop's pause does, or ends at once.
 TEST_F(LoopTimingTest, TheIdlePauseWaitsForAChangeUntilTheNextTick) {
     ticks_.Start(100ms, At(0ms), PostTick, Self());
     pause_.SleepUntilChange(2ms);
-    EXPECT_EQ(changeWaits_, (std::vector<std::optional<LoopTime>>{At(100ms)}));
+    EXPECT_EQ(changeWaits_, (std::vector<std::optional<LoopTime>>{At(98ms)}));
+    EXPECT_EQ(waits_, (std::vector<std::pair<LoopTime, bool>>{{At(100ms), true}}));
     EXPECT_EQ(ticked_, (std::vector<std::chrono::microseconds>{100ms}));
 
     idle_ = Idle::PauseAsSleep;

@@ -12,10 +12,7 @@ using Times = std::vector<std::int64_t>;
 class Playing {
 public:
     Playing(const std::string& name, const Lines& statements) {
-        s.WriteSettings("KEY_F1\r\n");
-        s.AddScript("script.ini", name, statements);
-        s.Start();
-        s.PickScript(std::u16string(name.begin(), name.end()));
+        s.StartWithScript("KEY_F1\r\n", "script.ini", name, statements);
         s.RunUntil(1000);
         s.Tap({kF1});
     }
@@ -25,10 +22,8 @@ public:
 
 TEST(Playing, PressAndReleaseOfTheCombinationStartsAndStopsWhateverElseIsHeld) {
     Scenario s;
-    s.WriteSettings("KEY_LCTRL KEY_F1\r\n");
-    s.AddScript("typer.ini", "Typer", {"keydown(KEY_A)", "sleep(100)", "keyup(KEY_A)"});
-    s.Start();
-    s.PickScript(u"Typer");
+    s.StartWithScript("KEY_LCTRL KEY_F1\r\n", "typer.ini", "Typer",
+                      {"keydown(KEY_A)", "sleep(100)", "keyup(KEY_A)"});
     s.RunUntil(200);
     EXPECT_EQ(s.Status(), u"Typer ready.");
     s.Hold(kLeftShift);
@@ -104,11 +99,8 @@ TEST(Playing, StopRewindsSoTheNextStartBeginsAtTheTop) {
 
 TEST(Playing, RestoreMouseLocReturnsToWhereTheLatestStartFoundTheCursor) {
     Scenario s;
-    s.WriteSettings("KEY_F1\r\n");
-    s.AddScript("mover.ini", "Mover",
-                {"mouseloc(10, 20)", "pause()", "mouseloc(30, 40)", "restoremouseloc()"});
-    s.Start();
-    s.PickScript(u"Mover");
+    s.StartWithScript("KEY_F1\r\n", "mover.ini", "Mover",
+                      {"mouseloc(10, 20)", "pause()", "mouseloc(30, 40)", "restoremouseloc()"});
     s.MoveMouse(300, 300);
     s.RunUntil(1000);
     s.Tap({kF1});

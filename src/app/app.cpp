@@ -72,24 +72,25 @@ void TApp::StartUp(Platform& platform) {
 
 namespace {
 
-// A turn changes nothing until a key goes down or up, a timer ticks or a window message
-// arrives, while no script plays and while the playing script waits for its timer with the
-// cursor free: the loop then sleeps until one of those. Otherwise it keeps its 2 ms turns.
-bool NothingToDoUntilAChange() {
+// While no script plays and no GUI event waits, a turn changes nothing until a key goes down
+// or up, a timer ticks or a window message arrives, so the loop sleeps until then.
+bool NothingPlaysOrWaits() {
+    return Program().Running == 0 && EventQueueCount() == 0;
+}
+
+// The same holds while the playing script waits for its timer, unless the cursor is pinned:
+// each turn puts it back.
+bool TheScriptOnlyWaits() {
     const auto& program = Program();
-    if (EventQueueCount() != 0) {
-        return false;
-    }
-    if (program.Running == 0) {
-        return true;
-    }
-    return program.Running == 1 && program.LockPos == nullptr && program.CurrentScript &&
-           program.CurrentScript->WaitsForItsTimer();
+    return program.Running == 1 && EventQueueCount() == 0 && program.LockPos == nullptr &&
+           program.CurrentScript && program.CurrentScript->WaitsForItsTimer();
 }
 
 void PauseTurn() {
-    if (NothingToDoUntilAChange()) {
+    if (NothingPlaysOrWaits()) {
         SleepUntilChange(kTurnMs);
+    } else if (TheScriptOnlyWaits()) {
+        SleepUntilTickOrChange(kTurnMs);
     } else {
         SleepMs(kTurnMs);
     }

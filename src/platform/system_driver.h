@@ -35,6 +35,12 @@ public:
     // takes. This default pauses as Sleep(ms) does, for a platform that cannot tell.
     virtual void SleepUntilChange(int ms) { Sleep(ms); }
 
+    // The main loop's pause while the playing script waits for its timer and nothing else
+    // needs a turn: as SleepUntilChange on a platform whose wait for a change meets the tick
+    // as exactly as Sleep does; as Sleep(ms), turn by turn, elsewhere (the default), since the
+    // script's timing counts more than the wake-ups saved.
+    virtual void SleepUntilTickOrChange(int ms) { Sleep(ms); }
+
     // What the user needs to know about how the program works in this session, told once at
     // start without stopping the program; "" when there is nothing to tell.
     virtual std::u16string StartupNotice() { return u""; }

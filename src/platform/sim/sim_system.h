@@ -37,6 +37,7 @@ public:
 
     // Counted, then a plain Sleep: the simulated loop keeps its 2 ms turns.
     void SleepUntilChange(int ms) override;
+    void SleepUntilTickOrChange(int ms) override { SleepUntilChange(ms); }
 
     // Records the box, lets the handler see it, then lets the modal time pass, running
     // main-thread calls as a modal loop does.

@@ -47,6 +47,8 @@ public:
     // changes do not arrive as events, it pauses as Sleep does, so that a source that stays
     // ready cannot make the loop spin and a polled keyboard is still polled.
     void SleepUntilChange(int ms) override;
+    // Its wait for a change meets a tick to the nanosecond.
+    void SleepUntilTickOrChange(int ms) override { SleepUntilChange(ms); }
     std::u16string StartupNotice() override { return startupNotice_; }
     void Notify(const std::u16string& title, const std::u16string& text, bool serious) override;
     [[noreturn]] void ExitProcess(int status) override;

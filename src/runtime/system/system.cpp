@@ -81,6 +81,10 @@ void SleepUntilChange(int ms) {
     Driver().SleepUntilChange(ms);
 }
 
+void SleepUntilTickOrChange(int ms) {
+    Driver().SleepUntilTickOrChange(ms);
+}
+
 void EndProcess(int status) {
     Driver().ExitProcess(status);
     // A driver's ExitProcess never returns; should one do so, the process still ends here.

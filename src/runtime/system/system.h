@@ -37,6 +37,10 @@ void SleepMs(int ms);
 // platform message is waiting; `ms` where the platform cannot tell.
 void SleepUntilChange(int ms);
 
+// The main loop's pause while the playing script waits for its timer: until the tick or a
+// change where the platform meets the tick exactly that way, else as SleepMs.
+void SleepUntilTickOrChange(int ms);
+
 // Ends the process with this status through the normal exit path.
 [[noreturn]] void EndProcess(int status);
 

@@ -1,8 +1,8 @@
 #include "platform/x11/x11_platform.h"
 
+#include "platform/gtk/gtk_gadgets.h"
+#include "platform/gtk/program_folder.h"
 #include "platform/platform_input.h"
-#include "platform/x11/gtk_gadgets.h"
-#include "platform/x11/program_folder.h"
 #include "platform/x11/session_notice.h"
 
 #include <X11/Xlib.h>
@@ -60,7 +60,7 @@ bool IsAboutAWindowDestroyedByAnotherClient(Display* display, const XErrorEvent&
     if (error.error_code != BadWindow && error.error_code != BadDrawable) {
         return false;
     }
-    if (ATopLevelWasDestroyedByAnotherClient()) {
+    if (gtk::ATopLevelWasDestroyedByAnotherClient()) {
         return true;
     }
     GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
@@ -93,7 +93,7 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 } // namespace
 
 X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice)
-    : primary_(PrimaryMonitorArea()), input_(displayName), keyboard_(input_, turn_),
+    : primary_(gtk::PrimaryMonitorArea()), input_(displayName), keyboard_(input_, turn_),
       mouse_(input_, turn_, primary_.origin), watcher_(input_, primary_.origin),
       system_([this] { FinishBeforeExit(); }, &input_, turn_, ticks_, startupNotice),
       gadgets_(primary_) {
@@ -120,11 +120,7 @@ void X11Platform::FinishBeforeExit() {
     gdk_display_flush(gdk_display_get_default());
 }
 
-} // namespace x11
-
-std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
-    x11::EnterProgramFolder();
-
+std::unique_ptr<Platform> CreateX11Platform(int argc, char** argv) {
     // Positions and sizes are device pixels everywhere (window, gadgets, cursor moves), as the
     // program's geometry is given in pixels.
     g_setenv("GDK_SCALE", "1", TRUE);
@@ -143,24 +139,25 @@ std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
     }
     gtk_window_set_default_icon_name("keyweave");
 
-    const x11::SessionNotice notice = x11::NoticeForThisSession();
+    const SessionNotice notice = NoticeForThisSession();
     std::fputs(notice.standardError.c_str(), stderr);
     GdkDisplay* display = gdk_display_get_default();
-    std::unique_ptr<x11::X11Platform> platform;
+    std::unique_ptr<X11Platform> platform;
     try {
-        platform = std::make_unique<x11::X11Platform>(gdk_display_get_name(display), notice.status);
+        platform = std::make_unique<X11Platform>(gdk_display_get_name(display), notice.status);
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "keyweave: %s\n", error.what());
         std::exit(1);
     }
-    x11::platformOfTheProcess = platform.get();
-    XSetIOErrorHandler(x11::OnIoError);
-    x11::gdkErrorHandler = XSetErrorHandler(x11::OnXError);
-    g_signal_connect(display, "closed", G_CALLBACK(x11::OnDisplayClosed), nullptr);
+    platformOfTheProcess = platform.get();
+    XSetIOErrorHandler(OnIoError);
+    gdkErrorHandler = XSetErrorHandler(OnXError);
+    g_signal_connect(display, "closed", G_CALLBACK(OnDisplayClosed), nullptr);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        g_unix_signal_add(signal, x11::OnEndSignal, nullptr);
+        g_unix_signal_add(signal, OnEndSignal, nullptr);
     }
     return platform;
 }
 
+} // namespace x11
 } // namespace keyweave

@@ -10,8 +10,8 @@
 namespace keyweave::x11test {
 namespace fs = std::filesystem;
 
-ProgramRun::ProgramRun(XSession& session, const std::string& program, const std::string& folder)
-    : session_(session), folder_(folder) {
+ProgramRun::ProgramRun(Desktop& desktop, const std::string& program, const std::string& folder)
+    : desktop_(desktop), folder_(folder) {
     fs::create_directories(folder_ + "/Scripts");
     fs::copy_file(program, folder_ + "/keyweave", fs::copy_options::overwrite_existing);
 }
@@ -42,13 +42,13 @@ std::optional<std::string> ProgramRun::Settings() const {
 
 bool ProgramRun::Start(const Environment& extra) {
     SpawnOptions options;
-    options.environment = session_.ClientEnvironment();
+    options.environment = desktop_.ClientEnvironment();
     for (const auto& [name, value] : extra) {
         options.environment[name] = value;
     }
     options.workingFolder = fs::path(folder_).parent_path().string();
     options.outputFile = folder_ + "/output.log";
-    pid_ = Spawn({folder_ + "/keyweave"}, options);
+    pid_ = desktop_.StartClient({folder_ + "/keyweave"}, options);
     return pid_ > 0;
 }
 
@@ -62,10 +62,9 @@ std::string ProgramRun::Output() const {
 std::optional<TopWindow>
 ProgramRun::WaitForWindow(const std::function<bool(const TopWindow&)>& wanted,
                           std::chrono::milliseconds limit) {
-    XClient x(session_.Display());
     auto deadline = std::chrono::steady_clock::now() + limit;
     do {
-        for (const TopWindow& window : x.WindowsOf(pid_)) {
+        for (const TopWindow& window : desktop_.WindowsOf(pid_)) {
             if (wanted(window)) {
                 return window;
             }
@@ -83,11 +82,6 @@ std::optional<TopWindow> ProgramRun::WaitForMainWindow(std::chrono::milliseconds
         mainWindow_ = *window;
     }
     return window;
-}
-
-bool ProgramRun::ClickAt(int x, int y) {
-    return session_.Xdotool({"mousemove", std::to_string(x), std::to_string(y)}) &&
-           session_.Xdotool({"click", "1"});
 }
 
 namespace {
@@ -118,7 +112,7 @@ bool ProgramRun::PickScript(const std::string& name, std::string& problem) {
     }
     std::optional<UiElement> item;
     for (int attempt = 0; attempt < 3 && !item; ++attempt) {
-        if (!ClickAt(mainWindow_.x + 100, mainWindow_.y + 35)) {
+        if (!desktop_.ClickAt(mainWindow_.x + 100, mainWindow_.y + 35)) {
             problem = "xdotool failed";
             return false;
         }
@@ -127,7 +121,21 @@ bool ProgramRun::PickScript(const std::string& name, std::string& problem) {
             item = ShownListItem(pid_, name);
         }
     }
-    if (!item || !ClickAt(item->x + item->width / 2, item->y + item->height / 2) ||
+    if (!item || !desktop_.ClickAt(item->x + item->width / 2, item->y + item->height / 2) ||
+        !Accessibility::WaitFor(pid_, "statusbar", name + " ready.", 5s)) {
+        problem = "cannot choose the script " + name + ":\n" +
+                  Accessibility::Describe(Accessibility::Elements(pid_));
+        return false;
+    }
+    return true;
+}
+
+bool ProgramRun::PickScriptAccessibly(const std::string& name, std::string& problem) {
+    if (!Accessibility::WaitFor(pid_, "combo box", "", 5s)) {
+        problem = "the script combo box is not on the accessibility bus";
+        return false;
+    }
+    if (!Accessibility::Choose(pid_, "combo box", name) ||
         !Accessibility::WaitFor(pid_, "statusbar", name + " ready.", 5s)) {
         problem = "cannot choose the script " + name + ":\n" +
                   Accessibility::Describe(Accessibility::Elements(pid_));

@@ -1,8 +1,7 @@
 #pragma once
 
+#include "desktop.h"
 #include "process.h"
-#include "x_client.h"
-#include "x_session.h"
 
 #include <chrono>
 #include <functional>
@@ -14,11 +13,11 @@ namespace keyweave::x11test {
 using namespace std::chrono_literals;
 
 // The built program copied into a folder of its own (program file, Scripts/, settings.ini), so
-// that no run sees another's files, started from the folder's parent on an X session and
-// driven as a user drives it.
+// that no run sees another's files, started from the folder's parent on a desktop session (X11
+// or Wayland) and driven as a user drives it.
 class ProgramRun {
 public:
-    ProgramRun(XSession& session, const std::string& program, const std::string& folder);
+    ProgramRun(Desktop& desktop, const std::string& program, const std::string& folder);
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -44,13 +43,15 @@ public:
     // that drops down, until the status bar says the script is ready; false with `problem`
     // set when a step fails.
     bool PickScript(const std::string& name, std::string& problem);
+    // Chooses the script through the accessibility bus, as an assistive tool does, until the
+    // status bar says the script is ready: where the list that drops down has no places on the
+    // screen that a user's click could aim at (Wayland).
+    bool PickScriptAccessibly(const std::string& name, std::string& problem);
 
     std::optional<int> WaitForExit(std::chrono::milliseconds limit);
 
 private:
-    bool ClickAt(int x, int y);
-
-    XSession& session_;
+    Desktop& desktop_;
     std::string folder_;
     pid_t pid_ = -1;
     bool exited_ = false;

@@ -2,7 +2,8 @@
 """A native Wayland window (GTK 3, GDK_BACKEND=wayland) that logs every key and button it gets.
 
 Each line of the log, flushed at once: `key press|release KEYNAME SHIFT TIME`,
-`button press|release N X Y TIME` (X and Y in the window's pixels) and `focus in|out`, with
+`button press|release N X Y TIME`, `motion X Y BUTTONS` (X and Y in the window's pixels,
+BUTTONS the numbers of the buttons held, joined by commas, or `-`) and `focus in|out`, with
 TIME in milliseconds on the monotonic clock; `ready` once the window is shown.
 """
 import sys
@@ -34,6 +35,14 @@ def on_button(_, event):
     return True
 
 
+def on_motion(_, event):
+    masks = ((1, Gdk.ModifierType.BUTTON1_MASK), (2, Gdk.ModifierType.BUTTON2_MASK),
+             (3, Gdk.ModifierType.BUTTON3_MASK))
+    held = ",".join(str(n) for n, mask in masks if event.state & mask) or "-"
+    log.write(f"motion {int(event.x)} {int(event.y)} {held}\n")
+    return True
+
+
 def on_focus(_, event):
     log.write(f"focus {'in' if event.in_ else 'out'}\n")
     return False
@@ -41,11 +50,13 @@ def on_focus(_, event):
 
 window = Gtk.Window(title=sys.argv[2] if len(sys.argv) > 2 else "keyweave target")
 window.set_default_size(1280, 800)
-window.add_events(Gdk.EventMask.BUTTON_PRESS_MASK | Gdk.EventMask.BUTTON_RELEASE_MASK)
+window.add_events(Gdk.EventMask.BUTTON_PRESS_MASK | Gdk.EventMask.BUTTON_RELEASE_MASK |
+                  Gdk.EventMask.POINTER_MOTION_MASK)
 window.connect("key-press-event", on_key)
 window.connect("key-release-event", on_key)
 window.connect("button-press-event", on_button)
 window.connect("button-release-event", on_button)
+window.connect("motion-notify-event", on_motion)
 window.connect("focus-in-event", on_focus)
 window.connect("focus-out-event", on_focus)
 window.connect("destroy", Gtk.main_quit)

@@ -1,0 +1,106 @@
+// The real program on a headless sway: its keys and buttons reach a native Wayland window.
+
+#include "wayland_program.h"
+
+#include <csignal>
+
+namespace keyweave::wayland_test {
+namespace {
+
+// A click that gives the target the focus, a key, a shifted key and a right click elsewhere.
+constexpr const char* kGreeting = "?kweaver\r\n"
+                                  "{Greeting\r\n"
+                                  "mouseloc(900, 600)\r\n"
+                                  "mousedown(MOUSE_LEFT)\r\n"
+                                  "mouseup(MOUSE_LEFT)\r\n"
+                                  "sleep(100)\r\n"
+                                  "keydown(KEY_H)\r\n"
+                                  "keyup(KEY_H)\r\n"
+                                  "keydown(KEY_LSHIFT)\r\n"
+                                  "keydown(KEY_I)\r\n"
+                                  "keyup(KEY_I)\r\n"
+                                  "keyup(KEY_LSHIFT)\r\n"
+                                  "mouseloc(1001, 702)\r\n"
+                                  "mousedown(MOUSE_RIGHT)\r\n"
+                                  "mouseup(MOUSE_RIGHT)\r\n"
+                                  "stop()\r\n";
+
+bool Is(const Logged& line, const char* kind, const char* action, const std::string& what) {
+    return line.kind == kind && line.action == action && line.what == what;
+}
+
+TEST_F(WaylandProgram, KeysAndButtonsReachANativeWindowOnTheirPixelsFirstKeyIncluded) {
+    ProgramRun run = Program("greeting");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Greeting.ini", kGreeting);
+    StartProgram(run);
+    PickScript(run, "Greeting");
+    ASSERT_FALSE(HasFatalFailure());
+    const std::size_t mark = target_->Log().size();
+    FocusProgram(run);
+    Hold({"F12"}, 60ms);
+
+    const int click = target_->WaitFor(
+        [](const Logged& line) { return Is(line, "button", "press", "1"); }, mark, 5s);
+    ASSERT_GE(click, 0) << target_->Describe() << run.Output();
+    const int rightClick = target_->WaitFor(
+        [](const Logged& line) { return Is(line, "button", "release", "3"); }, mark, 5s);
+    ASSERT_GE(rightClick, 0) << target_->Describe();
+
+    std::vector<std::string> seen;
+    for (const Logged& line : target_->Log()) {
+        if (line.kind == "key" || line.kind == "button") {
+            seen.push_back(line.kind + " " + line.action + " " + line.what +
+                           (line.kind == "button"
+                                ? " " + std::to_string(line.x) + " " + std::to_string(line.y)
+                                : " " + std::to_string(line.shift)));
+        }
+    }
+    const std::vector<std::string> wanted{"button press 1 900 600",  "button release 1 900 600",
+                                          "key press h 0",           "key release h 0",
+                                          "key press Shift_L 0",     "key press I 1",
+                                          "key release I 1",         "key release Shift_L 1",
+                                          "button press 3 1001 702", "button release 3 1001 702"};
+    EXPECT_EQ(seen, wanted) << target_->Describe();
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Greeting stopped.", 3s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+}
+
+// The control of the journeys: the compositor keeps a killed program's buttons down, so a
+// release that the journeys see is the program's own.
+TEST_F(WaylandProgram, AKilledProgramsButtonsStayDown) {
+    ProgramRun run = Program("killed");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Hold.ini", "?kweaver\r\n{Hold\r\nmouseloc(900, 600)\r\n"
+                              "mousedown(MOUSE_LEFT)\r\nsleep(60000)\r\n");
+    StartProgram(run);
+    PickScript(run, "Hold");
+    ASSERT_FALSE(HasFatalFailure());
+    FocusProgram(run);
+    Hold({"F12"}, 60ms);
+    auto last = [&](const char* action) {
+        return [action](const Logged& line) {
+            return line.kind == "button" && line.what == "1" && line.action == action;
+        };
+    };
+    ASSERT_GE(target_->WaitFor(last("press"), 0, 5s), 0) << target_->Describe();
+    ASSERT_EQ(kill(run.Pid(), SIGKILL), 0);
+    ASSERT_TRUE(run.WaitForExit(5s).has_value());
+    EXPECT_LT(target_->WaitFor(last("release"), 0, 1s), 0) << target_->Describe();
+    // The user's own click releases the button for the tests after this one.
+    EXPECT_TRUE(Session().Button(1, true) && Session().Button(1, false));
+}
+
+TEST_F(WaylandProgram, TheRecorderSaysThatItCannotRecordAndWhy) {
+    ProgramRun run = Program("recorder");
+    run.WriteSettings("KEY_F12\r\n");
+    StartProgram(run);
+    ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Record Script"));
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar",
+                                       "Recording is not possible on this system.", 3s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    EXPECT_NE(run.Output().find("cannot record on Wayland"), std::string::npos) << run.Output();
+}
+
+} // namespace
+} // namespace keyweave::wayland_test

@@ -63,7 +63,8 @@ public:
     bool EventsWaiting() const override { return false; }
     bool ChangesWaiting() const override { return windowKeys_.Waiting(); }
 
-    // A key (an XKB keycode) pressed or released in the program's window.
+    // A key (an XKB keycode) pressed or released in the program's window, or one of the
+    // Start/Stop combination that the desktop's shortcut reports.
     void WindowKey(int keycode, bool down);
     // The window lost the keyboard focus: its keys are no longer seen, so they count as up.
     void WindowLostFocus();

@@ -98,6 +98,21 @@ void WaylandKeyboard::SendKey(int code, bool down) {
     }
 }
 
+void WaylandKeyboard::BindCombination(const KeySet& keys) {
+    combination_ = keys;
+    if (shortcut_ != nullptr) {
+        shortcut_->Bind(PreferredTrigger(keys));
+    }
+}
+
+void WaylandKeyboard::CombinationPressed(bool down) {
+    for (int code = 0; code < 256; ++code) {
+        if (combination_.test(static_cast<std::size_t>(code))) {
+            connection_.WindowKey(keymap_.Keys().KeycodeOf(code), down);
+        }
+    }
+}
+
 WaylandMouse::WaylandMouse(WaylandConnection& connection, TurnClock& turn, LayoutArea layout,
                            ScreenPoint origin)
     : connection_(connection), turn_(turn), layout_(layout), origin_(origin) {

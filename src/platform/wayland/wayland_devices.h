@@ -5,6 +5,7 @@
 #include "platform/mouse_device.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_keymap.h"
+#include "platform/wayland/wayland_shortcut.h"
 
 #include <bitset>
 
@@ -18,8 +19,9 @@ namespace keyweave::wayland {
 
 // A virtual keyboard of the seat, made once at start with the user's keymap and kept: a client
 // that sees a new keyboard appear loses the keys sent before it has listened to it. A poll
-// sees the keys that the program holds itself and those pressed in its own window; a Wayland
-// client sees no other.
+// sees the keys that the program holds itself, those pressed in its own window, and the
+// Start/Stop combination while the desktop's shortcut for it is pressed; a Wayland client sees
+// no other.
 class WaylandKeyboard final : public KeyboardDevice {
 public:
     WaylandKeyboard(WaylandConnection& connection, TurnClock& turn, Keymap& keymap);
@@ -31,6 +33,13 @@ public:
     // Sends the key, then the modifiers' state when the key changed it: a client reads Shift
     // and the others from that state, not from the keys.
     void SendKey(int code, bool down) override;
+    // Registers the combination with the desktop's shortcut, when there is one.
+    void BindCombination(const KeySet& keys) override;
+
+    void SetShortcut(PortalShortcut* shortcut) { shortcut_ = shortcut; }
+    // The desktop's shortcut was activated (pressed) or deactivated: the combination's keys
+    // count as held until it is deactivated.
+    void CombinationPressed(bool down);
 
 private:
     WaylandConnection& connection_;
@@ -38,6 +47,8 @@ private:
     Keymap& keymap_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
     std::bitset<256> sentDown_;
+    PortalShortcut* shortcut_ = nullptr;
+    KeySet combination_;
     Keymap::Modifiers modifiers_;
 };
 

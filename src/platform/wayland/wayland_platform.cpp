@@ -14,11 +14,18 @@ namespace {
 
 constexpr const char16_t* kStatusNotice =
     u"Wayland: the Start/Stop keys work while this window has the focus.";
+constexpr const char16_t* kShortcutStatusNotice =
+    u"Wayland: the Start/Stop keys are a shortcut of the desktop.";
 constexpr const char* kStandardErrorNotice =
     "keyweave: this is a Wayland session, and Keyweave runs as a Wayland client: its keys and "
-    "buttons reach the window that has the focus, but it sees the Start/Stop keys only while its "
-    "own window has the focus, and it cannot read where the pointer is (it knows only where it "
-    "moved the pointer itself).\n";
+    "buttons reach the window that has the focus, and it cannot read where the pointer is (it "
+    "knows only where it moved the pointer itself).\n";
+constexpr const char* kWindowOnlyNotice =
+    "keyweave: the desktop offers no global shortcuts, so Keyweave sees the Start/Stop keys only "
+    "while its own window has the focus.\n";
+constexpr const char* kShortcutNotice =
+    "keyweave: the Start/Stop keys are registered with the desktop as its shortcut "
+    "\"Start/Stop\" (the desktop may ask you to confirm or change them).\n";
 
 std::unique_ptr<Keymap> UsersKeymap(const WaylandConnection& connection) {
     if (connection.Keymap()) {
@@ -78,9 +85,11 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
     : connection_(std::move(connection)), keymap_(UsersKeymap(*connection_)),
       primary_(PrimaryOf(connection_->Outputs())), keyboard_(*connection_, turn_, *keymap_),
       mouse_(*connection_, turn_, LayoutOf(connection_->Outputs()), primary_.origin),
-      system_([this] { FinishBeforeExit(); }, connection_.get(), turn_, ticks_, kStatusNotice),
+      system_([this] { FinishBeforeExit(); }, connection_.get(), turn_, ticks_,
+              shortcut_.Available() ? kShortcutStatusNotice : kStatusNotice),
       gadgets_(primary_) {
     timers_.SetListener(&timerThread_);
+    keyboard_.SetShortcut(&shortcut_);
     connectionWatch_ =
         g_unix_fd_add(connection_->Fd(), G_IO_IN, OnConnectionReadable, connection_.get());
     connection_->Roundtrip();
@@ -140,6 +149,7 @@ std::unique_ptr<Platform> CreateWaylandPlatform(int argc, char** argv) {
         std::exit(1);
     }
     std::fputs(kStandardErrorNotice, stderr);
+    std::fputs(platform->HasShortcut() ? kShortcutNotice : kWindowOnlyNotice, stderr);
     gdk_event_handler_set(OnGdkEvent, platform.get(), nullptr);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         g_unix_signal_add(signal, OnEndSignal, nullptr);

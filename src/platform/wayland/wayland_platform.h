@@ -8,6 +8,7 @@
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_devices.h"
 #include "platform/wayland/wayland_keymap.h"
+#include "platform/wayland/wayland_shortcut.h"
 #include "platform/wayland/wayland_watcher.h"
 
 #include <memory>
@@ -16,7 +17,8 @@ namespace keyweave::wayland {
 
 // The Wayland platform: a virtual keyboard and pointer on the program's own connection to the
 // compositor, a timer thread, GLib's main context for the pump and main-thread calls, and GTK 3
-// on its Wayland backend for the window. GTK must have been initialised on the same compositor.
+// on its Wayland backend for the window, and the desktop's GlobalShortcuts portal, where there
+// is one, for the Start/Stop keys. GTK must have been initialised on the same compositor.
 class WaylandPlatform final : public Platform {
 public:
     // Takes the connection, which offers both virtual-input protocols and a seat.
@@ -34,6 +36,7 @@ public:
 
     WaylandConnection& Connection() { return *connection_; }
     const Keymap& KeymapInUse() const { return *keymap_; }
+    bool HasShortcut() const { return shortcut_.Available(); }
 
 private:
     // Stops the timers and waits until the compositor has handled every request.
@@ -49,6 +52,7 @@ private:
     WaylandKeyboard keyboard_;
     WaylandMouse mouse_;
     WaylandWatcher watcher_;
+    PortalShortcut shortcut_{[this](bool down) { keyboard_.CombinationPressed(down); }};
     gtk::GlibSystemDriver system_;
     gtk::GtkGadgetDriver gadgets_;
     unsigned connectionWatch_ = 0;

@@ -72,11 +72,23 @@ void TApp::StartUp(Platform& platform) {
 
 namespace {
 
-// While no script plays and no GUI event waits, a turn changes nothing until a key goes down
-// or up, a timer ticks or a window message arrives, so the loop sleeps until then; a playing
-// script keeps its 2 ms turns.
+// A turn changes nothing until a key goes down or up, a timer ticks or a window message
+// arrives, while no script plays and while the playing script waits for its timer with the
+// cursor free: the loop then sleeps until one of those. Otherwise it keeps its 2 ms turns.
+bool NothingToDoUntilAChange() {
+    const auto& program = Program();
+    if (EventQueueCount() != 0) {
+        return false;
+    }
+    if (program.Running == 0) {
+        return true;
+    }
+    return program.Running == 1 && program.LockPos == nullptr && program.CurrentScript &&
+           program.CurrentScript->WaitsForItsTimer();
+}
+
 void PauseTurn() {
-    if (Program().Running == 0 && EventQueueCount() == 0) {
+    if (NothingToDoUntilAChange()) {
         SleepUntilChange(kTurnMs);
     } else {
         SleepMs(kTurnMs);

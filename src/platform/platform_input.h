@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace keyweave {
 
@@ -37,5 +38,23 @@ void InputWindowClose(TGadget& window);
 // (runtime/events/event_id.h) of `source` with the modifier bits `mods`.
 void InputRawEvent(int id, const std::shared_ptr<TObject>& source, int data, int mods, int x,
                    int y);
+
+// What another program asks of the running one (`keyweave --toggle`, `--start`, `--stop`).
+// The values travel between processes.
+enum class RequestKind { Toggle = 0, Start = 1, Stop = 2 };
+
+struct RequestOutcome {
+    enum class Result { Done, NoSuchScript, Busy };
+    Result result = Result::Done;
+    // What the program that asked is told, one line without its line break; empty when done.
+    std::u16string message;
+};
+
+// Another program asks to start or stop a script: Toggle as a press of the Start/Stop keys,
+// Start only when it does not run, Stop whatever runs. A non-empty `scriptName` names the
+// script of the list to choose first. The core carries the request out at once and tells what
+// came of it; a request that names no loaded script, or that comes while a recording or a
+// binding is under way, changes nothing.
+RequestOutcome InputRequest(RequestKind kind, const std::u16string& scriptName);
 
 } // namespace keyweave

@@ -31,6 +31,9 @@ public:
     int UpdateKeys() { return 0; }
     // Performs at most one command; 1 when a command was taken.
     int Update();
+    // Whether a wait is under way whose timer has not ticked: until it does, a turn plays
+    // nothing.
+    bool WaitsForItsTimer() const { return Timer && Timer->Ticks() == 0; }
 
     // The library (script/library.cpp).
 

@@ -106,10 +106,7 @@ TEST(Binding, WithNothingHeldTheCaptureStartsOverEveryPeriodAndWritesNothing) {
 // memory, on the label and in the file; the script stays chosen.
 TEST(Binding, ACaptureWithNothingHeldKeepsTheBindingThereWas) {
     Scenario s;
-    s.WriteSettings("KEY_F1 KEY_LCTRL\r\n");
-    s.AddScript("farm.ini", "Farm", {"keystroke(KEY_A, 10)"});
-    s.Start();
-    s.PickScript(u"Farm");
+    s.StartWithScript("KEY_F1 KEY_LCTRL\r\n", "farm.ini", "Farm", {"keystroke(KEY_A, 10)"});
     s.Click(Program().BindButton);
     s.Click(Program().BindButton);
     EXPECT_EQ(s.sim.BoundCombination(), KeySet().set(kF1).set(kLeftCtrl));

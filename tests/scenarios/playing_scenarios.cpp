@@ -12,10 +12,7 @@ using Times = std::vector<std::int64_t>;
 class Playing {
 public:
     Playing(const std::string& name, const Lines& statements) {
-        s.WriteSettings("KEY_F1\r\n");
-        s.AddScript("script.ini", name, statements);
-        s.Start();
-        s.PickScript(std::u16string(name.begin(), name.end()));
+        s.StartWithScript("KEY_F1\r\n", "script.ini", name, statements);
         s.RunUntil(1000);
         s.Tap({kF1});
     }
@@ -25,10 +22,8 @@ public:
 
 TEST(Playing, PressAndReleaseOfTheCombinationStartsAndStopsWhateverElseIsHeld) {
     Scenario s;
-    s.WriteSettings("KEY_LCTRL KEY_F1\r\n");
-    s.AddScript("typer.ini", "Typer", {"keydown(KEY_A)", "sleep(100)", "keyup(KEY_A)"});
-    s.Start();
-    s.PickScript(u"Typer");
+    s.StartWithScript("KEY_LCTRL KEY_F1\r\n", "typer.ini", "Typer",
+                      {"keydown(KEY_A)", "sleep(100)", "keyup(KEY_A)"});
     s.RunUntil(200);
     EXPECT_EQ(s.Status(), u"Typer ready.");
     s.Hold(kLeftShift);
@@ -58,20 +53,26 @@ TEST(Playing, PressAndReleaseOfTheCombinationStartsAndStopsWhateverElseIsHeld) {
     EXPECT_EQ(s.Times(Kind::KeyDown, kA).size(), 5u);
 }
 
-// While nothing plays the loop may sleep until something changes; a playing script keeps
-// its 2 ms turns.
-TEST(Playing, OnlyTurnsWithoutAPlayingScriptPauseUntilAChange) {
-    Playing p("Waiter", {"sleep(100)"});
+// While nothing plays, and while the script waits for its timer with the cursor free, the
+// loop may sleep until something changes; a script with work on every turn, or a pinned
+// cursor to keep in place, keeps its 2 ms turns.
+TEST(Playing, OnlyTurnsWithNothingToPlayPauseUntilAChange) {
+    Playing p("Waiter", {"sleep(100)", "lockmouse()", "sleep(100)", "unlockmouse()"});
     const int idleBefore = p.s.sim.PausesUntilChange();
     EXPECT_GT(idleBefore, 0) << "the turns before the start";
-    p.s.RunUntil(1300);
+    p.s.RunUntil(1150);
     EXPECT_EQ(Program().Running, 1);
-    EXPECT_EQ(p.s.sim.PausesUntilChange(), idleBefore);
+    const int waiting = p.s.sim.PausesUntilChange() - idleBefore;
+    EXPECT_GE(waiting, 40) << "about 50 turns of the first wait";
+    p.s.RunUntil(1200);
+    const int pinned = p.s.sim.PausesUntilChange();
+    p.s.RunUntil(1260);
+    EXPECT_EQ(p.s.sim.PausesUntilChange(), pinned) << "the pinned cursor's wait keeps 2 ms turns";
 
     p.s.Tap({kF1});
     p.s.RunUntil(1560);
     EXPECT_EQ(Program().Running, 0);
-    EXPECT_GE(p.s.sim.PausesUntilChange(), idleBefore + 90) << "about 100 turns since the stop";
+    EXPECT_GE(p.s.sim.PausesUntilChange(), pinned + 90) << "about 100 turns since the stop";
 }
 
 TEST(Playing, PauseHoldsItsPlaceAndTheKeysUntilTheNextStart) {
@@ -98,11 +99,8 @@ TEST(Playing, StopRewindsSoTheNextStartBeginsAtTheTop) {
 
 TEST(Playing, RestoreMouseLocReturnsToWhereTheLatestStartFoundTheCursor) {
     Scenario s;
-    s.WriteSettings("KEY_F1\r\n");
-    s.AddScript("mover.ini", "Mover",
-                {"mouseloc(10, 20)", "pause()", "mouseloc(30, 40)", "restoremouseloc()"});
-    s.Start();
-    s.PickScript(u"Mover");
+    s.StartWithScript("KEY_F1\r\n", "mover.ini", "Mover",
+                      {"mouseloc(10, 20)", "pause()", "mouseloc(30, 40)", "restoremouseloc()"});
     s.MoveMouse(300, 300);
     s.RunUntil(1000);
     s.Tap({kF1});

@@ -86,6 +86,14 @@ void Scenario::StartWithoutWatcher() {
     TApp::StartUp(*withoutWatcher_);
 }
 
+void Scenario::StartWithScript(const std::string& settings, const std::string& file,
+                               const std::string& name, const Lines& statements) {
+    WriteSettings(settings);
+    AddScript(file, name, statements);
+    Start();
+    PickScript(FromUtf8(name));
+}
+
 void Scenario::RunUntil(std::int64_t ms) {
     while (!exitStatus && sim.Now() < ms) {
         try {

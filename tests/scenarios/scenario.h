@@ -40,6 +40,9 @@ public:
     void Start();
     // The same on a platform that cannot watch the user's input, as Platform is by default.
     void StartWithoutWatcher();
+    // The settings and one script written, the start-up, and that script chosen.
+    void StartWithScript(const std::string& settings, const std::string& file,
+                         const std::string& name, const Lines& statements);
 
     // Turns of the main loop until the virtual time is at least `ms`, or the program ended.
     void RunUntil(std::int64_t ms);

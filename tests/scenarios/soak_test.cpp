@@ -79,10 +79,7 @@ void ExpectSteady(const Scenario& s, std::int64_t at) {
 
 TEST(Soak, ADayOfPlayKeepsTimersAndMemoryFlat) {
     Scenario s;
-    s.WriteSettings("KEY_F1\r\n");
-    s.AddScript("loop.ini", "Loop", kLoop);
-    s.Start();
-    s.PickScript(u"Loop");
+    s.StartWithScript("KEY_F1\r\n", "loop.ini", "Loop", kLoop);
     s.Tap({kF1});
     s.RunUntil(kStep);
     s.sim.ClearLog();

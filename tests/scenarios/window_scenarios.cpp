@@ -100,10 +100,8 @@ TEST(Window, ReloadWhilePlayingKeepsTheBindingAndChoosesNothing) {
 // A paused script's keys are let go too when a reload drops it.
 TEST(Window, ReloadReleasesWhatAPausedScriptHolds) {
     Scenario s;
-    s.WriteSettings("KEY_F1\r\n");
-    s.AddScript("pauser.ini", "Pauser", {"keydown(KEY_A)", "pause()", "keyup(KEY_A)"});
-    s.Start();
-    s.PickScript(u"Pauser");
+    s.StartWithScript("KEY_F1\r\n", "pauser.ini", "Pauser",
+                      {"keydown(KEY_A)", "pause()", "keyup(KEY_A)"});
     s.Tap({kF1});
     s.RunUntil(500);
     EXPECT_EQ(s.Status(), u"Pauser paused.");

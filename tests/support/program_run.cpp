@@ -14,6 +14,11 @@ ProgramRun::ProgramRun(Desktop& desktop, const std::string& program, const std::
     : desktop_(desktop), folder_(folder) {
     fs::create_directories(folder_ + "/Scripts");
     fs::copy_file(program, folder_ + "/keyweave", fs::copy_options::overwrite_existing);
+    // The module that the program file loads to run the program itself, where a build has it.
+    const fs::path module = fs::path(program).parent_path() / "keyweave-gtk.so";
+    if (fs::exists(module)) {
+        fs::copy_file(module, folder_ + "/keyweave-gtk.so", fs::copy_options::overwrite_existing);
+    }
 }
 
 ProgramRun::~ProgramRun() {
@@ -40,23 +45,53 @@ std::optional<std::string> ProgramRun::Settings() const {
     return bytes.str();
 }
 
-bool ProgramRun::Start(const Environment& extra) {
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream file(path);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+SpawnOptions ProgramRun::Options(const Environment& extra, const std::string& outputFile) const {
     SpawnOptions options;
     options.environment = desktop_.ClientEnvironment();
     for (const auto& [name, value] : extra) {
         options.environment[name] = value;
     }
     options.workingFolder = fs::path(folder_).parent_path().string();
-    options.outputFile = folder_ + "/output.log";
-    pid_ = desktop_.StartClient({folder_ + "/keyweave"}, options);
+    options.outputFile = outputFile;
+    return options;
+}
+
+bool ProgramRun::Start(const Environment& extra, const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{folder_ + "/keyweave"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    pid_ = desktop_.StartClient(command, Options(extra, folder_ + "/output.log"));
     return pid_ > 0;
 }
 
 std::string ProgramRun::Output() const {
-    std::ifstream file(folder_ + "/output.log");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return ReadText(folder_ + "/output.log");
+}
+
+ProgramRun::Answer ProgramRun::Run(const std::vector<std::string>& arguments,
+                                   const Environment& extra, std::chrono::milliseconds limit) {
+    const std::string outputFile = folder_ + "/run-" + std::to_string(++runs_) + ".log";
+    std::vector<std::string> command{folder_ + "/keyweave"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    Answer answer;
+    const pid_t pid = desktop_.StartClient(command, Options(extra, outputFile));
+    const std::optional<int> status = x11test::WaitForExit(pid, limit);
+    if (!status) {
+        EndChild(pid);
+    }
+    answer.status = status.value_or(-1);
+    answer.output = ReadText(outputFile);
+    return answer;
 }
 
 std::optional<TopWindow>

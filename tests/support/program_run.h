@@ -7,14 +7,15 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace keyweave::x11test {
 
 using namespace std::chrono_literals;
 
-// The built program copied into a folder of its own (program file, Scripts/, settings.ini), so
-// that no run sees another's files, started from the folder's parent on a desktop session (X11
-// or Wayland) and driven as a user drives it.
+// The built program copied into a folder of its own (program file and module, Scripts/,
+// settings.ini), so that no run sees another's files, started from the folder's parent on a
+// desktop session (X11 or Wayland) and driven as a user drives it.
 class ProgramRun {
 public:
     ProgramRun(Desktop& desktop, const std::string& program, const std::string& folder);
@@ -27,8 +28,9 @@ public:
     // The settings file's bytes; nothing when there is no file.
     std::optional<std::string> Settings() const;
 
-    // Starts the program with the session's environment and these variables besides.
-    bool Start(const Environment& extra = {});
+    // Starts the program with the session's environment and these variables besides, and
+    // these arguments.
+    bool Start(const Environment& extra = {}, const std::vector<std::string>& arguments = {});
     pid_t Pid() const { return pid_; }
     const std::string& Folder() const { return folder_; }
     std::string Output() const;
@@ -50,12 +52,26 @@ public:
 
     std::optional<int> WaitForExit(std::chrono::milliseconds limit);
 
+    // What a run of the program file with arguments gave: its exit status (-1 when it had to
+    // be ended) and what it wrote on standard output and error.
+    struct Answer {
+        int status = -1;
+        std::string output;
+    };
+    // Runs the program file of this folder again with these arguments, as another program that
+    // asks the running one (`keyweave --toggle NAME`), for at most `limit`.
+    Answer Run(const std::vector<std::string>& arguments, const Environment& extra = {},
+               std::chrono::milliseconds limit = 10s);
+
 private:
+    SpawnOptions Options(const Environment& extra, const std::string& outputFile) const;
+
     Desktop& desktop_;
     std::string folder_;
     pid_t pid_ = -1;
     bool exited_ = false;
     TopWindow mainWindow_;
+    int runs_ = 0;
 };
 
 } // namespace keyweave::x11test

@@ -29,9 +29,9 @@ constexpr int kRestY = 600;
 // The steps this runner takes; a journey with another (an X11 client's ways out) is not one of
 // this layer's. Nor is recording while a script plays: a Wayland client cannot record, so the
 // recorder only says so and the script plays on (the Wayland tests check what it says).
-const std::set<std::string> kSteps = {"start",   "held",   "status", "label", "click",
-                                      "message", "ok",     "close",  "tap",   "hold",
-                                      "saved",   "signal", "exit",   "said",  "released"};
+const std::set<std::string> kSteps = {"start", "held",  "status", "label",   "click", "message",
+                                      "ok",    "close", "tap",    "hold",    "saved", "signal",
+                                      "exit",  "said",  "run",    "released"};
 
 bool RunsHere(const Journey& journey) {
     return journey.RunsOn("linux") &&
@@ -99,6 +99,8 @@ private:
                 << run_->Output();
         } else if (step.verb == "said") {
             EXPECT_NE(run_->Output().find(step.argument), std::string::npos) << run_->Output();
+        } else if (step.verb == "run") {
+            RunRequest(words);
         } else if (step.verb == "released") {
             ExpectReleased();
         } else {
@@ -170,6 +172,16 @@ private:
         EndingMatrix::Record(journey_.way, released);
         EXPECT_TRUE(released) << journey_.way << " left a button of the script down\n"
                               << target_->Describe();
+    }
+
+    // Another program asks the running one (`keyweave --toggle NAME`), with the pointer resting
+    // over the target.
+    void RunRequest(const std::vector<std::string>& words) {
+        ASSERT_FALSE(words.empty());
+        ASSERT_EQ(words[0], "keyweave");
+        ASSERT_TRUE(Session().MovePointer(kRestX, kRestY));
+        const ProgramRun::Answer answer = run_->Run({words.begin() + 1, words.end()});
+        EXPECT_EQ(answer.status, 0) << answer.output;
     }
 
     void DismissMessageBox() {

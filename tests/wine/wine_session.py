@@ -156,17 +156,20 @@ class WineSession:
 
     # Programs.
 
-    def start(self, program, *args, cwd=None, stdout=subprocess.DEVNULL):
+    def start(self, program, *args, cwd=None, stdout=subprocess.DEVNULL,
+              stderr=subprocess.DEVNULL):
         """Starts a Windows program under Wine and tracks it."""
         process = subprocess.Popen(["wine", str(program), *map(str, args)], env=self.env(),
                                    cwd=str(cwd or self.dir), stdin=subprocess.DEVNULL,
-                                   stdout=stdout, stderr=subprocess.DEVNULL)
+                                   stdout=stdout, stderr=stderr)
         self.processes.append(process)
         return process
 
-    def run(self, program, *args, timeout=30, cwd=None):
-        """Runs a Windows program to its end and returns (exit status, standard output)."""
-        process = self.start(program, *args, cwd=cwd, stdout=subprocess.PIPE)
+    def run(self, program, *args, timeout=30, cwd=None, with_errors=False):
+        """Runs a Windows program to its end and returns (exit status, standard output, and
+        standard error after it when `with_errors`)."""
+        process = self.start(program, *args, cwd=cwd, stdout=subprocess.PIPE,
+                             stderr=subprocess.STDOUT if with_errors else subprocess.DEVNULL)
         try:
             output, _ = process.communicate(timeout=timeout)
         except subprocess.TimeoutExpired:

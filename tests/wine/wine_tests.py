@@ -7,8 +7,9 @@
 Cases: platform (the platform layer's tests on the real system), scan_codes (every key of the
 table played into the target, which checks its scan code and extended bit), first_start (the
 portable package unpacked and started for the first time), window (a screenshot, then the close
-box clicked with the mouse), start_stop (a script played into the target and stopped with the
-Start/Stop key, which releases what it held; then taps of that key, each shorter than a turn of
+box clicked with the mouse), requests (keyweave.exe --toggle, --start and --stop from other
+processes, for the program of their own folder only), start_stop (a script played into the target
+and stopped with the Start/Stop key, which releases what it held; then taps of that key, each shorter than a turn of
 the loop, which must each count), and the journeys of tests/journeys, one case each:
 the ways a run ends, each of which must release the keys and both buttons that the script holds,
 checked with GetAsyncKeyState from another process, and killed, the control, after which they
@@ -129,10 +130,10 @@ class ProgramTest:
     """keyweave.exe in a folder of its own (with a non-ASCII name), beside the test programs:
     the built program with the test's scripts, or the portable package unpacked."""
 
-    def __init__(self, args, session, unpack=False):
+    def __init__(self, args, session, unpack=False, folder="Program Ω"):
         self.args = args
         self.session = session
-        self.folder = session.dir / "Program Ω"
+        self.folder = session.dir / folder
         self.keyweave = self.folder / "keyweave.exe"
         if unpack:
             with zipfile.ZipFile(args.package) as package:
@@ -149,9 +150,16 @@ class ProgramTest:
     def bind(self, line):
         (self.folder / "settings.ini").write_bytes(line.encode("ascii") + b"\r\n")
 
-    def start(self):
+    def start(self, *args):
         # Started from another folder: the program makes its own folder the current one.
-        self.program = self.session.start(self.keyweave, cwd=self.session.dir)
+        self.program = self.session.start(self.keyweave, *args, cwd=self.session.dir)
+
+    def request(self, *args):
+        """keyweave.exe of this folder run again with the arguments, as another program that
+        asks the running one: (exit status, standard output and error)."""
+        status, output = self.session.run(self.keyweave, *args, cwd=self.session.dir,
+                                          with_errors=True)
+        return status, output.replace("\r\n", "\n")
 
     def probe(self, *args, timeout=30):
         status, output = self.session.run(self.args.probe, *args, timeout=timeout)
@@ -629,6 +637,7 @@ class JourneyRun:
         self.held = set().union(*(held for held, _ in inputs))
         self.pressed = {(kind + "down", value) for _, (kind, value) in inputs}
         self.releases = {(kind + "up", value) for _, (kind, value) in inputs}
+        self.target_started = False
 
     def run(self):
         self.test.add_script(f"{self.journey.script_name}.ini", self.journey.script_text)
@@ -646,16 +655,32 @@ class JourneyRun:
     def step_start(self, _):
         pick_script(self.test, 0, self.journey.script_name)
         self.test.start_target(self.log)
+        self.target_started = True
         self.test.press(100, *self.keys(self.journey.settings))
         wait_for_target(self.test, self.log,
                         lambda entries: self.pressed <= {(kind, value) for _, kind, value in entries},
                         f"the script to hold {' '.join(self.journey.holds)}")
 
     def step_held(self, _):
-        """Everything the script pressed is held: a release seen later is the program's."""
+        """Everything the script pressed is held, once it has pressed it, and still is a moment
+        later: a release seen later is the program's."""
+        deadline = time.monotonic() + 5
+        while not self.held <= set(self.test.held_keys()) and time.monotonic() < deadline:
+            time.sleep(0.05)
         time.sleep(0.2)
         held = self.test.held_keys()
         check(self.held <= set(held), f"the script's keys and buttons are not all held: {held}")
+
+    def step_run(self, command):
+        """Another program asks the running one: keyweave.exe of its folder run with the
+        arguments, with the target in front to play into."""
+        program, *arguments = command.split()
+        check(program == "keyweave", f"run names {program}, not keyweave")
+        if not self.target_started:
+            self.test.start_target(self.log)
+            self.target_started = True
+        status, output = self.test.request(*arguments)
+        check(status == 0, f"keyweave.exe {command} ended with {status}: {output}")
 
     def step_status(self, text):
         self.test.wait_for_status(text)
@@ -731,6 +756,52 @@ class JourneyRun:
         check(stuck == self.held, f"{self.journey.way}: keys were released: {held}")
 
 
+def case_requests(args, session):
+    """keyweave.exe --toggle with no program running for its folder starts the program, which
+    carries the request out; later requests reach it, and a wrong name changes nothing. The
+    program of another folder answers only its own requests. Wrong options and --version
+    answer on the caller's output."""
+    first = ProgramTest(args, session)
+    first.add_script("hold.ini", "?kweaver\n{Hold\nKeyDown(KEY_D)\nSleep(60000)\n")
+    first.bind("KEY_F12")
+    other = ProgramTest(args, session, folder="Program B")
+    other.add_script("beta.ini", "?kweaver\n{Beta\nKeyDown(KEY_B)\nSleep(60000)\n")
+    other.bind("KEY_F12")
+
+    def expect(test, answer, *arguments):
+        got = test.request(*arguments)
+        check(got == answer, f"keyweave.exe {' '.join(arguments)} answered {got}, not {answer}")
+
+    # The program's window takes the focus as it appears, and Wine lets go of the keys that it
+    # pressed before: the status tells that the request started the script. (The first Wine
+    # process of a session starts Wine's services, which keep its output pipes open: it gets
+    # none.)
+    first.start("--toggle", "Hold")
+    first.wait_for_window()
+    first.wait_for_status("Hold ready.")
+    expect(first, (0, "Keyweave 1.0\n"), "--version")
+    status, output = first.request("--togle")
+    check(status == 2 and output == 'keyweave: unknown option "--togle"\nusage: keyweave '
+          "[--toggle [NAME] | --start [NAME] | --stop | --help | --version]\n",
+          f"a wrong option answered {status}: {output!r}")
+    expect(first, (1, "No script is named Nope.\n"), "--toggle", "Nope")
+    expect(first, (0, ""), "--toggle", "Hold")
+    first.wait_for_status("Hold stopped.")
+
+    other.start()
+    expect(first, (1, "No script is named Beta.\n"), "--toggle", "Beta")
+    expect(other, (1, "No script is named Hold.\n"), "--start", "Hold")
+    # Its window has taken the focus by now, and Wine has let go of what it would.
+    time.sleep(1.0)
+    expect(other, (0, ""), "--start", "Beta")
+    wait_until(lambda: ord("B") in first.held_keys(), 10, 0.05, "Beta to hold B")
+    expect(first, (0, ""), "--stop")
+    time.sleep(0.2)
+    check(ord("B") in first.held_keys(), "the other folder's --stop stopped Beta")
+    expect(other, (0, ""), "--stop")
+    wait_until(lambda: not first.held_keys(), 10, 0.05, "--stop to release B")
+
+
 def pixel_matches(pixel, colour, tolerance=0):
     return all(abs(a - b) <= tolerance for a, b in zip(pixel, colour))
 
@@ -790,6 +861,7 @@ CASES = {
     "scan_codes": case_scan_codes,
     "window": case_window,
     "record": case_record,
+    "requests": case_requests,
 }
 
 

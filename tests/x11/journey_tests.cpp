@@ -95,6 +95,8 @@ private:
                 << run_->Output();
         } else if (step.verb == "said") {
             EXPECT_NE(run_->Output().find(step.argument), std::string::npos) << run_->Output();
+        } else if (step.verb == "run") {
+            RunRequest(words);
         } else if (step.verb == "released") {
             ExpectReleased();
         } else if (step.verb == "stuck") {
@@ -129,14 +131,28 @@ private:
     void Start() {
         PickScript(*run_, journey_.ScriptName());
         ASSERT_FALSE(HasFatalFailure());
-        const Point rest = OnScreen(900, 700);
-        ASSERT_TRUE(Xdotool({"mousemove", std::to_string(rest.x), std::to_string(rest.y)}));
+        RestThePointer();
         Hold(Keysyms(testing::Words(journey_.settings)), 60ms);
         for (const Input& input : Held()) {
             const auto kind = input.button ? InputEvent::ButtonDown : InputEvent::KeyDown;
             EXPECT_GE(recorder_->WaitFor(kind, input.detail, 0, 5s), 0);
         }
         mark_ = recorder_->Events().size();
+    }
+
+    static void RestThePointer() {
+        const Point rest = OnScreen(900, 700);
+        ASSERT_TRUE(Xdotool({"mousemove", std::to_string(rest.x), std::to_string(rest.y)}));
+    }
+
+    // Another program asks the running one, as `keyweave ARGUMENTS` run in its folder; the
+    // script's buttons go down where they do after `start`.
+    void RunRequest(const std::vector<std::string>& words) {
+        ASSERT_FALSE(words.empty());
+        ASSERT_EQ(words[0], "keyweave");
+        RestThePointer();
+        const ProgramRun::Answer answer = run_->Run({words.begin() + 1, words.end()});
+        EXPECT_EQ(answer.status, 0) << answer.output;
     }
 
     // The user presses the OK button of the open message box, which then goes.
@@ -168,8 +184,13 @@ private:
 
     bool AllHeld() { return CountHeld() == journey_.holds.size(); }
 
-    // The script still holds everything: what follows is what releases it.
+    // The script holds everything, once it has pressed it, and still does a while later: what
+    // follows is what releases it.
     void ExpectStillHeld() {
+        const auto deadline = std::chrono::steady_clock::now() + 2s;
+        while (!AllHeld() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(10ms);
+        }
         std::this_thread::sleep_for(100ms);
         EXPECT_TRUE(AllHeld()) << "released before the run ended";
         mark_ = recorder_->Events().size();

@@ -515,6 +515,136 @@ TEST_F(RealProgram, ARecordingReplaysTheUsersKeysAndButtonsInOrderOnTheirPixels)
     EXPECT_EQ(said.find("warning"), std::string::npos) << said;
 }
 
+// What a command printed on standard output and error, run on the session.
+std::string OutputOf(const std::vector<std::string>& command, const std::string& logFile) {
+    std::filesystem::remove(logFile);
+    SpawnOptions options;
+    options.environment = Session().ClientEnvironment();
+    options.outputFile = logFile;
+    RunToEnd(command, options, 10s);
+    std::ifstream log(logFile);
+    return {std::istreambuf_iterator<char>(log), {}};
+}
+
+// The application id that the program of process `pid` owns on the session bus, as the bus
+// itself reports it.
+std::string ApplicationIdOf(pid_t pid, const std::string& scratch) {
+    const std::vector<std::string> bus = {FindProgram("gdbus"),
+                                          "call",
+                                          "--session",
+                                          "--dest",
+                                          "org.freedesktop.DBus",
+                                          "--object-path",
+                                          "/org/freedesktop/DBus",
+                                          "--method"};
+    auto ask = [&](const std::string& method, const std::vector<std::string>& arguments) {
+        std::vector<std::string> command = bus;
+        command.push_back("org.freedesktop.DBus." + method);
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return OutputOf(command, scratch + "/gdbus.log");
+    };
+    const std::string names = ask("ListNames", {});
+    const std::string prefix = "'org.keyweave.Keyweave";
+    for (auto at = names.find(prefix); at != std::string::npos; at = names.find(prefix, at + 1)) {
+        const std::string name = names.substr(at + 1, names.find('\'', at + 1) - at - 1);
+        if (ask("GetConnectionUnixProcessID", {name}) ==
+            "(uint32 " + std::to_string(pid) + ",)\n") {
+            return name;
+        }
+    }
+    return "";
+}
+
+// keyweave --toggle started with no program running for its folder starts the program, which
+// carries the request out; later requests reach it, a wrong name and wrong options change
+// nothing, and a plain second start only brings the window to the front.
+TEST_F(RealProgram, ARequestWithNoProgramRunningStartsItAndLaterOnesReachIt) {
+    ProgramRun run = Program("first-request");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Hold.ini", kHoldScript);
+    Recorder recorder(Session().Display());
+    ASSERT_TRUE(recorder.Ok());
+    const int d = x_->Keycode("d");
+    ASSERT_TRUE(run.Start({}, {"--toggle", "Hold"}));
+    ASSERT_TRUE(run.WaitForMainWindow()) << run.Output();
+    ASSERT_GE(recorder.WaitFor(InputEvent::KeyDown, d, 0, 5s), 0) << run.Output();
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold ready.", 3s));
+
+    const ProgramRun::Answer wrong = run.Run({"--toggle", "hold"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.output, "No script is named hold.\n");
+    const ProgramRun::Answer plain = run.Run({});
+    EXPECT_EQ(plain.status, 0) << "a second program started: " << plain.output;
+    const ProgramRun::Answer unknown = run.Run({"--togle", "Hold"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.output, "keyweave: unknown option \"--togle\"\nusage: keyweave [--toggle "
+                              "[NAME] | --start [NAME] | --stop | --help | --version]\n");
+    EXPECT_EQ(run.Run({"--version"}).output, "Keyweave 1.0\n");
+    EXPECT_EQ(x_->KeysDown().count(d), 1u) << "the requests that failed stopped the script";
+
+    const std::size_t mark = recorder.Events().size();
+    const ProgramRun::Answer stop = run.Run({"--stop"});
+    EXPECT_EQ(stop.status, 0) << stop.output;
+    EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, d, mark, 2s), 0);
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Hold stopped.", 3s));
+    EXPECT_EQ(run.Output().find("No script"), std::string::npos) << run.Output();
+    ExpectNothingHeld();
+}
+
+// Two programs of two folders each answer only the requests of their own folder, also as
+// `gapplication action`; without a session bus a request says so, and the program still runs.
+TEST_F(RealProgram, RequestsReachOnlyTheProgramOfTheirFolder) {
+    ProgramRun alpha = Program("requests-alpha");
+    ProgramRun beta = Program("requests-beta");
+    alpha.AddScript("Hold.ini", kHoldScript);
+    beta.AddScript("Beta.ini", "?kweaver\r\n{Beta\r\nKeyDown(KEY_B)\r\nSleep(60000)\r\n");
+    for (ProgramRun* run : {&alpha, &beta}) {
+        run->WriteSettings("KEY_F12\r\n");
+        StartProgram(*run);
+    }
+    Recorder recorder(Session().Display());
+    ASSERT_TRUE(recorder.Ok());
+    const int b = x_->Keycode("b");
+
+    EXPECT_EQ(alpha.Run({"--toggle", "Beta"}).output, "No script is named Beta.\n");
+    EXPECT_EQ(beta.Run({"--start", "Hold"}).output, "No script is named Hold.\n");
+    EXPECT_EQ(beta.Run({"--start", "Beta"}).status, 0);
+    ASSERT_GE(recorder.WaitFor(InputEvent::KeyDown, b, 0, 2s), 0);
+    EXPECT_EQ(alpha.Run({"--stop"}).status, 0);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(x_->KeysDown().count(b), 1u) << "the other folder's stop stopped the script";
+    EXPECT_TRUE(Accessibility::WaitFor(alpha.Pid(), "statusbar", "Select a script.", 1s));
+
+    const std::string id = ApplicationIdOf(beta.Pid(), ScratchFolder());
+    ASSERT_EQ(id.rfind("org.keyweave.Keyweave.F", 0), 0u) << id;
+    EXPECT_NE(ApplicationIdOf(alpha.Pid(), ScratchFolder()), id);
+    const std::string gapplication = FindProgram("gapplication");
+    ASSERT_FALSE(gapplication.empty()) << "gapplication is missing (Debian package libglib2.0-bin)";
+    SpawnOptions options;
+    options.environment = Session().ClientEnvironment();
+    std::size_t mark = recorder.Events().size();
+    ASSERT_EQ(RunToEnd({gapplication, "action", id, "stop"}, options, 10s), 0);
+    EXPECT_GE(recorder.WaitFor(InputEvent::KeyUp, b, mark, 2s), 0);
+    mark = recorder.Events().size();
+    ASSERT_EQ(RunToEnd({gapplication, "action", id, "toggle", "'Beta'"}, options, 10s), 0);
+    EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, b, mark, 2s), 0);
+    EXPECT_EQ(beta.Run({"--toggle"}).status, 0);
+    EXPECT_TRUE(Accessibility::WaitFor(beta.Pid(), "statusbar", "Beta stopped.", 3s));
+
+    const Environment noBus = {
+        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + ScratchFolder() + "/none"}};
+    const ProgramRun::Answer unreachable = alpha.Run({"--toggle", "Hold"}, noBus);
+    EXPECT_EQ(unreachable.status, 1);
+    EXPECT_NE(unreachable.output.find("cannot reach the Keyweave of this folder"),
+              std::string::npos)
+        << unreachable.output;
+    ProgramRun busless = Program("requests-no-bus");
+    busless.WriteSettings("KEY_F12\r\n");
+    ASSERT_TRUE(busless.Start(noBus));
+    EXPECT_TRUE(busless.WaitForMainWindow()) << busless.Output();
+    ExpectNothingHeld();
+}
+
 TEST_F(RealProgram, IdleCpuIsMeasured) {
     ProgramRun run = Program("idle");
     run.WriteSettings("KEY_F12\r\n");

@@ -199,6 +199,7 @@ class WineBenchmark:
             self.measure_idle_typing()
             self.measure_waits()
             self.measure_latency()
+            self.measure_request_latency()
             self.measure_busy()
             self.measure_memory()
             self.measure_recording()
@@ -367,6 +368,33 @@ class WineBenchmark:
                              "the user program's F12 release to the script's first key"))
         self.rows.append(Row("one main-loop turn", "keyweave", summarize(turns), lateness,
                              "KeyDown to the KeyUp after it, no wait between"))
+
+    def measure_request_latency(self):
+        """The user program runs keyweave.exe --toggle Latency beside the running keyweave.exe,
+        which plays the script once: from just before the process starts to the script's first
+        key in the target, and until the process has ended."""
+        program = "Z:" + str(self.test.keyweave).replace("/", "\\")
+        latencies = []
+        durations = []
+        self.sleeper.take()
+        for sample in range(LATENCY_SAMPLES):
+            since = self.logged_count()
+            status, output = self.session.run(self.args.user, "run", program, "--toggle", "Latency",
+                                              timeout=60)
+            said = dict(line.split(" ", 1) for line in output.splitlines())
+            check(status == 0 and said.get("ended", "").startswith("0 "),
+                  f"keyweave.exe --toggle Latency failed: {output}")
+            started = float(said["run"])
+            entries = self.wait_for_keys(VK_B, 2, since, 5)
+            latencies.append(entries[0][0] - started)
+            durations.append(float(said["ended"].split()[1]) - started)
+            time.sleep(0.020 + 0.0017 * (sample % 7))
+        lateness = self.sleeper.take()
+        self.rows.append(Row("keyweave --toggle latency", "keyweave", summarize(latencies),
+                             lateness, "CreateProcess, process start included, to the script's "
+                             "first key"))
+        self.rows.append(Row("keyweave --toggle process", "keyweave", summarize(durations),
+                             lateness, "CreateProcess until the requesting process has ended"))
 
     def measure_busy(self):
         self.pick("Busy")

@@ -4,7 +4,7 @@
 
 #include <glib.h>
 #include <poll.h>
-#include <utility>
+#include <vector>
 
 namespace keyweave::gtk {
 namespace {
@@ -23,7 +23,7 @@ void MainContextChanged() {
     ++changes;
 }
 
-ContextWatch::ContextWatch(int callFd) : callFd_(callFd), fds_(16) {
+ContextWatch::ContextWatch(int callFd, int inputFd) : callFd_(callFd), inputFd_(inputFd), fds_(16) {
     g_main_context_acquire(g_main_context_default());
 }
 
@@ -37,9 +37,12 @@ bool ContextWatch::WaitUntil(LoopTime until) {
     }
     watched_ = true;
     polled_.assign(1, {callFd_, POLLIN, 0});
+    if (inputFd_ >= 0 && !inputReadable_) {
+        polled_.push_back({inputFd_, POLLIN, 0});
+    }
     if (!Arrived()) {
         for (int i = 0; i < count_; ++i) {
-            if (fds_[i].fd != callFd_) {
+            if (fds_[i].fd != callFd_ && fds_[i].fd != inputFd_) {
                 polled_.push_back({fds_[i].fd, static_cast<short>(fds_[i].events), 0});
             }
         }
@@ -56,8 +59,13 @@ bool ContextWatch::WaitUntil(LoopTime until) {
         if (polled_.front().revents != 0) {
             return true;
         }
-        readable_ = true;
-        polled_.resize(1);
+        std::erase_if(polled_, [this](const pollfd& polled) {
+            if (polled.revents == 0) {
+                return false;
+            }
+            (polled.fd == inputFd_ ? inputReadable_ : readable_) = true;
+            return true;
+        });
     }
 }
 

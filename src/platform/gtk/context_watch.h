@@ -3,6 +3,7 @@
 #include "platform/loop/loop_time.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 typedef struct _GPollFD GPollFD;
@@ -19,21 +20,27 @@ void MainContextChanged();
 // GLib's default main context as the main loop's pause sees it. While a script plays, the
 // pause watches the context's descriptors as it waits, so that the pump after it runs the
 // context only when something arrived for it: one of its descriptors became readable, one of
-// its sources is ready or its next timeout has passed. The context is prepared and queried
-// afresh only after it ran or changed (MainContextChanged), so that a turn in which nothing
-// arrived costs the pause's one wait. The main thread owns the context for as long as the watch
-// lives, so that a source that another thread attaches wakes the context's own descriptor.
+// its sources is ready or its next timeout has passed. The main-thread calls' descriptor and
+// the input connection's are watched apart, since the pump takes what arrives on them itself.
+// The context is prepared and queried afresh only after it ran or changed
+// (MainContextChanged), so that a turn in which nothing arrived costs the pause's one wait.
+// The main thread owns the context for as long as the watch lives, so that a source that
+// another thread attaches wakes the context's own descriptor.
 class ContextWatch {
 public:
-    // `callFd` is readable when a main-thread call is posted; it ends a watched wait.
-    explicit ContextWatch(int callFd);
+    // `callFd` is readable when a main-thread call is posted; it ends a watched wait. `inputFd`
+    // is the input connection's (-1: none).
+    ContextWatch(int callFd, int inputFd);
     ~ContextWatch();
     ContextWatch(const ContextWatch&) = delete;
     ContextWatch& operator=(const ContextWatch&) = delete;
 
-    // Blocks until `until`, or until `callFd` is readable: true then. A descriptor of the
-    // context that is readable meanwhile is noted, and the wait goes on without it.
+    // Blocks until `until`, or until `callFd` is readable: true then. Another descriptor that
+    // is readable meanwhile is noted, and the wait goes on without it.
     bool WaitUntil(LoopTime until);
+
+    // Whether a watched wait saw the input connection readable since the previous take.
+    bool TakeInputReadable() { return std::exchange(inputReadable_, false); }
 
     // Whether a pause has watched the context since the previous take, and nothing arrived for
     // the context since it last ran: the pump may leave it alone. A take needs a new watching
@@ -58,6 +65,7 @@ private:
     bool Arrived() const;
 
     int callFd_;
+    int inputFd_;
     std::vector<GPollFD> fds_;
     std::vector<pollfd> polled_;
     int count_ = 0;
@@ -68,6 +76,7 @@ private:
     bool prepared_ = false;
     bool ready_ = false;
     bool readable_ = false;
+    bool inputReadable_ = false;
     bool watched_ = false;
 };
 

@@ -52,7 +52,8 @@ GlibSystemDriver::GlibSystemDriver(std::function<void()> beforeExit, LoopInput* 
                                    TurnClock& turn, TickSchedule& ticks,
                                    std::u16string startupNotice)
     : beforeExit_(std::move(beforeExit)), input_(input), pause_(*this, turn, ticks, calls_.Calls()),
-      watch_(calls_.Fd()), startupNotice_(std::move(startupNotice)) {
+      watch_(calls_.Fd(), input != nullptr ? input->Fd() : -1),
+      startupNotice_(std::move(startupNotice)) {
     KeepTimersExact();
     source_ = g_source_new(&kCallSourceFuncs, sizeof(CallSource));
     auto* callSource = reinterpret_cast<CallSource*>(source_);
@@ -74,15 +75,22 @@ void GlibSystemDriver::SendInput() {
 }
 
 // After a pause that watched the context and saw nothing arrive for it, the context has
-// nothing to dispatch.
+// nothing to dispatch: what the pause saw arrive on the input connection is drained and the
+// pending calls (a timer's tick) run without it.
 void GlibSystemDriver::Poll() {
     SendInput();
-    if (watch_.TakeQuiet() && !calls_.Calls().Pending()) {
-        return;
+    if (watch_.TakeInputReadable()) {
+        input_->Drain();
     }
-    for (int i = 0; i < kMaxIterationsPerPoll && g_main_context_iteration(nullptr, FALSE); ++i) {
+    if (!watch_.TakeQuiet()) {
+        for (int i = 0; i < kMaxIterationsPerPoll && g_main_context_iteration(nullptr, FALSE);
+             ++i) {
+        }
+        watch_.Ran();
+    } else if (calls_.Calls().Pending()) {
+        calls_.Acknowledge();
+        calls_.Calls().RunPending();
     }
-    watch_.Ran();
     calls_.Calls().RaiseFailure();
 }
 

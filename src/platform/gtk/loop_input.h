@@ -2,11 +2,17 @@
 
 namespace keyweave::gtk {
 
-// What the loop's pause needs of a layer's own connection for input: sending what injection
-// left buffered, and whether a key change would arrive as an event that ends a pause.
+// What the loop's pause needs of a layer's own connection for input: its descriptor, handling
+// what arrived on it, sending what injection left buffered, and whether a key change would
+// arrive as an event that ends a pause.
 class LoopInput {
 public:
     virtual ~LoopInput() = default;
+
+    virtual int Fd() const = 0;
+
+    // Handles every event that has arrived, without waiting.
+    virtual void Drain() = 0;
 
     // Sends every request that is still buffered, without waiting for the other side.
     virtual void Flush() = 0;

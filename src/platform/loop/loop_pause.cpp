@@ -7,6 +7,11 @@ namespace keyweave {
 void LoopPause::Sleep(LoopDuration pause) {
     const LoopTime end = turn_.TakePauseEnd(pause);
     waits_.SendInput();
+    FireTicksUntil(end);
+    End();
+}
+
+void LoopPause::FireTicksUntil(LoopTime end) {
     for (;;) {
         const LoopTime now = turn_.Now();
         if (calls_.NewCallPending() || now >= end) {
@@ -20,7 +25,6 @@ void LoopPause::Sleep(LoopDuration pause) {
         const bool forTick = tick && *tick < end;
         waits_.WaitUntil(forTick ? *tick : end, forTick);
     }
-    End();
 }
 
 void LoopPause::SleepUntilChange(LoopDuration pause) {
@@ -38,12 +42,19 @@ void LoopPause::SleepUntilChange(LoopDuration pause) {
     }
     turn_.TakeFirstSending();
     waits_.SendInput();
-    std::optional<LoopTime> until = ticks_.Earliest();
+    const std::optional<LoopTime> tick = ticks_.Earliest();
+    std::optional<LoopTime> until;
+    if (tick) {
+        until = *tick - pause;
+    }
     if (const std::optional<LoopTime> look = waits_.LookAgainAt();
         look && (!until || *look < *until)) {
         until = look;
     }
     waits_.WaitForChange(until);
+    if (tick && !calls_.NewCallPending() && turn_.Now() >= *tick - pause) {
+        FireTicksUntil(*tick + pause);
+    }
     ticks_.FireDue(turn_.Now());
     End();
 }

@@ -21,7 +21,7 @@ public:
     // posted. `forTick`: `until` is a tick's deadline, which the pause fires itself on waking.
     virtual void WaitUntil(LoopTime until, bool forTick) = 0;
 
-    // How the pause while nothing plays may wait.
+    // How the pause while nothing plays, or the script waits for its timer, may wait.
     enum class Idle {
         EndNow,         // something the turn must take at once waits already
         PauseAsSleep,   // something waits, or key changes go unreported: a plain pause
@@ -41,8 +41,9 @@ public:
 // turn's clock, or ends as soon as a main-thread call posted since the previous pause ended
 // (a timer tick) waits; a turn without a new tick pauses its full length. It wakes at each
 // tick's deadline on the way and fires the tick itself, rather than waiting for a timer thread
-// to wake and hand it on. While nothing plays, the pause waits instead until something that a
-// turn reacts to arrives.
+// to wake and hand it on. While nothing plays, or the script waits for its timer, the pause
+// waits instead until something that a turn reacts to arrives; it wakes one pause's length
+// before the next tick and waits for that tick as exactly as Sleep does.
 class LoopPause {
 public:
     LoopPause(LoopWaits& waits, TurnClock& turn, TickSchedule& ticks, MainThreadCallQueue& calls)
@@ -52,6 +53,9 @@ public:
     void SleepUntilChange(LoopDuration pause);
 
 private:
+    // Waits until `end`, firing the ticks that fall due on the way, each at its deadline;
+    // returns as soon as a main-thread call posted since the previous pause waits.
+    void FireTicksUntil(LoopTime end);
     // The turn begins: on a tick when the pause ended for a call.
     void End();
 

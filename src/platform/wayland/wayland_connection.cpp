@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <poll.h>
 #include <stdexcept>
 #include <string_view>
 #include <sys/mman.h>
@@ -128,12 +129,17 @@ int WaylandConnection::Fd() const {
     return wl_display_get_fd(display_);
 }
 
-void WaylandConnection::Dispatch() {
+void WaylandConnection::Drain() {
     while (wl_display_prepare_read(display_) != 0) {
         wl_display_dispatch_pending(display_);
     }
     wl_display_flush(display_);
-    wl_display_read_events(display_);
+    pollfd readable{Fd(), POLLIN, 0};
+    if (poll(&readable, 1, 0) > 0) {
+        wl_display_read_events(display_);
+    } else {
+        wl_display_cancel_read(display_);
+    }
     wl_display_dispatch_pending(display_);
 }
 

@@ -49,10 +49,10 @@ public:
     // no keyboard.
     const std::optional<std::string>& Keymap() const { return keymap_; }
 
-    int Fd() const;
+    int Fd() const override;
 
     // Reads and handles whatever has arrived, without waiting.
-    void Dispatch();
+    void Drain() override;
 
     // Sends every request and waits until the compositor has handled them.
     void Roundtrip();

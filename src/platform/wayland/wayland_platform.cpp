@@ -13,7 +13,7 @@ namespace keyweave::wayland {
 namespace {
 
 constexpr const char16_t* kStatusNotice =
-    u"Wayland: the Start/Stop keys work while this window has the focus.";
+    u"Wayland: Start/Stop only in this window; bind keyweave --toggle NAME.";
 constexpr const char16_t* kShortcutStatusNotice =
     u"Wayland: the Start/Stop keys are a shortcut of the desktop.";
 constexpr const char* kStandardErrorNotice =
@@ -22,7 +22,9 @@ constexpr const char* kStandardErrorNotice =
     "knows only where it moved the pointer itself).\n";
 constexpr const char* kWindowOnlyNotice =
     "keyweave: the desktop offers no global shortcuts, so Keyweave sees the Start/Stop keys only "
-    "while its own window has the focus.\n";
+    "while its own window has the focus. To start and stop a script from anywhere, bind a key to "
+    "the command keyweave --toggle NAME: in sway, `bindsym --release F9 exec keyweave --toggle "
+    "NAME`; in Hyprland, `bindr = , F9, exec, keyweave --toggle NAME`.\n";
 constexpr const char* kShortcutNotice =
     "keyweave: the Start/Stop keys are registered with the desktop as its shortcut "
     "\"Start/Stop\" (the desktop may ask you to confirm or change them).\n";
@@ -44,7 +46,7 @@ gboolean OnEndSignal(gpointer) {
 }
 
 gboolean OnConnectionReadable(gint, GIOCondition, gpointer connection) {
-    static_cast<WaylandConnection*>(connection)->Dispatch();
+    static_cast<WaylandConnection*>(connection)->Drain();
     return G_SOURCE_CONTINUE;
 }
 

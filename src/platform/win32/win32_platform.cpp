@@ -1,5 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/program_instance.h"
+
 #include <windows.h>
 // These need windows.h before them.
 #include <commctrl.h>
@@ -20,25 +22,10 @@ template <typename Function> Function SystemFunction(const wchar_t* dll, const c
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-// settings.ini and Scripts\ live beside the program, wherever it was started from.
 void MakeProgramFolderCurrent() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) {
-            return;
-        }
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const auto separator = path.find_last_of(L"\\/");
-    if (separator != std::wstring::npos) {
-        path.resize(separator + 1);
-        SetCurrentDirectoryW(path.c_str());
+    const std::wstring folder = ProgramFolder();
+    if (!folder.empty()) {
+        SetCurrentDirectoryW(folder.c_str());
     }
 }
 
@@ -77,6 +64,28 @@ void RegisterCommonControls() {
 
 } // namespace
 
+std::wstring ProgramFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const auto separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) {
+        return {};
+    }
+    path.resize(separator + 1);
+    return path;
+}
+
 void PrepareProcess() {
     static const bool prepared = [] {
         MakeProgramFolderCurrent();
@@ -108,8 +117,14 @@ Win32Platform::Win32Platform()
 namespace keyweave {
 
 std::unique_ptr<Platform> CreatePlatform(int, char**) {
+    const CommandLine line = win32::ReadArgumentsOrExit();
+    // The one Keyweave of this folder for the life of the process; when another process is
+    // that program, this one ends here, its request handed over.
+    static win32::ProgramInstance instance(line, win32::ProgramFolder());
     win32::PrepareProcess();
-    return std::make_unique<win32::Win32Platform>();
+    auto platform = std::make_unique<win32::Win32Platform>();
+    instance.Listen(platform->System());
+    return platform;
 }
 
 } // namespace keyweave

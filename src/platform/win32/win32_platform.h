@@ -9,7 +9,13 @@
 #include "platform/win32/win32_system_driver.h"
 #include "platform/win32/win32_timer_wakes.h"
 
+#include <string>
+
 namespace keyweave::win32 {
+
+// The folder of the program file, with its final separator; empty when it cannot be told.
+// settings.ini and Scripts\ live there, wherever the program was started from.
+std::wstring ProgramFolder();
 
 // Process-wide set-up, once, before the platform is made: the program's folder becomes the
 // current directory, positions are physical pixels on scaled displays (per-monitor DPI

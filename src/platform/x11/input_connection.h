@@ -30,11 +30,11 @@ public:
     InputConnection& operator=(const InputConnection&) = delete;
 
     Display* Get() const { return display_; }
-    int Fd() const;
+    int Fd() const override;
 
     // Handles every event that has arrived, without waiting: raw key events update the held
     // keycodes, a keyboard mapping change reloads the virtual-key map.
-    void Drain();
+    void Drain() override;
 
     // Handles the events that Xlib holds already, without reading the socket: a round trip on
     // the connection queues what arrived before its reply. What arrives on the socket itself is

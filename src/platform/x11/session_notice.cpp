@@ -25,7 +25,8 @@ SessionNotice NoticeForThisSession() {
     return {u"Wayland session: only X11 windows get the keys and see Start/Stop.",
             "keyweave: this is a Wayland session, and Keyweave runs through XWayland: only X11 "
             "applications receive its keys, and the Start/Stop combination is seen only while "
-            "an X11 window has the focus.\n"};
+            "an X11 window has the focus. To start and stop a script from anywhere, bind a key "
+            "of the desktop to the command keyweave --toggle NAME (see keyweave(1)).\n"};
 }
 
 } // namespace keyweave::x11

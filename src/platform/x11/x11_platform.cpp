@@ -1,7 +1,6 @@
 #include "platform/x11/x11_platform.h"
 
 #include "platform/gtk/gtk_gadgets.h"
-#include "platform/gtk/program_folder.h"
 #include "platform/platform_input.h"
 #include "platform/x11/session_notice.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/program_state.h"
 #include "checker.h"
 #include "platform/sim/sim_platform.h"
 #include "runtime/strings.h"
@@ -21,6 +22,20 @@
 #endif
 
 namespace keyweave::testing {
+
+// A script with a comment, a quoted name, mixed case, CR LF line ends, blanks in a keystring
+// and an unknown keyword.
+inline const std::string kWorkedExample = "\\\\ test macro\r\n"
+                                          "\r\n"
+                                          "?KWEAVER\r\n"
+                                          "{'Jump and type'\r\n"
+                                          "KeyStroke( key_space , 50 )\r\n"
+                                          "sleep(1000)\r\n"
+                                          "keystring(AB 1, 10)\r\n"
+                                          "mouseloc(400, 300)\r\n"
+                                          "mousestroke(MOUSE_LEFT,20)\r\n"
+                                          "press(KEY_A)\r\n"
+                                          "pause()\r\n";
 
 // What one run of keyweave-check gave.
 struct CheckRun {
@@ -66,10 +81,13 @@ protected:
     }
 };
 
-// Script files in a fresh temporary folder, checked as the command line checks them.
+// Script files in a fresh temporary folder, checked as the command line checks them; the
+// program's state is fresh again after each test.
 class CheckerTest : public ::testing::Test {
 protected:
     CheckerTest() : folder_("keyweave-check") {}
+
+    void TearDown() override { ResetProgramState(); }
 
     // Writes the bytes to a file of the folder and returns its path as the command line
     // gives it: UTF-8, with the system's separators.

@@ -1,4 +1,3 @@
-#include "app/program_state.h"
 #include "simulation.h"
 #include "unit/check/check_test_support.h"
 
@@ -14,27 +13,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string kWorkedExample = "\\\\ test macro\r\n"
-                                   "\r\n"
-                                   "?KWEAVER\r\n"
-                                   "{'Jump and type'\r\n"
-                                   "KeyStroke( key_space , 50 )\r\n"
-                                   "sleep(1000)\r\n"
-                                   "keystring(AB 1, 10)\r\n"
-                                   "mouseloc(400, 300)\r\n"
-                                   "mousestroke(MOUSE_LEFT,20)\r\n"
-                                   "press(KEY_A)\r\n"
-                                   "pause()\r\n";
-
 const std::string kClean = "?kweaver\n{Clean\nkeystroke(KEY_A, 10)\nsleep(100)\n";
 
-class CheckCommandTest : public testing::CheckerTest {
-protected:
-    void TearDown() override { ResetProgramState(); }
-};
+using CheckCommandTest = testing::CheckerTest;
 
 TEST_F(CheckCommandTest, SummarisesEachScriptAndReportsProblemsGccStyle) {
-    const std::string path = Write(u"worked.ini", kWorkedExample);
+    const std::string path = Write(u"worked.ini", testing::kWorkedExample);
     const testing::CheckRun run = Run({path});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, path + ": \"Jump and type\", 20 commands\n");
@@ -44,7 +28,7 @@ TEST_F(CheckCommandTest, SummarisesEachScriptAndReportsProblemsGccStyle) {
 }
 
 TEST_F(CheckCommandTest, StrictCountsWarnings) {
-    const std::string worked = Write(u"worked.ini", kWorkedExample);
+    const std::string worked = Write(u"worked.ini", testing::kWorkedExample);
     const std::string clean = Write(u"clean.ini", kClean);
     EXPECT_EQ(Run({"--strict", worked}).status, 1);
     EXPECT_EQ(Run({clean, "--strict"}).status, 0);
@@ -55,7 +39,7 @@ TEST_F(CheckCommandTest, StrictCountsWarnings) {
 }
 
 TEST_F(CheckCommandTest, ListsTheCompiledCommandsAsTheScriptViewShowsThem) {
-    const testing::CheckRun run = Run({"--list", Write(u"worked.ini", kWorkedExample)});
+    const testing::CheckRun run = Run({"--list", Write(u"worked.ini", testing::kWorkedExample)});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "KeyDown( KEY_SPACE )\n"
                        "\tSleep( 50 )\n"

@@ -21,7 +21,6 @@ protected:
         ResetProgramState();
         FillKeyTable();
     }
-    void TearDown() override { ResetProgramState(); }
 
     FileReport Check(const std::string& bytes) {
         return check::CheckFile(FromUtf8(Write(u"script.ini", bytes)));

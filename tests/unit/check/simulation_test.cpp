@@ -1,4 +1,3 @@
-#include "app/program_state.h"
 #include "simulation.h"
 #include "unit/check/check_test_support.h"
 
@@ -9,21 +8,16 @@ namespace {
 
 class SimulationTest : public testing::CheckerTest {
 protected:
-    void TearDown() override { ResetProgramState(); }
+    // What a dry run of the file for `ms` milliseconds printed; the run must succeed.
+    static std::string Simulated(const std::string& path, const std::string& ms) {
+        const testing::CheckRun run = Run({"--simulate", ms, path});
+        EXPECT_EQ(run.status, 0);
+        return run.out;
+    }
 };
 
 TEST_F(SimulationTest, TheWorkedExamplePlaysItsActionsInOrderAndPauses) {
-    const std::string path = Write(u"worked.ini", "\\\\ test macro\r\n"
-                                                  "\r\n"
-                                                  "?KWEAVER\r\n"
-                                                  "{'Jump and type'\r\n"
-                                                  "KeyStroke( key_space , 50 )\r\n"
-                                                  "sleep(1000)\r\n"
-                                                  "keystring(AB 1, 10)\r\n"
-                                                  "mouseloc(400, 300)\r\n"
-                                                  "mousestroke(MOUSE_LEFT,20)\r\n"
-                                                  "press(KEY_A)\r\n"
-                                                  "pause()\r\n");
+    const std::string path = Write(u"worked.ini", testing::kWorkedExample);
     const testing::CheckRun run = Run({"--simulate", "60000", path});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "0 keydown 32 KEY_SPACE\n"
@@ -54,25 +48,23 @@ TEST_F(SimulationTest, MovesArePrintedOnlyWhenTheCursorMoves) {
                                                 "restoremouseloc()\n"
                                                 "stop()\n"
                                                 "keydown(KEY_A)\n");
-    const testing::CheckRun run = Run({"--simulate", "1000", path});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "2 move 10 10\n"
-                       "6 keydown 0 ?\n"
-                       "8 keyup 0 ?\n"
-                       "10 move 960 540\n"
-                       "12 move 10 10\n"
-                       "14 move 960 540\n"
-                       "16 stopped\n");
+    EXPECT_EQ(Simulated(path, "1000"), "2 move 10 10\n"
+                                       "6 keydown 0 ?\n"
+                                       "8 keyup 0 ?\n"
+                                       "10 move 960 540\n"
+                                       "12 move 10 10\n"
+                                       "14 move 960 540\n"
+                                       "16 stopped\n");
 }
 
 TEST_F(SimulationTest, ARepeatingScriptPlaysUntilTheTimeIsUp) {
     const std::string path = Write(u"loop.ini", "?kweaver\n{Loop\nkeystroke(KEY_A, 40)\n");
-    EXPECT_EQ(Run({"--simulate", "100", path}).out, "0 keydown 65 KEY_A\n"
-                                                    "42 keyup 65 KEY_A\n"
-                                                    "46 keydown 65 KEY_A\n"
-                                                    "88 keyup 65 KEY_A\n"
-                                                    "92 keydown 65 KEY_A\n");
-    EXPECT_EQ(Run({"--simulate", "0", path}).out, "");
+    EXPECT_EQ(Simulated(path, "100"), "0 keydown 65 KEY_A\n"
+                                      "42 keyup 65 KEY_A\n"
+                                      "46 keydown 65 KEY_A\n"
+                                      "88 keyup 65 KEY_A\n"
+                                      "92 keydown 65 KEY_A\n");
+    EXPECT_EQ(Simulated(path, "0"), "");
 }
 
 TEST_F(SimulationTest, ALongRunIsWrittenAsItGoesAndFlushedWhileTheLogStaysSmall) {
@@ -127,11 +119,9 @@ TEST_F(SimulationTest, UsageErrors) {
         EXPECT_EQ(run.err, "keyweave-check: " + problem + "\nTry \"keyweave-check --help\".\n");
     }
 
-    const testing::CheckRun longest =
-        Run({"--simulate", std::to_string(check::kLongestSimulationMs),
-             Write(u"stop.ini", "?kweaver\n{Stop\nstop()\n")});
-    EXPECT_EQ(longest.status, 0);
-    EXPECT_EQ(longest.out, "0 stopped\n");
+    EXPECT_EQ(Simulated(Write(u"stop.ini", "?kweaver\n{Stop\nstop()\n"),
+                        std::to_string(check::kLongestSimulationMs)),
+              "0 stopped\n");
 }
 
 } // namespace

@@ -58,39 +58,31 @@ protected:
 // of a turn that a tick began when the sending came within the reach of it; it never ends
 // before it begins, and a turn that sent nothing pauses the whole time.
 TEST_F(LoopTimingTest, APauseCountsFromTheFirstSendingOrFromTheTickThatBeganTheTurn) {
-    auto sendAt = [this](std::chrono::microseconds at) {
-        SetNow(at);
-        turn_.Sending();
+    struct Case {
+        const char* what;
+        std::chrono::microseconds turnBegan;
+        bool byATick;
+        std::vector<std::chrono::microseconds> sendings;
+        std::chrono::microseconds taken;
+        std::chrono::microseconds pauseEnd;
     };
-    SetNow(100ms);
-    turn_.TurnBegan(true);
-    sendAt(100300us);
-    sendAt(100500us);
-    SetNow(100600us);
-    EXPECT_EQ(turn_.TakePauseEnd(2ms), At(102ms));
-
-    SetNow(200ms);
-    turn_.TurnBegan(true);
-    sendAt(201500us);
-    SetNow(201600us);
-    EXPECT_EQ(turn_.TakePauseEnd(2ms), At(203500us)) << "sent beyond the reach";
-
-    SetNow(300ms);
-    turn_.TurnBegan(false);
-    sendAt(300300us);
-    SetNow(300400us);
-    EXPECT_EQ(turn_.TakePauseEnd(2ms), At(302300us)) << "no tick began the turn";
-
-    SetNow(400ms);
-    turn_.TurnBegan(true);
-    SetNow(400200us);
-    EXPECT_EQ(turn_.TakePauseEnd(2ms), At(402200us)) << "nothing sent";
-
-    SetNow(500ms);
-    turn_.TurnBegan(false);
-    sendAt(500100us);
-    SetNow(503ms);
-    EXPECT_EQ(turn_.TakePauseEnd(2ms), At(503ms)) << "sent longer ago than the pause";
+    const Case cases[] = {
+        {"sent within the reach", 100ms, true, {100300us, 100500us}, 100600us, 102ms},
+        {"sent beyond the reach", 200ms, true, {201500us}, 201600us, 203500us},
+        {"no tick began the turn", 300ms, false, {300300us}, 300400us, 302300us},
+        {"nothing sent", 400ms, true, {}, 400200us, 402200us},
+        {"sent longer ago than the pause", 500ms, false, {500100us}, 503ms, 503ms},
+    };
+    for (const Case& c : cases) {
+        SetNow(c.turnBegan);
+        turn_.TurnBegan(c.byATick);
+        for (const std::chrono::microseconds at : c.sendings) {
+            SetNow(at);
+            turn_.Sending();
+        }
+        SetNow(c.taken);
+        EXPECT_EQ(turn_.TakePauseEnd(2ms), At(c.pauseEnd)) << c.what;
+    }
 }
 
 // A wait started early in a turn counts from the turn's beginning, whatever began the turn;
@@ -176,12 +168,14 @@ TEST_F(LoopTimingTest, APauseEndsForACallPostedDuringItAndNotForOneSeenBefore) {
     EXPECT_EQ(now_, At(3500us));
 }
 
-// While nothing plays the pause waits for a change until the next tick, which it fires on
-// waking; where something waits it pauses as the loop's pause does, or ends at once.
+// While nothing plays the pause waits for a change until one pause before the next tick, then
+// for the tick itself as exactly as the loop's pause does, and fires it; where something waits
+// it pauses as the loop's pause does, or ends at once.
 TEST_F(LoopTimingTest, TheIdlePauseWaitsForAChangeUntilTheNextTick) {
     ticks_.Start(100ms, At(0ms), PostTick, Self());
     pause_.SleepUntilChange(2ms);
-    EXPECT_EQ(changeWaits_, (std::vector<std::optional<LoopTime>>{At(100ms)}));
+    EXPECT_EQ(changeWaits_, (std::vector<std::optional<LoopTime>>{At(98ms)}));
+    EXPECT_EQ(waits_, (std::vector<std::pair<LoopTime, bool>>{{At(100ms), true}}));
     EXPECT_EQ(ticked_, (std::vector<std::chrono::microseconds>{100ms}));
 
     idle_ = Idle::PauseAsSleep;

@@ -120,16 +120,7 @@ TEST_F(EventQueueTest, DataThatIsNotAnEventIsIgnored) {
 }
 
 TEST_F(EventQueueTest, WaitingInsideThePumpRaisesInsteadOfHanging) {
-    bool raised = false;
-    PostMainThreadCall([&raised] {
-        try {
-            EventQueueWait();
-        } catch (const RuntimeError&) {
-            raised = true;
-        }
-    });
-    PumpMessages();
-    EXPECT_TRUE(raised);
+    EXPECT_TRUE(RaisesInsideThePump([] { EventQueueWait(); }));
 }
 
 } // namespace

@@ -177,16 +177,7 @@ TEST_F(TimerTest, WaitEndsWhenTheTimerIsStoppedMeanwhile) {
 
 TEST_F(TimerTest, WaitInsideThePumpRaisesInsteadOfHanging) {
     const TimerRef timer = TTimer::Create(HertzForWait(10), nullptr);
-    bool raised = false;
-    PostMainThreadCall([&] {
-        try {
-            timer->Wait();
-        } catch (const RuntimeError&) {
-            raised = true;
-        }
-    });
-    PumpMessages();
-    EXPECT_TRUE(raised);
+    EXPECT_TRUE(RaisesInsideThePump([&timer] { timer->Wait(); }));
 }
 
 } // namespace

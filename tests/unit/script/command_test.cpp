@@ -16,38 +16,37 @@ protected:
     }
 };
 
-TEST_F(CommandTest, DisplayFormsNameKeysByTheirTableNames) {
-    EXPECT_EQ(Make(u"KEYDOWN", 65).DisplayForm(), u"KeyDown( KEY_A )");
-    EXPECT_EQ(Make(u"KEYUP", 160).DisplayForm(), u"KeyUp( KEY_LSHIFT )");
-    EXPECT_EQ(Make(u"MOUSEDOWN", 1).DisplayForm(), u"MouseDown( MOUSE_LEFT )");
-    EXPECT_EQ(Make(u"MOUSEUP", 2).DisplayForm(), u"MouseUp( MOUSE_RIGHT )");
-    EXPECT_EQ(Make(u"KEYDOWN", 13).DisplayForm(), u"KeyDown( KEY_ENTER )");
-}
-
-TEST_F(CommandTest, DisplayFormsOfUnknownCodesHaveAnEmptyName) {
-    EXPECT_EQ(Make(u"KEYDOWN", 0).DisplayForm(), u"KeyDown(  )");
-    EXPECT_EQ(Make(u"KEYUP", 78).DisplayForm(), u"KeyUp(  )");
-    EXPECT_EQ(Make(u"KEYDOWN", 1).DisplayForm(), u"KeyDown(  )");
-    EXPECT_EQ(Make(u"MOUSEDOWN", 3).DisplayForm(), u"MouseDown(  )");
-    EXPECT_EQ(Make(u"MOUSEUP", 65).DisplayForm(), u"MouseUp(  )");
-}
-
-TEST_F(CommandTest, DisplayFormsWriteNumbersInDecimalWithTheirSign) {
-    EXPECT_EQ(Make(u"SLEEP", 100).DisplayForm(), u"Sleep( 100 )");
-    EXPECT_EQ(Make(u"SLEEP", -5).DisplayForm(), u"Sleep( -5 )");
-    EXPECT_EQ(Make(u"SLEEP", 0).DisplayForm(), u"Sleep( 0 )");
-    EXPECT_EQ(Make(u"MOUSELOC", 400, 300).DisplayForm(), u"MouseLoc( 400, 300 )");
-    EXPECT_EQ(Make(u"MOUSELOC", -2147483647 - 1, 99999).DisplayForm(),
-              u"MouseLoc( -2147483648, 99999 )");
-}
-
-TEST_F(CommandTest, DisplayFormsOfCommandsWithoutOperands) {
-    EXPECT_EQ(Make(u"RESTOREMOUSELOC").DisplayForm(), u"RestoreMouseLoc()");
-    EXPECT_EQ(Make(u"LOCKMOUSE").DisplayForm(), u"LockMouse()");
-    EXPECT_EQ(Make(u"UNLOCKMOUSE").DisplayForm(), u"UnlockMouse()");
-    EXPECT_EQ(Make(u"STOP").DisplayForm(), u"Stop()");
-    EXPECT_EQ(Make(u"PAUSE").DisplayForm(), u"Pause()");
-    EXPECT_EQ(Make(u"keydown", 65).DisplayForm(), u"");
+TEST_F(CommandTest, DisplayForms) {
+    const std::vector<std::pair<TCommand, std::u16string>> cases = {
+        // Keys and buttons go by their table names.
+        {Make(u"KEYDOWN", 65), u"KeyDown( KEY_A )"},
+        {Make(u"KEYUP", 160), u"KeyUp( KEY_LSHIFT )"},
+        {Make(u"MOUSEDOWN", 1), u"MouseDown( MOUSE_LEFT )"},
+        {Make(u"MOUSEUP", 2), u"MouseUp( MOUSE_RIGHT )"},
+        {Make(u"KEYDOWN", 13), u"KeyDown( KEY_ENTER )"},
+        // Unknown codes have an empty name.
+        {Make(u"KEYDOWN", 0), u"KeyDown(  )"},
+        {Make(u"KEYUP", 78), u"KeyUp(  )"},
+        {Make(u"KEYDOWN", 1), u"KeyDown(  )"},
+        {Make(u"MOUSEDOWN", 3), u"MouseDown(  )"},
+        {Make(u"MOUSEUP", 65), u"MouseUp(  )"},
+        // Numbers are written in decimal with their sign.
+        {Make(u"SLEEP", 100), u"Sleep( 100 )"},
+        {Make(u"SLEEP", -5), u"Sleep( -5 )"},
+        {Make(u"SLEEP", 0), u"Sleep( 0 )"},
+        {Make(u"MOUSELOC", 400, 300), u"MouseLoc( 400, 300 )"},
+        {Make(u"MOUSELOC", -2147483647 - 1, 99999), u"MouseLoc( -2147483648, 99999 )"},
+        // Commands without operands; one not in upper case has no display form.
+        {Make(u"RESTOREMOUSELOC"), u"RestoreMouseLoc()"},
+        {Make(u"LOCKMOUSE"), u"LockMouse()"},
+        {Make(u"UNLOCKMOUSE"), u"UnlockMouse()"},
+        {Make(u"STOP"), u"Stop()"},
+        {Make(u"PAUSE"), u"Pause()"},
+        {Make(u"keydown", 65), u""},
+    };
+    for (const auto& [command, form] : cases) {
+        EXPECT_EQ(command.DisplayForm(), form) << testing::Described({command})[0];
+    }
 }
 
 TEST_F(CommandTest, LinesIndentBetweenPressAndRelease) {

@@ -27,6 +27,13 @@ protected:
         return Described(parser.commands());
     }
 
+    // Feeds the lines in order and expects each to turn out to be of the kind beside it.
+    void ExpectKinds(const std::vector<std::pair<std::u16string, LineKind>>& lines) {
+        for (const auto& [line, kind] : lines) {
+            EXPECT_EQ(parser.ProcessLine(line).kind, kind) << ToUtf8(line);
+        }
+    }
+
     ScriptParser parser;
 };
 
@@ -121,50 +128,48 @@ TEST_F(ParserTest, KeywordsIgnoreCaseAndBlanksAroundThem) {
     EXPECT_EQ(Described(parser.commands()), Texts{"KEYDOWN 65"});
 }
 
-TEST_F(ParserTest, KeyNamesWithBlanksNeverMatch) {
-    EXPECT_EQ(Compiled({u"keydown(Left Shift)", u"keydown(tab)", u"keydown(F5)",
-                        u"keydown(MOUSE_LEFT)", u"mousedown(Left Mouse)", u"mousedown(mouse_right)",
-                        u"mouseup(KEY_A)", u"keyup(KEY_N)"}),
-              (Texts{"KEYDOWN 0", "KEYDOWN 9", "KEYDOWN 116", "KEYDOWN 0", "MOUSEDOWN 0",
-                     "MOUSEDOWN 2", "MOUSEUP 0", "KEYUP 0"}));
-}
-
-TEST_F(ParserTest, TextAfterTheClosingParenthesisJoinsTheLastArgument) {
-    EXPECT_EQ(Compiled({u"sleep(100) wait", u"keydown(KEY_A) x", u"keystroke(KEY_B, 5) ms"}),
-              (Texts{"SLEEP 100", "KEYDOWN 0", "KEYDOWN 66", "SLEEP 5", "KEYUP 66"}));
-}
-
-TEST_F(ParserTest, NumbersInStatementsKeepTheirSign) {
-    EXPECT_EQ(Compiled({u"sleep($3E8)", u"sleep(-5)", u"sleep(%1010)", u"sleep(soon)",
-                        u"mouseloc(-10, 99999)"}),
-              (Texts{"SLEEP 1000", "SLEEP -5", "SLEEP 10", "SLEEP 0", "MOUSELOC -10 99999"}));
-}
-
-TEST_F(ParserTest, ExtraArgumentsAreIgnoredAndMissingOnesReadAsZero) {
-    EXPECT_EQ(Compiled({u"keydown(KEY_A, KEY_B)", u"keystroke(KEY_C)", u"mouseloc(7)",
-                        u"mousestroke(MOUSE_LEFT)", u"keystring(AB)", u"stop(now, please)"}),
-              (Texts{"KEYDOWN 65", "KEYDOWN 67", "SLEEP 0", "KEYUP 67", "MOUSELOC 7 0",
-                     "MOUSEDOWN 1", "SLEEP 0", "MOUSEUP 1", "KEYDOWN 65", "SLEEP 0", "KEYUP 65",
-                     "SLEEP 0", "KEYDOWN 66", "SLEEP 0", "KEYUP 66", "STOP"}));
-}
-
-TEST_F(ParserTest, KeyStringTypesByCharacterCode) {
-    EXPECT_EQ(Compiled({u"keystring(pa%\t{, 1)"}),
-              (Texts{"KEYDOWN 112", "SLEEP 1", "KEYUP 112", "SLEEP 1", "KEYDOWN 37", "SLEEP 1",
-                     "KEYUP 37", "SLEEP 1", "KEYDOWN 9", "SLEEP 1", "KEYUP 9", "SLEEP 1",
-                     "KEYDOWN 123", "SLEEP 1", "KEYUP 123"}));
-}
-
-// U+0141 and U+0142 have the low bytes of A and B, which must not count.
-TEST_F(ParserTest, KeyStringCharactersBeyondLatin1FindNoKey) {
-    EXPECT_EQ(Compiled({u"keystring(\u0141A\u0142A, 2)"}),
-              (Texts{"KEYDOWN 65", "SLEEP 2", "KEYUP 65", "SLEEP 2", "KEYDOWN 65", "SLEEP 2",
-                     "KEYUP 65"}));
-}
-
-TEST_F(ParserTest, KeyStringWhoseLastCharacterHasNoKeyEndsWithASleep) {
-    EXPECT_EQ(Compiled({u"keystring(Ab, 5)"}),
-              (Texts{"KEYDOWN 65", "SLEEP 5", "KEYUP 65", "SLEEP 5"}));
+TEST_F(ParserTest, StatementsCompileToTheirCommands) {
+    struct Case {
+        const char* what;
+        std::vector<std::u16string> statements;
+        Texts commands;
+    };
+    const Case cases[] = {
+        {"key names with blanks never match",
+         {u"keydown(Left Shift)", u"keydown(tab)", u"keydown(F5)", u"keydown(MOUSE_LEFT)",
+          u"mousedown(Left Mouse)", u"mousedown(mouse_right)", u"mouseup(KEY_A)", u"keyup(KEY_N)"},
+         {"KEYDOWN 0", "KEYDOWN 9", "KEYDOWN 116", "KEYDOWN 0", "MOUSEDOWN 0", "MOUSEDOWN 2",
+          "MOUSEUP 0", "KEYUP 0"}},
+        {"text after the closing parenthesis joins the last argument",
+         {u"sleep(100) wait", u"keydown(KEY_A) x", u"keystroke(KEY_B, 5) ms"},
+         {"SLEEP 100", "KEYDOWN 0", "KEYDOWN 66", "SLEEP 5", "KEYUP 66"}},
+        {"numbers in statements keep their sign",
+         {u"sleep($3E8)", u"sleep(-5)", u"sleep(%1010)", u"sleep(soon)", u"mouseloc(-10, 99999)"},
+         {"SLEEP 1000", "SLEEP -5", "SLEEP 10", "SLEEP 0", "MOUSELOC -10 99999"}},
+        {"extra arguments are ignored and missing ones read as zero",
+         {u"keydown(KEY_A, KEY_B)", u"keystroke(KEY_C)", u"mouseloc(7)", u"mousestroke(MOUSE_LEFT)",
+          u"keystring(AB)", u"stop(now, please)"},
+         {"KEYDOWN 65", "KEYDOWN 67", "SLEEP 0", "KEYUP 67", "MOUSELOC 7 0", "MOUSEDOWN 1",
+          "SLEEP 0", "MOUSEUP 1", "KEYDOWN 65", "SLEEP 0", "KEYUP 65", "SLEEP 0", "KEYDOWN 66",
+          "SLEEP 0", "KEYUP 66", "STOP"}},
+        {"keystring types by character code",
+         {u"keystring(pa%\t{, 1)"},
+         {"KEYDOWN 112", "SLEEP 1", "KEYUP 112", "SLEEP 1", "KEYDOWN 37", "SLEEP 1", "KEYUP 37",
+          "SLEEP 1", "KEYDOWN 9", "SLEEP 1", "KEYUP 9", "SLEEP 1", "KEYDOWN 123", "SLEEP 1",
+          "KEYUP 123"}},
+        // U+0141 and U+0142 have the low bytes of A and B, which must not count.
+        {"keystring characters beyond Latin-1 find no key",
+         {u"keystring(\u0141A\u0142A, 2)"},
+         {"KEYDOWN 65", "SLEEP 2", "KEYUP 65", "SLEEP 2", "KEYDOWN 65", "SLEEP 2", "KEYUP 65"}},
+        {"a keystring whose last character has no key ends with a sleep",
+         {u"keystring(Ab, 5)"},
+         {"KEYDOWN 65", "SLEEP 5", "KEYUP 65", "SLEEP 5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        parser = ScriptParser();
+        EXPECT_EQ(Compiled(c.statements), c.commands);
+    }
 }
 
 TEST_F(ParserTest, EmptyKeyStringCompilesToNothing) {
@@ -221,12 +226,12 @@ TEST_F(ParserTest, HeaderIsRecognisedInAnyCaseButNotBehindAByteOrderMark) {
 }
 
 TEST_F(ParserTest, CommentsNeedTwoBackslashesAndMayStandAnywhere) {
-    EXPECT_EQ(parser.ProcessLine(u"  \\\\ before the header").kind, LineKind::Comment);
-    EXPECT_EQ(parser.ProcessLine(u"\\ one backslash").kind, LineKind::BeforeHeader);
-    EXPECT_EQ(parser.ProcessLine(u"?kweaver").kind, LineKind::Header);
-    EXPECT_EQ(parser.ProcessLine(u"\\\\ between").kind, LineKind::Comment);
-    EXPECT_EQ(parser.ProcessLine(u"\\ one backslash").kind, LineKind::ConsumedAsName);
-    EXPECT_EQ(parser.ProcessLine(u"\\\\keydown(KEY_A)").kind, LineKind::Comment);
+    ExpectKinds({{u"  \\\\ before the header", LineKind::Comment},
+                 {u"\\ one backslash", LineKind::BeforeHeader},
+                 {u"?kweaver", LineKind::Header},
+                 {u"\\\\ between", LineKind::Comment},
+                 {u"\\ one backslash", LineKind::ConsumedAsName},
+                 {u"\\\\keydown(KEY_A)", LineKind::Comment}});
 
     LineOutcome single = parser.ProcessLine(u"\\keydown(KEY_A)");
     EXPECT_EQ(single.kind, LineKind::UnknownKeyword);
@@ -235,9 +240,9 @@ TEST_F(ParserTest, CommentsNeedTwoBackslashesAndMayStandAnywhere) {
 }
 
 TEST_F(ParserTest, OutcomesPointAtTheCommandsOfEachLine) {
-    EXPECT_EQ(parser.ProcessLine(u"?kweaver").kind, LineKind::Header);
-    EXPECT_EQ(parser.ProcessLine(u"{Demo").kind, LineKind::NameLine);
-    EXPECT_EQ(parser.ProcessLine(u"sleep 100").kind, LineKind::NoParenthesis);
+    ExpectKinds({{u"?kweaver", LineKind::Header},
+                 {u"{Demo", LineKind::NameLine},
+                 {u"sleep 100", LineKind::NoParenthesis}});
 
     LineOutcome unknown = parser.ProcessLine(u"Press(KEY_A, 5)");
     EXPECT_EQ(unknown.kind, LineKind::UnknownKeyword);

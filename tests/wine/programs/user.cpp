@@ -12,6 +12,8 @@
 //                                                     cursor is: "press B MS", "release B MS"
 //                               move X Y              "move X Y MS"
 //                               wait MS               nothing printed
+//   user run PROGRAM ARG...   runs a program with the arguments and waits for its end:
+//                             "run MS" just before it starts, "ended STATUS MS" after
 
 #include "platform/win32/extended_keys.h"
 #include "platform/win32/performance_clock.h"
@@ -22,8 +24,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
+#include <string>
 #include <vector>
 #include <windows.h>
+// This needs windows.h before it.
+#include <shellapi.h>
 
 namespace {
 
@@ -91,6 +96,39 @@ int Steps(int count, char** steps) {
     return 0;
 }
 
+// The program's wide arguments from `first` on, joined with blanks, each quoted; none may hold
+// a quotation mark.
+std::wstring CommandFrom(int first) {
+    int count = 0;
+    LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::wstring command;
+    for (int i = first; i < count; ++i) {
+        command += (i > first ? L" \"" : L"\"") + std::wstring(words[i]) + L"\"";
+    }
+    LocalFree(words);
+    return command;
+}
+
+int Run(std::wstring command) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::printf("run %.3f\n", NowMs());
+    std::fflush(stdout);
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        std::fprintf(stderr, "cannot run the program (error %lu)\n", GetLastError());
+        return 2;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(process.hProcess, &status);
+    std::printf("ended %lu %.3f\n", status, NowMs());
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -99,6 +137,8 @@ int main(int argc, char** argv) {
     int status = 2;
     if (argc >= 2 && std::strcmp(argv[1], "steps") == 0) {
         status = Steps(argc - 2, argv + 2);
+    } else if (argc >= 3 && std::strcmp(argv[1], "run") == 0) {
+        status = Run(CommandFrom(2));
     } else if (argc >= 3) {
         std::vector<int> keys;
         for (int arg = 2; arg < argc; ++arg) {
@@ -106,7 +146,8 @@ int main(int argc, char** argv) {
         }
         status = Hold(std::atoi(argv[1]), keys);
     } else {
-        std::fprintf(stderr, "usage: user HOLD_MS VK [VK...] | user steps STEP...\n");
+        std::fprintf(stderr,
+                     "usage: user HOLD_MS VK [VK...] | user steps STEP... | user run PROGRAM...\n");
     }
     std::fflush(stdout);
     return status;

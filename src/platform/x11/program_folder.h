@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-namespace keyweave::gtk {
+namespace keyweave::x11 {
 
 // What decides where settings.ini and Scripts/ live.
 struct FolderFacts {
@@ -19,6 +19,12 @@ struct FolderChoice {
     std::filesystem::path seedScripts;
 };
 
+// $XDG_CONFIG_HOME/keyweave (an absolute XDG_CONFIG_HOME only, else ~/.config/keyweave): the
+// folder of an installed program's settings and scripts.
+std::filesystem::path SettingsHome(const FolderFacts& facts);
+// The same for this process.
+std::filesystem::path SettingsHome();
+
 // Beside the program when its folder is writable and not an installed prefix (a build or an
 // unpacked folder); otherwise $XDG_CONFIG_HOME/keyweave (an absolute XDG_CONFIG_HOME only,
 // else ~/.config/keyweave), seeded from the prefix's share/keyweave/Scripts, or from the
@@ -33,4 +39,4 @@ std::filesystem::path InstalledScripts(const std::filesystem::path& programDir);
 // the current directory it was started in.
 void EnterProgramFolder();
 
-} // namespace keyweave::gtk
+} // namespace keyweave::x11

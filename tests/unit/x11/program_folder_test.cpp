@@ -1,8 +1,8 @@
-#include "platform/gtk/program_folder.h"
+#include "platform/x11/program_folder.h"
 
 #include <gtest/gtest.h>
 
-namespace keyweave::gtk {
+namespace keyweave::x11 {
 namespace {
 
 FolderFacts Facts(const char* programDir, bool writable, bool installed) {
@@ -50,4 +50,4 @@ TEST(InstalledScripts, LieInTheSharedDataOfThePrefix) {
 }
 
 } // namespace
-} // namespace keyweave::gtk
+} // namespace keyweave::x11

@@ -1,4 +1,4 @@
-#include "platform/gtk/program_folder.h"
+#include "platform/x11/program_folder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace keyweave::gtk {
+namespace keyweave::x11 {
 namespace fs = std::filesystem;
 
 namespace {
@@ -66,15 +66,23 @@ fs::path InstalledScripts(const fs::path& programDir) {
     return programDir.parent_path() / "share" / "keyweave" / "Scripts";
 }
 
+fs::path SettingsHome(const FolderFacts& facts) {
+    const fs::path config =
+        facts.xdgConfigHome.is_absolute() ? facts.xdgConfigHome : facts.home / ".config";
+    return config / "keyweave";
+}
+
+fs::path SettingsHome() {
+    return SettingsHome(GatherFacts());
+}
+
 FolderChoice ChooseProgramFolder(const FolderFacts& facts) {
     if (facts.programDirWritable && !facts.installed) {
         return {facts.programDir, {}};
     }
-    fs::path config =
-        facts.xdgConfigHome.is_absolute() ? facts.xdgConfigHome : facts.home / ".config";
     fs::path examples =
         facts.installed ? InstalledScripts(facts.programDir) : facts.programDir / "Scripts";
-    return {config / "keyweave", examples};
+    return {SettingsHome(facts), examples};
 }
 
 void EnterProgramFolder() {
@@ -91,4 +99,4 @@ void EnterProgramFolder() {
     }
 }
 
-} // namespace keyweave::gtk
+} // namespace keyweave::x11

@@ -3,6 +3,7 @@
 #include "wayland_program.h"
 
 #include <csignal>
+#include <iostream>
 #include <thread>
 
 namespace keyweave::wayland_test {
@@ -143,6 +144,49 @@ TEST_F(WaylandProgram, TheDesktopsShortcutStartsAndStopsTheScriptFromAnotherWind
     std::this_thread::sleep_for(60ms);
     ASSERT_TRUE(Session().SignalShortcut(session, "start-stop", false));
     EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Type stopped.", 3s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    std::this_thread::sleep_for(300ms);
+    const std::size_t stopped = target_->Log().size();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LT(target_->WaitFor(typed, stopped, 0ms), 0) << "typed on after the stop\n"
+                                                        << target_->Describe();
+}
+
+// Where the desktop has no shortcuts portal (sway), a key that the compositor binds to
+// `keyweave --toggle NAME`, on its release, starts the script while another window has the
+// focus, and stops it again. Prints how long the first key took after the binding's release,
+// as the target window saw both.
+TEST_F(WaylandProgram, ASwayKeyBoundToToggleStartsAndStopsTheScriptInAnotherWindow) {
+    ProgramRun run = Program("bound");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Type.ini", "?kweaver\r\n{Type\r\nkeystroke(KEY_H, 20)\r\nsleep(100)\r\n");
+    StartProgram(run);
+    ASSERT_TRUE(Session().Swaymsg(
+        {"--", "bindsym", "--release", "F9", "exec", run.Folder() + "/keyweave --toggle Type"}));
+    struct Unbind {
+        ~Unbind() { Session().Swaymsg({"--", "unbindsym", "--release", "F9"}); }
+    } unbind;
+    ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(target_->Pid()) + "]", "focus"}));
+
+    const std::size_t mark = target_->Log().size();
+    auto typed = [](const Logged& line) { return line.kind == "key" && line.what == "h"; };
+    Hold({"F9"}, 60ms);
+    const int first = target_->WaitFor(typed, mark, 5s);
+    ASSERT_GE(first, 0) << target_->Describe() << run.Output();
+    const int bindingReleased = target_->WaitFor(
+        [](const Logged& line) {
+            return line.kind == "key" && line.action == "release" && line.what == "F9";
+        },
+        mark, 0ms);
+    if (bindingReleased >= 0) {
+        const std::vector<Logged> log = target_->Log();
+        std::cout << "[ figures  ] sway binding to keyweave --toggle, F9 released to the "
+                     "script's first key: "
+                  << log.at(first).timeMs - log.at(bindingReleased).timeMs << " ms\n";
+    }
+
+    Hold({"F9"}, 60ms);
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Type stopped.", 5s))
         << Accessibility::Describe(Accessibility::Elements(run.Pid()));
     std::this_thread::sleep_for(300ms);
     const std::size_t stopped = target_->Log().size();

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <gio/gio.h>
 #include <pwd.h>
 #include <sstream>
 #include <sys/stat.h>
@@ -308,87 +307,7 @@ std::vector<TopWindow> WaylandSession::WindowsOf(pid_t pid) const {
     return windows;
 }
 
-bool WaylandSession::StartShortcutsPortal(const std::string& backendTemplate) {
-    const std::string portal = "/usr/libexec/xdg-desktop-portal";
-    if (FindProgram(portal).empty()) {
-        return Fail("xdg-desktop-portal is missing (Debian package xdg-desktop-portal)");
-    }
-    const std::string folder = scratch_ + "/portals";
-    fs::create_directories(folder);
-    std::ofstream(folder + "/test.portal")
-        << "[portal]\nDBusName=org.freedesktop.impl.portal.Test\n"
-           "Interfaces=org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=keyweave-test\n";
-    SpawnOptions backend;
-    backend.environment = environment_;
-    backend.outputFile = scratch_ + "/portal-backend.log";
-    std::error_code ignored;
-    fs::remove(scratch_ + "/portal-calls.log", ignored);
-    portalBackend_ = Spawn({"/usr/bin/python3", "-m", "dbusmock", "--template", backendTemplate,
-                            "-l", scratch_ + "/portal-calls.log"},
-                           backend);
-    const std::string bus = environment_.at("DBUS_SESSION_BUS_ADDRESS");
-    if (portalBackend_ < 0 ||
-        !WaitUntil([&] { return BusNameHasOwner(bus, "org.freedesktop.impl.portal.Test"); },
-                   kStartLimit)) {
-        return Fail("the portal's backend did not start (python3-dbusmock); see " +
-                    backend.outputFile);
-    }
-    SpawnOptions options;
-    options.environment = environment_;
-    options.environment["XDG_CURRENT_DESKTOP"] = "keyweave-test";
-    options.environment["XDG_DESKTOP_PORTAL_DIR"] = folder;
-    options.outputFile = scratch_ + "/portal.log";
-    portal_ = Spawn({portal, "--verbose"}, options);
-    if (portal_ < 0 ||
-        !WaitUntil([&] { return BusNameHasOwner(bus, "org.freedesktop.portal.Desktop"); },
-                   kStartLimit)) {
-        return Fail("xdg-desktop-portal did not start; see " + options.outputFile);
-    }
-    return true;
-}
-
-void WaylandSession::StopShortcutsPortal() {
-    EndChild(portal_);
-    portal_ = -1;
-    EndChild(portalBackend_);
-    portalBackend_ = -1;
-}
-
-std::string WaylandSession::PortalCalls() const {
-    return ReadAll(scratch_ + "/portal-calls.log");
-}
-
-bool WaylandSession::SignalShortcut(const std::string& session, const std::string& id,
-                                    bool activated) const {
-    GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
-        environment_.at("DBUS_SESSION_BUS_ADDRESS").c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
-    if (bus == nullptr) {
-        return false;
-    }
-    GVariantBuilder arguments;
-    g_variant_builder_init(&arguments, G_VARIANT_TYPE("av"));
-    g_variant_builder_add(&arguments, "v", g_variant_new_object_path(session.c_str()));
-    g_variant_builder_add(&arguments, "v", g_variant_new_string(id.c_str()));
-    g_variant_builder_add(&arguments, "v", g_variant_new_uint64(0));
-    g_variant_builder_add(&arguments, "v", g_variant_new("a{sv}", nullptr));
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.impl.portal.Test", "/org/freedesktop/portal/desktop",
-        "org.freedesktop.DBus.Mock", "EmitSignal",
-        g_variant_new("(sssav)", "org.freedesktop.impl.portal.GlobalShortcuts",
-                      activated ? "Activated" : "Deactivated", "osta{sv}", &arguments),
-        nullptr, G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
-    if (reply != nullptr) {
-        g_variant_unref(reply);
-    }
-    g_object_unref(bus);
-    return reply != nullptr;
-}
-
 void WaylandSession::Stop() {
-    StopShortcutsPortal();
     EndChild(compositor_);
     compositor_ = -1;
     EndChild(registry_);

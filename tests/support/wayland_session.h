@@ -59,17 +59,6 @@ public:
     bool MovePointer(int x, int y) const;
     bool Button(int button, bool down) const;
 
-    // The real xdg-desktop-portal on the session's bus, with a GlobalShortcuts backend made by
-    // python3-dbusmock from `backendTemplate`; false with Problem() set when it does not come.
-    // Programs started afterwards find it.
-    bool StartShortcutsPortal(const std::string& backendTemplate);
-    void StopShortcutsPortal();
-    // The backend's log of the portal's calls (dbusmock's format, a call a line).
-    std::string PortalCalls() const;
-    // The backend activates or deactivates a shortcut of a session, as the desktop does when
-    // the user presses or releases its keys.
-    bool SignalShortcut(const std::string& session, const std::string& id, bool activated) const;
-
 private:
     bool StartCompositor(const std::string& extraConfig);
     bool StartAccessibility();
@@ -85,8 +74,6 @@ private:
     uid_t uid_ = 0;
     gid_t gid_ = 0;
     pid_t compositor_ = -1;
-    pid_t portal_ = -1;
-    pid_t portalBackend_ = -1;
     pid_t bus_ = -1;
     pid_t registry_ = -1;
 };

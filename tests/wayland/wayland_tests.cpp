@@ -1,5 +1,6 @@
 // The real program on a headless sway: its keys and buttons reach a native Wayland window.
 
+#include "support/shortcuts_portal.h"
 #include "wayland_program.h"
 
 #include <algorithm>
@@ -96,41 +97,28 @@ TEST_F(WaylandProgram, AKilledProgramsButtonsStayDown) {
     EXPECT_TRUE(Session().Button(1, true) && Session().Button(1, false));
 }
 
-// The second quoted argument of the backend's last logged call of this method; empty when
-// there is none.
-std::string LoggedArgument(const std::string& calls, const std::string& method) {
-    const auto call = calls.rfind(" " + method + " ");
-    if (call == std::string::npos) {
-        return "";
-    }
-    const auto firstEnd = calls.find('"', calls.find('"', call) + 1);
-    const auto second = calls.find('"', firstEnd + 1) + 1;
-    return calls.substr(second, calls.find('"', second) - second);
-}
-
 // Where the desktop offers the GlobalShortcuts portal, the Start/Stop combination is its
 // shortcut: its activation and deactivation start the script and, again, stop it, while
 // another window has the focus. The real xdg-desktop-portal runs, with a backend that acts as
 // the desktop.
 TEST_F(WaylandProgram, TheDesktopsShortcutStartsAndStopsTheScriptFromAnotherWindow) {
-    ASSERT_TRUE(Session().StartShortcutsPortal(KEYWEAVE_SHORTCUTS_BACKEND))
-        << SessionProblem() << Session().Problem();
-    struct PortalEnd {
-        ~PortalEnd() { Session().StopShortcutsPortal(); }
-    } portalEnd;
+    x11test::ShortcutsPortal portal;
+    ASSERT_TRUE(portal.Start(ScratchFolder(), Session().ClientEnvironment(),
+                             KEYWEAVE_SHORTCUTS_BACKEND))
+        << portal.Problem();
     ProgramRun run = Program("shortcut");
     run.WriteSettings("KEY_F12 KEY_LCTRL\r\n");
     run.AddScript("Type.ini", "?kweaver\r\n{Type\r\nkeystroke(KEY_H, 20)\r\nsleep(100)\r\n");
     StartProgram(run);
     EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "a shortcut of the desktop", 3s));
     ASSERT_TRUE(x11test::WaitUntil(
-        [] { return Session().PortalCalls().find("BindShortcuts") != std::string::npos; }, 5s))
-        << Session().PortalCalls() << run.Output();
-    const std::string calls = Session().PortalCalls();
+        [&] { return portal.Calls().find("BindShortcuts") != std::string::npos; }, 5s))
+        << portal.Calls() << run.Output();
+    const std::string calls = portal.Calls();
     EXPECT_NE(calls.find("'preferred_trigger'): dbus.String('CTRL+F12'"), std::string::npos)
         << calls;
     EXPECT_NE(calls.find("'description'): dbus.String('Start/Stop'"), std::string::npos) << calls;
-    const std::string session = LoggedArgument(calls, "CreateSession");
+    const std::string session = portal.LastSession();
     ASSERT_FALSE(session.empty()) << calls;
 
     PickScript(run, "Type");
@@ -138,14 +126,14 @@ TEST_F(WaylandProgram, TheDesktopsShortcutStartsAndStopsTheScriptFromAnotherWind
     ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(target_->Pid()) + "]", "focus"}));
     const std::size_t mark = target_->Log().size();
     auto typed = [](const Logged& line) { return line.kind == "key" && line.what == "h"; };
-    ASSERT_TRUE(Session().SignalShortcut(session, "start-stop", true));
+    ASSERT_TRUE(portal.Signal(session, "start-stop", true));
     std::this_thread::sleep_for(60ms);
-    ASSERT_TRUE(Session().SignalShortcut(session, "start-stop", false));
+    ASSERT_TRUE(portal.Signal(session, "start-stop", false));
     ASSERT_GE(target_->WaitFor(typed, mark, 3s), 0) << target_->Describe() << run.Output();
 
-    ASSERT_TRUE(Session().SignalShortcut(session, "start-stop", true));
+    ASSERT_TRUE(portal.Signal(session, "start-stop", true));
     std::this_thread::sleep_for(60ms);
-    ASSERT_TRUE(Session().SignalShortcut(session, "start-stop", false));
+    ASSERT_TRUE(portal.Signal(session, "start-stop", false));
     EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Type stopped.", 3s))
         << Accessibility::Describe(Accessibility::Elements(run.Pid()));
     std::this_thread::sleep_for(300ms);

@@ -101,7 +101,7 @@ void WaylandKeyboard::SendKey(int code, bool down) {
 void WaylandKeyboard::BindCombination(const KeySet& keys) {
     combination_ = keys;
     if (shortcut_ != nullptr) {
-        shortcut_->Bind(PreferredTrigger(keys));
+        shortcut_->Bind(gtk::PreferredTrigger(keys));
     }
 }
 

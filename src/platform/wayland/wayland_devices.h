@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/gtk/portal_shortcut.h"
 #include "platform/keyboard_device.h"
 #include "platform/loop/turn_clock.h"
 #include "platform/mouse_device.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_keymap.h"
-#include "platform/wayland/wayland_shortcut.h"
 
 #include <bitset>
 
@@ -36,7 +36,7 @@ public:
     // Registers the combination with the desktop's shortcut, when there is one.
     void BindCombination(const KeySet& keys) override;
 
-    void SetShortcut(PortalShortcut* shortcut) { shortcut_ = shortcut; }
+    void SetShortcut(gtk::PortalShortcut* shortcut) { shortcut_ = shortcut; }
     // The desktop's shortcut was activated (pressed) or deactivated: the combination's keys
     // count as held until it is deactivated.
     void CombinationPressed(bool down);
@@ -47,7 +47,7 @@ private:
     Keymap& keymap_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
     std::bitset<256> sentDown_;
-    PortalShortcut* shortcut_ = nullptr;
+    gtk::PortalShortcut* shortcut_ = nullptr;
     KeySet combination_;
     Keymap::Modifiers modifiers_;
 };

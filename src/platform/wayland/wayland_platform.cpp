@@ -91,6 +91,7 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
               shortcut_.Available() ? kShortcutStatusNotice : kStatusNotice),
       gadgets_(primary_) {
     timers_.SetListener(&timerThread_);
+    shortcut_.Listen([this](bool down) { keyboard_.CombinationPressed(down); });
     keyboard_.SetShortcut(&shortcut_);
     connectionWatch_ =
         g_unix_fd_add(connection_->Fd(), G_IO_IN, OnConnectionReadable, connection_.get());

@@ -2,13 +2,13 @@
 
 #include "platform/gtk/glib_system_driver.h"
 #include "platform/gtk/gtk_gadget_driver.h"
+#include "platform/gtk/portal_shortcut.h"
 #include "platform/gtk/timer_thread.h"
 #include "platform/loop/loop_timers.h"
 #include "platform/platform.h"
 #include "platform/wayland/wayland_connection.h"
 #include "platform/wayland/wayland_devices.h"
 #include "platform/wayland/wayland_keymap.h"
-#include "platform/wayland/wayland_shortcut.h"
 #include "platform/wayland/wayland_watcher.h"
 
 #include <memory>
@@ -52,7 +52,7 @@ private:
     WaylandKeyboard keyboard_;
     WaylandMouse mouse_;
     WaylandWatcher watcher_;
-    PortalShortcut shortcut_{[this](bool down) { keyboard_.CombinationPressed(down); }};
+    gtk::PortalShortcut shortcut_;
     gtk::GlibSystemDriver system_;
     gtk::GtkGadgetDriver gadgets_;
     unsigned connectionWatch_ = 0;

@@ -232,4 +232,15 @@ bool InputConnection::Reopen() {
     return true;
 }
 
+void InputConnection::DesktopKey(int keycode, bool down) {
+    if (keycode <= 0 || keycode >= 256) {
+        return;
+    }
+    if (down) {
+        held_.Press(keycode);
+    } else {
+        held_.Release(keycode);
+    }
+}
+
 } // namespace keyweave::x11

@@ -66,6 +66,10 @@ public:
     // Whether key changes wait that the last take left for the next: the next poll sees them,
     // so the loop must not sleep until a key changes.
     bool ChangesWaiting() const override { return held_.Waiting(); }
+    // A key that the desktop reports pressed or released through its shortcut for the Start/Stop
+    // combination (the portal's): the X server saw nothing of it. Taken in order with the
+    // events.
+    void DesktopKey(int keycode, bool down);
     const gtk::VirtualKeyMap& Keys() const { return keys_; }
 
     // XTest input, buffered until the next Flush: a key by its keycode, the pointer onto a

@@ -91,12 +91,17 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 
 } // namespace
 
-X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice)
+X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice,
+                         std::unique_ptr<gtk::PortalShortcut> shortcut)
     : primary_(gtk::PrimaryMonitorArea()), input_(displayName), keyboard_(input_, turn_),
       mouse_(input_, turn_, primary_.origin), watcher_(input_, primary_.origin),
       system_([this] { FinishBeforeExit(); }, &input_, turn_, ticks_, startupNotice),
-      gadgets_(primary_) {
+      gadgets_(primary_), shortcut_(std::move(shortcut)) {
     timers_.SetListener(&timerThread_);
+    if (shortcut_ != nullptr) {
+        shortcut_->Listen([this](bool down) { keyboard_.CombinationPressed(down); });
+        keyboard_.SetShortcut(shortcut_.get());
+    }
     inputWatch_ = g_unix_fd_add(input_.Fd(), G_IO_IN, OnInputReadable, &input_);
 }
 
@@ -138,12 +143,18 @@ std::unique_ptr<Platform> CreateX11Platform(int argc, char** argv) {
     }
     gtk_window_set_default_icon_name("keyweave");
 
-    const SessionNotice notice = NoticeForThisSession();
+    // Under Wayland the desktop may report the Start/Stop combination from everywhere.
+    auto shortcut = InWaylandSession() ? std::make_unique<gtk::PortalShortcut>() : nullptr;
+    if (shortcut != nullptr && !shortcut->Available()) {
+        shortcut.reset();
+    }
+    const SessionNotice notice = NoticeForThisSession(shortcut != nullptr);
     std::fputs(notice.standardError.c_str(), stderr);
     GdkDisplay* display = gdk_display_get_default();
     std::unique_ptr<X11Platform> platform;
     try {
-        platform = std::make_unique<X11Platform>(gdk_display_get_name(display), notice.status);
+        platform = std::make_unique<X11Platform>(gdk_display_get_name(display), notice.status,
+                                                 std::move(shortcut));
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "keyweave: %s\n", error.what());
         std::exit(1);

@@ -22,8 +22,10 @@ namespace keyweave::x11 {
 // corner.
 class X11Platform final : public Platform {
 public:
-    // The system driver's StartupNotice gives `startupNotice`.
-    explicit X11Platform(const std::string& displayName, const std::u16string& startupNotice = u"");
+    // The system driver's StartupNotice gives `startupNotice`. The keyboard registers the
+    // Start/Stop combination with `shortcut`, the desktop's, when there is one.
+    explicit X11Platform(const std::string& displayName, const std::u16string& startupNotice = u"",
+                         std::unique_ptr<gtk::PortalShortcut> shortcut = nullptr);
     ~X11Platform() override;
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;
@@ -56,6 +58,7 @@ private:
     X11Watcher watcher_;
     gtk::GlibSystemDriver system_;
     gtk::GtkGadgetDriver gadgets_;
+    std::unique_ptr<gtk::PortalShortcut> shortcut_;
     unsigned inputWatch_ = 0;
 };
 

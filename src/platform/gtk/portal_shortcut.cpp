@@ -1,13 +1,13 @@
-#include "platform/wayland/wayland_shortcut.h"
+#include "platform/gtk/portal_shortcut.h"
 
 #include "platform/gtk/virtual_keys.h"
 
 #include <algorithm>
 #include <gio/gio.h>
+#include <gtk/gtk.h>
 #include <vector>
-#include <xkbcommon/xkbcommon.h>
 
-namespace keyweave::wayland {
+namespace keyweave::gtk {
 namespace {
 
 constexpr const char* kPortal = "org.freedesktop.portal.Desktop";
@@ -33,12 +33,9 @@ bool IsModifier(int code) {
 }
 
 std::string KeysymName(int code) {
-    const auto keysyms = gtk::KeysymsOf(code);
-    char name[64] = "";
-    if (keysyms.empty() || xkb_keysym_get_name(keysyms.front(), name, sizeof name) <= 0) {
-        return {};
-    }
-    return name;
+    const auto keysyms = KeysymsOf(code);
+    const gchar* name = keysyms.empty() ? nullptr : gdk_keyval_name(keysyms.front());
+    return name != nullptr ? name : "";
 }
 
 void OnSignal(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* member,
@@ -87,7 +84,7 @@ std::string PreferredTrigger(const KeySet& keys) {
     return trigger;
 }
 
-PortalShortcut::PortalShortcut(std::function<void(bool)> pressed) : pressed_(std::move(pressed)) {
+PortalShortcut::PortalShortcut() {
     bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (bus_ == nullptr || !PortalOffersShortcuts(bus_)) {
         return;
@@ -193,9 +190,9 @@ void PortalShortcut::Signalled(const char* member, GVariant* parameters) {
     const gchar* id = nullptr;
     g_variant_get_child(parameters, 0, "&o", &session);
     g_variant_get_child(parameters, 1, "&s", &id);
-    if (session_ == session && std::string(id) == kShortcutId) {
+    if (pressed_ && session_ == session && std::string(id) == kShortcutId) {
         pressed_(name == "Activated");
     }
 }
 
-} // namespace keyweave::wayland
+} // namespace keyweave::gtk

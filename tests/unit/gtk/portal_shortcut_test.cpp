@@ -1,8 +1,8 @@
-#include "platform/wayland/wayland_shortcut.h"
+#include "platform/gtk/portal_shortcut.h"
 
 #include <gtest/gtest.h>
 
-namespace keyweave::wayland {
+namespace keyweave::gtk {
 namespace {
 
 KeySet Keys(std::initializer_list<int> codes) {
@@ -26,4 +26,4 @@ TEST(PreferredTrigger, ModifiersComeFirstWhateverTheirSideThenTheKeysByTheirKeys
 }
 
 } // namespace
-} // namespace keyweave::wayland
+} // namespace keyweave::gtk

@@ -9,7 +9,7 @@
 typedef struct _GDBusConnection GDBusConnection;
 typedef struct _GVariant GVariant;
 
-namespace keyweave::wayland {
+namespace keyweave::gtk {
 
 // The Start/Stop combination as a global shortcut of the desktop, through the GlobalShortcuts
 // portal (org.freedesktop.portal.GlobalShortcuts) on the session bus, where the desktop offers
@@ -20,14 +20,16 @@ namespace keyweave::wayland {
 // main thread pumps.
 class PortalShortcut {
 public:
-    // `pressed` hears of each activation (true) and deactivation (false).
-    explicit PortalShortcut(std::function<void(bool)> pressed);
+    PortalShortcut();
     ~PortalShortcut();
     PortalShortcut(const PortalShortcut&) = delete;
     PortalShortcut& operator=(const PortalShortcut&) = delete;
 
     // Whether the session bus has the portal with the GlobalShortcuts interface.
     bool Available() const { return available_; }
+
+    // `pressed` hears of each activation (true) and deactivation (false) from now on.
+    void Listen(std::function<void(bool)> pressed) { pressed_ = std::move(pressed); }
 
     // Registers the shortcut with this preferred trigger in a new portal session (the previous
     // one is closed); an empty trigger only closes the session.
@@ -62,4 +64,4 @@ private:
 // empty combination.
 std::string PreferredTrigger(const KeySet& keys);
 
-} // namespace keyweave::wayland
+} // namespace keyweave::gtk

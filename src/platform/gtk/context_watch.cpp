@@ -2,6 +2,7 @@
 
 #include "platform/gtk/timer_thread.h"
 
+#include <algorithm>
 #include <glib.h>
 #include <poll.h>
 #include <vector>
@@ -90,8 +91,24 @@ void ContextWatch::Check() {
     g_main_context_check(g_main_context_default(), priority_, fds_.data(), count_);
 }
 
-void ContextWatch::PollAndCheck(int timeoutMs) {
-    readable_ = g_poll(fds_.data(), static_cast<guint>(count_), timeoutMs) > 0 || readable_;
+void ContextWatch::PollAndCheck(std::optional<LoopTime> until) {
+    if (timeoutMs_ >= 0) {
+        const LoopTime timeout = preparedAt_ + std::chrono::milliseconds(timeoutMs_);
+        until = until ? std::min(*until, timeout) : timeout;
+    }
+    polled_.clear();
+    for (int i = 0; i < count_; ++i) {
+        polled_.push_back({fds_[i].fd, static_cast<short>(fds_[i].events), 0});
+    }
+    timespec limit{};
+    if (until) {
+        limit = Timespec(std::max(*until - MonotonicNow(), LoopDuration::zero()));
+    }
+    readable_ =
+        ppoll(polled_.data(), polled_.size(), until ? &limit : nullptr, nullptr) > 0 || readable_;
+    for (int i = 0; i < count_; ++i) {
+        fds_[i].revents = static_cast<gushort>(polled_[i].revents);
+    }
     Check();
 }
 

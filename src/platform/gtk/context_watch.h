@@ -3,6 +3,7 @@
 #include "platform/loop/loop_time.h"
 
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -51,11 +52,11 @@ public:
     void Ran();
 
     // For the pause until a change: prepares and queries the context afresh; whether one of
-    // its sources is ready. Then Check, or PollAndCheck up to `timeoutMs` (-1: no limit).
+    // its sources is ready. Then Check, or PollAndCheck: a poll of the context's descriptors
+    // until `until` (none: no limit) or the context's own next timeout, to the nanosecond.
     bool Prepare();
-    int TimeoutMs() const { return timeoutMs_; }
     void Check();
-    void PollAndCheck(int timeoutMs);
+    void PollAndCheck(std::optional<LoopTime> until);
 
 private:
     void Query();

@@ -136,15 +136,10 @@ LoopWaits::Idle GlibSystemDriver::IdleWait() {
     return Idle::WaitForAChange;
 }
 
-// The poll also ends at the next tick's deadline, whose tick the pause then fires itself.
+// The poll also ends at the next tick's deadline, as exactly as the playing pause's wait,
+// and the pause then fires the tick itself.
 void GlibSystemDriver::WaitForChange(std::optional<LoopTime> until) {
-    int timeout = watch_.TimeoutMs();
-    if (until) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - MonotonicNow());
-        const int untilMs = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
-        timeout = timeout < 0 ? untilMs : std::min(timeout, untilMs);
-    }
-    watch_.PollAndCheck(timeout);
+    watch_.PollAndCheck(until);
 }
 
 void GlibSystemDriver::Notify(const std::u16string& title, const std::u16string& text,

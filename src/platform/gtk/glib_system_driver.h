@@ -56,6 +56,7 @@ private:
     void WaitUntil(LoopTime until, bool forTick) override;
     Idle IdleWait() override;
     void WaitForChange(std::optional<LoopTime> until) override;
+    LoopDuration ChangeWaitLateness() const override { return LoopDuration::zero(); }
 
     CallWake calls_;
     GSource* source_ = nullptr;

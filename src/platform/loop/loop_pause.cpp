@@ -43,16 +43,17 @@ void LoopPause::SleepUntilChange(LoopDuration pause) {
     turn_.TakeFirstSending();
     waits_.SendInput();
     const std::optional<LoopTime> tick = ticks_.Earliest();
-    std::optional<LoopTime> until;
+    std::optional<LoopTime> nearTick;
     if (tick) {
-        until = *tick - pause;
+        nearTick = *tick - waits_.ChangeWaitLateness();
     }
+    std::optional<LoopTime> until = nearTick;
     if (const std::optional<LoopTime> look = waits_.LookAgainAt();
         look && (!until || *look < *until)) {
         until = look;
     }
     waits_.WaitForChange(until);
-    if (tick && !calls_.NewCallPending() && turn_.Now() >= *tick - pause) {
+    if (nearTick && !calls_.NewCallPending() && turn_.Now() >= *nearTick) {
         FireTicksUntil(*tick + pause);
     }
     ticks_.FireDue(turn_.Now());

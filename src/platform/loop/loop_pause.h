@@ -32,6 +32,9 @@ public:
     // Blocks until something that a turn reacts to arrives (a key pressed or released, a
     // platform message, a main-thread call) or until `until`, when given.
     virtual void WaitForChange(std::optional<LoopTime> until) = 0;
+    // How long before a tick's deadline WaitForChange must be told to end, so that the pause
+    // still meets the tick as exactly as WaitUntil does: as late as WaitForChange may wake.
+    virtual LoopDuration ChangeWaitLateness() const { return std::chrono::milliseconds(2); }
 
     // When the platform must look again, whatever arrives: none by default.
     virtual std::optional<LoopTime> LookAgainAt() { return std::nullopt; }
@@ -42,8 +45,8 @@ public:
 // (a timer tick) waits; a turn without a new tick pauses its full length. It wakes at each
 // tick's deadline on the way and fires the tick itself, rather than waiting for a timer thread
 // to wake and hand it on. While nothing plays, or the script waits for its timer, the pause
-// waits instead until something that a turn reacts to arrives; it wakes one pause's length
-// before the next tick and waits for that tick as exactly as Sleep does.
+// waits instead until something that a turn reacts to arrives, or until shortly before the
+// next tick, which it then meets as exactly as Sleep does.
 class LoopPause {
 public:
     LoopPause(LoopWaits& waits, TurnClock& turn, TickSchedule& ticks, MainThreadCallQueue& calls)

@@ -33,6 +33,7 @@ protected:
         changeWaits_.push_back(until);
         now_ = until.value_or(now_);
     }
+    LoopDuration ChangeWaitLateness() const override { return lateness_; }
 
     static void PostTick(std::uint32_t, std::uintptr_t user) {
         auto* self = reinterpret_cast<LoopTimingTest*>(user);
@@ -44,6 +45,7 @@ protected:
     LoopTime now_{};
     std::optional<LoopTime> postAt_;
     Idle idle_ = Idle::WaitForAChange;
+    LoopDuration lateness_ = 2ms;
     std::vector<std::pair<LoopTime, bool>> waits_;
     std::vector<std::optional<LoopTime>> changeWaits_;
     std::vector<std::chrono::microseconds> ticked_;
@@ -178,15 +180,22 @@ TEST_F(LoopTimingTest, TheIdlePauseWaitsForAChangeUntilTheNextTick) {
     EXPECT_EQ(waits_, (std::vector<std::pair<LoopTime, bool>>{{At(100ms), true}}));
     EXPECT_EQ(ticked_, (std::vector<std::chrono::microseconds>{100ms}));
 
+    calls_.RunPending();
+    lateness_ = 0ms;
+    pause_.SleepUntilChange(2ms);
+    EXPECT_EQ(changeWaits_.back(), At(200ms)) << "an exact wait for a change meets the tick itself";
+    EXPECT_EQ(waits_.size(), 1u);
+    EXPECT_EQ(ticked_.back(), 200ms);
+
     idle_ = Idle::PauseAsSleep;
     calls_.RunPending();
     pause_.SleepUntilChange(2ms);
-    EXPECT_EQ(now_, At(102ms));
+    EXPECT_EQ(now_, At(202ms));
 
     idle_ = Idle::EndNow;
     turn_.Sending();
     pause_.SleepUntilChange(2ms);
-    EXPECT_EQ(now_, At(102ms));
+    EXPECT_EQ(now_, At(202ms));
     EXPECT_FALSE(turn_.TakeFirstSending()) << "a sending before an idle pause counts for nothing";
 }
 

@@ -29,11 +29,14 @@ constexpr const char* kShortcutNotice =
     "keyweave: the Start/Stop keys are registered with the desktop as its shortcut "
     "\"Start/Stop\" (the desktop may ask you to confirm or change them).\n";
 
+// The keymap that the compositor sent to the seat's keyboard; the system's XKB defaults while
+// the seat has none (a headless compositor before any keyboard appeared).
 std::unique_ptr<Keymap> UsersKeymap(const WaylandConnection& connection) {
     if (connection.Keymap()) {
         try {
             return std::make_unique<Keymap>(*connection.Keymap());
         } catch (const std::runtime_error&) {
+            // A keymap that xkbcommon cannot compile: the system's defaults stand in for it.
         }
     }
     return std::make_unique<Keymap>();

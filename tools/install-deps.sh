@@ -9,6 +9,8 @@ packages=(
     mingw-w64 g++-mingw-w64-x86-64
     wine wine64
     libx11-dev libxtst-dev libxi-dev libgtk-3-dev
+    libwayland-dev libwayland-bin libxkbcommon-dev xkb-data
+    sway wtype python3-gi gir1.2-gtk-3.0 xdg-desktop-portal python3-dbusmock
     xvfb xauth x11-utils x11-xkb-utils x11-xserver-utils xdotool imagemagick dbus-daemon dbus-bin
     at-spi2-core
     zip dpkg-dev lintian

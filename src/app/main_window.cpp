@@ -6,6 +6,7 @@
 #include "input/key.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "platform/platform.h"
 #include "runtime/events/event_queue.h"
 #include "runtime/gui/gadget.h"
 #include "runtime/strings.h"
@@ -248,6 +249,15 @@ int TMainWindow::UpdateBindLabels() {
         text += u"<" + key->Name + u"> ";
     }
     program.BindLabel->SetText(text);
+    // The platform hears of the combination wherever it is shown anew: at start, after a
+    // capture and after a reload.
+    KeySet combination;
+    for (const auto& key : program.BindList) {
+        if (key->Key >= 0 && key->Key < 256) {
+            combination.set(static_cast<std::size_t>(key->Key));
+        }
+    }
+    CurrentPlatform().Keyboard().BindCombination(combination);
     return 0;
 }
 

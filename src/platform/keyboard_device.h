@@ -25,6 +25,12 @@ public:
     // Sends one press or release of the key with this virtual-key code (0..255) to the
     // focused application. A code that no key has sends nothing.
     virtual void SendKey(int code, bool down) = 0;
+
+    // The Start/Stop combination, told at start and whenever it may have changed (empty: none
+    // bound). A platform that sees keys only in the program's own window can ask the desktop to
+    // report the combination from everywhere; while the desktop reports it pressed, HeldKeys
+    // counts its keys. Nothing by default.
+    virtual void BindCombination(const KeySet& keys) { static_cast<void>(keys); }
 };
 
 } // namespace keyweave

@@ -47,9 +47,12 @@ TEST(Binding, HoldingLeftCtrlAndF1ForThreeSecondsBindsThem) {
     EXPECT_FALSE(s.Settings());
     EXPECT_EQ(s.BindLabel(), u"");
 
+    EXPECT_TRUE(s.sim.BoundCombination().none());
     s.RunUntil(500 + 3010);
     EXPECT_EQ(s.Settings(), "KEY_F1 KEY_LCTRL\r\n");
     EXPECT_EQ(s.BindLabel(), u"<F1> <Left Ctrl> ");
+    // The platform hears of the new combination, to ask the desktop for it.
+    EXPECT_EQ(s.sim.BoundCombination(), KeySet().set(kF1).set(kLeftCtrl));
     EXPECT_EQ(s.BindButton(), u"Bind Start/Stop key.");
     EXPECT_EQ(s.Status(), u"Select a script.");
 
@@ -106,10 +109,12 @@ TEST(Binding, ACaptureWithNothingHeldKeepsTheBindingThereWas) {
     s.StartWithScript("KEY_F1 KEY_LCTRL\r\n", "farm.ini", "Farm", {"keystroke(KEY_A, 10)"});
     s.Click(Program().BindButton);
     s.Click(Program().BindButton);
+    EXPECT_EQ(s.sim.BoundCombination(), KeySet().set(kF1).set(kLeftCtrl));
     s.RunUntil(100);
     EXPECT_EQ(s.BindLabel(), u"Hold key(s) down for 3 seconds.");
     s.RunUntil(3200);
     EXPECT_EQ(s.BindLabel(), u"<F1> <Left Ctrl> ");
+    EXPECT_EQ(s.sim.BoundCombination(), KeySet().set(kF1).set(kLeftCtrl));
     EXPECT_EQ(s.BindButton(), u"Bind Start/Stop key.");
     EXPECT_EQ(s.Settings(), "KEY_F1 KEY_LCTRL\r\n");
     EXPECT_EQ(s.Status(), u"Farm ready.");

@@ -169,6 +169,23 @@ std::optional<Reference> Find(const Reference& of, const std::string& role, cons
     return std::nullopt;
 }
 
+// The first element with this role, whatever its name.
+std::optional<Reference> FindRole(const Reference& of, const std::string& role, int depth) {
+    if (depth > 30) {
+        return std::nullopt;
+    }
+    if (StringReply(Call(of.name, of.path, "org.a11y.atspi.Accessible", "GetRoleName", nullptr,
+                         "(s)")) == role) {
+        return of;
+    }
+    for (const Reference& child : Children(of)) {
+        if (auto found = FindRole(child, role, depth + 1)) {
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
 std::vector<Reference> WindowsOf(pid_t pid) {
     std::vector<Reference> windows;
     if (Bus() == nullptr) {
@@ -207,6 +224,35 @@ bool Accessibility::Press(pid_t pid, const std::string& role, const std::string&
             g_variant_get(reply, "(b)", &done);
             g_variant_unref(reply);
             return done;
+        }
+    }
+    return false;
+}
+
+bool Accessibility::Choose(pid_t pid, const std::string& role, const std::string& item) {
+    for (const Reference& window : WindowsOf(pid)) {
+        const std::optional<Reference> chooser = FindRole(window, role, 0);
+        if (!chooser) {
+            continue;
+        }
+        std::vector<UiElement> elements;
+        Collect(*chooser, 0, elements);
+        int index = 0;
+        for (const UiElement& element : elements) {
+            if (element.role != "table cell" && element.role != "menu item") {
+                continue;
+            }
+            if (element.name == item) {
+                GVariant* reply = Call(chooser->name, chooser->path, "org.a11y.atspi.Selection",
+                                       "SelectChild", g_variant_new("(i)", index), "(b)");
+                gboolean done = FALSE;
+                if (reply != nullptr) {
+                    g_variant_get(reply, "(b)", &done);
+                    g_variant_unref(reply);
+                }
+                return done;
+            }
+            ++index;
         }
     }
     return false;

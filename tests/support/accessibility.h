@@ -40,6 +40,11 @@ public:
     // button, so it works while another client holds the buttons down.
     static bool Press(pid_t pid, const std::string& role, const std::string& name);
 
+    // Selects the item with exactly this name among the items of the first element with
+    // this role (a combo box's list), as an assistive tool does, without a pointer; true when
+    // the program did it.
+    static bool Choose(pid_t pid, const std::string& role, const std::string& item);
+
     // Readable dump of the elements, for failure messages.
     static std::string Describe(const std::vector<UiElement>& elements);
 

@@ -1,8 +1,10 @@
 #include "journey.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -98,6 +100,18 @@ std::vector<Journey> ReadJourneys(const std::string& folder) {
         journeys.push_back(ReadJourney(path));
     }
     return journeys;
+}
+
+std::string Keysym(const std::string& name) {
+    static const std::map<std::string, std::string> kSpecial = {
+        {"KEY_LSHIFT", "Shift_L"},  {"KEY_RSHIFT", "Shift_R"}, {"KEY_LCTRL", "Control_L"},
+        {"KEY_RCTRL", "Control_R"}, {"KEY_SPACE", "space"},    {"KEY_ENTER", "Return"}};
+    const auto special = kSpecial.find(name);
+    if (special != kSpecial.end()) {
+        return special->second;
+    }
+    const std::string key = name.substr(4);
+    return key.size() == 1 ? std::string(1, static_cast<char>(std::tolower(key[0]))) : key;
 }
 
 std::vector<std::string> Words(const std::string& text) {

@@ -34,6 +34,10 @@ struct Journey {
 // the file and line of the first malformed line.
 std::vector<Journey> ReadJourneys(const std::string& folder);
 
+// The keysym name of a key of the key table ("KEY_LSHIFT" is "Shift_L", "KEY_D" is "d"), as
+// X11 and Wayland tools name it.
+std::string Keysym(const std::string& keyName);
+
 // The words of a text, split at spaces.
 std::vector<std::string> Words(const std::string& text);
 

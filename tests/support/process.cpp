@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
+#include <poll.h>
 #include <signal.h>
 #include <sstream>
 #include <sys/prctl.h>
@@ -242,6 +243,50 @@ double PeakResidentMiB(pid_t pid) {
         }
     }
     return 0;
+}
+
+Pipe::Pipe() {
+    int ends[2];
+    if (pipe(ends) == 0) {
+        read = fcntl(ends[0], F_DUPFD_CLOEXEC, 10);
+        write = fcntl(ends[1], F_DUPFD_CLOEXEC, 10);
+        close(ends[0]);
+        close(ends[1]);
+    }
+}
+
+Pipe::~Pipe() {
+    CloseWrite();
+    if (read >= 0) {
+        close(read);
+    }
+}
+
+void Pipe::CloseWrite() {
+    if (write >= 0) {
+        close(write);
+        write = -1;
+    }
+}
+
+std::string Pipe::ReadLine(std::chrono::milliseconds limit) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd ready{read, POLLIN, 0};
+        if (poll(&ready, 1, 50) <= 0) {
+            continue;
+        }
+        char c;
+        if (::read(read, &c, 1) != 1) {
+            break;
+        }
+        if (c == '\n') {
+            return line;
+        }
+        line += c;
+    }
+    return {};
 }
 
 } // namespace keyweave::x11test

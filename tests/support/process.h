@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <thread>
 #include <vector>
 
 namespace keyweave::x11test {
@@ -41,6 +42,32 @@ std::vector<pid_t> ChildrenOf(pid_t parent);
 // Runs a program to its end, at most `limit`; its exit status, or -1 when it had to be ended.
 int RunToEnd(const std::vector<std::string>& command, const SpawnOptions& options,
              std::chrono::milliseconds limit);
+
+// A pipe whose write end a child gets as fd 3 (SpawnOptions::passFd); both ends of this
+// process are above 3 and closed on exec.
+struct Pipe {
+    int read = -1;
+    int write = -1;
+    Pipe();
+    ~Pipe();
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    void CloseWrite();
+    // The first line the child writes, waiting at most `limit`; empty when none came.
+    std::string ReadLine(std::chrono::milliseconds limit);
+};
+
+// Checks `done` every 20 ms until it holds, at most `limit`; whether it held.
+template <typename Predicate> bool WaitUntil(Predicate done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 // User and system CPU time of a process so far.
 std::chrono::milliseconds CpuTime(pid_t pid);

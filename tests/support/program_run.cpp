@@ -10,8 +10,8 @@
 namespace keyweave::x11test {
 namespace fs = std::filesystem;
 
-ProgramRun::ProgramRun(XSession& session, const std::string& program, const std::string& folder)
-    : session_(session), folder_(folder) {
+ProgramRun::ProgramRun(Desktop& desktop, const std::string& program, const std::string& folder)
+    : desktop_(desktop), folder_(folder) {
     fs::create_directories(folder_ + "/Scripts");
     fs::copy_file(program, folder_ + "/keyweave", fs::copy_options::overwrite_existing);
     // The module that the program file loads to run the program itself, where a build has it.
@@ -58,7 +58,7 @@ std::string ReadText(const std::string& path) {
 
 SpawnOptions ProgramRun::Options(const Environment& extra, const std::string& outputFile) const {
     SpawnOptions options;
-    options.environment = session_.ClientEnvironment();
+    options.environment = desktop_.ClientEnvironment();
     for (const auto& [name, value] : extra) {
         options.environment[name] = value;
     }
@@ -70,7 +70,7 @@ SpawnOptions ProgramRun::Options(const Environment& extra, const std::string& ou
 bool ProgramRun::Start(const Environment& extra, const std::vector<std::string>& arguments) {
     std::vector<std::string> command{folder_ + "/keyweave"};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    pid_ = Spawn(command, Options(extra, folder_ + "/output.log"));
+    pid_ = desktop_.StartClient(command, Options(extra, folder_ + "/output.log"));
     return pid_ > 0;
 }
 
@@ -84,7 +84,12 @@ ProgramRun::Answer ProgramRun::Run(const std::vector<std::string>& arguments,
     std::vector<std::string> command{folder_ + "/keyweave"};
     command.insert(command.end(), arguments.begin(), arguments.end());
     Answer answer;
-    answer.status = RunToEnd(command, Options(extra, outputFile), limit);
+    const pid_t pid = desktop_.StartClient(command, Options(extra, outputFile));
+    const std::optional<int> status = x11test::WaitForExit(pid, limit);
+    if (!status) {
+        EndChild(pid);
+    }
+    answer.status = status.value_or(-1);
     answer.output = ReadText(outputFile);
     return answer;
 }
@@ -92,10 +97,9 @@ ProgramRun::Answer ProgramRun::Run(const std::vector<std::string>& arguments,
 std::optional<TopWindow>
 ProgramRun::WaitForWindow(const std::function<bool(const TopWindow&)>& wanted,
                           std::chrono::milliseconds limit) {
-    XClient x(session_.Display());
     auto deadline = std::chrono::steady_clock::now() + limit;
     do {
-        for (const TopWindow& window : x.WindowsOf(pid_)) {
+        for (const TopWindow& window : desktop_.WindowsOf(pid_)) {
             if (wanted(window)) {
                 return window;
             }
@@ -113,11 +117,6 @@ std::optional<TopWindow> ProgramRun::WaitForMainWindow(std::chrono::milliseconds
         mainWindow_ = *window;
     }
     return window;
-}
-
-bool ProgramRun::ClickAt(int x, int y) {
-    return session_.Xdotool({"mousemove", std::to_string(x), std::to_string(y)}) &&
-           session_.Xdotool({"click", "1"});
 }
 
 namespace {
@@ -148,7 +147,7 @@ bool ProgramRun::PickScript(const std::string& name, std::string& problem) {
     }
     std::optional<UiElement> item;
     for (int attempt = 0; attempt < 3 && !item; ++attempt) {
-        if (!ClickAt(mainWindow_.x + 100, mainWindow_.y + 35)) {
+        if (!desktop_.ClickAt(mainWindow_.x + 100, mainWindow_.y + 35)) {
             problem = "xdotool failed";
             return false;
         }
@@ -157,7 +156,21 @@ bool ProgramRun::PickScript(const std::string& name, std::string& problem) {
             item = ShownListItem(pid_, name);
         }
     }
-    if (!item || !ClickAt(item->x + item->width / 2, item->y + item->height / 2) ||
+    if (!item || !desktop_.ClickAt(item->x + item->width / 2, item->y + item->height / 2) ||
+        !Accessibility::WaitFor(pid_, "statusbar", name + " ready.", 5s)) {
+        problem = "cannot choose the script " + name + ":\n" +
+                  Accessibility::Describe(Accessibility::Elements(pid_));
+        return false;
+    }
+    return true;
+}
+
+bool ProgramRun::PickScriptAccessibly(const std::string& name, std::string& problem) {
+    if (!Accessibility::WaitFor(pid_, "combo box", "", 5s)) {
+        problem = "the script combo box is not on the accessibility bus";
+        return false;
+    }
+    if (!Accessibility::Choose(pid_, "combo box", name) ||
         !Accessibility::WaitFor(pid_, "statusbar", name + " ready.", 5s)) {
         problem = "cannot choose the script " + name + ":\n" +
                   Accessibility::Describe(Accessibility::Elements(pid_));

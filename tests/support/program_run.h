@@ -1,8 +1,7 @@
 #pragma once
 
+#include "desktop.h"
 #include "process.h"
-#include "x_client.h"
-#include "x_session.h"
 
 #include <chrono>
 #include <functional>
@@ -15,11 +14,11 @@ namespace keyweave::x11test {
 using namespace std::chrono_literals;
 
 // The built program copied into a folder of its own (program file and module, Scripts/,
-// settings.ini), so that no run sees another's files, started from the folder's parent on an
-// X session and driven as a user drives it.
+// settings.ini), so that no run sees another's files, started from the folder's parent on a
+// desktop session (X11 or Wayland) and driven as a user drives it.
 class ProgramRun {
 public:
-    ProgramRun(XSession& session, const std::string& program, const std::string& folder);
+    ProgramRun(Desktop& desktop, const std::string& program, const std::string& folder);
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -46,6 +45,10 @@ public:
     // that drops down, until the status bar says the script is ready; false with `problem`
     // set when a step fails.
     bool PickScript(const std::string& name, std::string& problem);
+    // Chooses the script through the accessibility bus, as an assistive tool does, until the
+    // status bar says the script is ready: where the list that drops down has no places on the
+    // screen that a user's click could aim at (Wayland).
+    bool PickScriptAccessibly(const std::string& name, std::string& problem);
 
     std::optional<int> WaitForExit(std::chrono::milliseconds limit);
 
@@ -61,10 +64,9 @@ public:
                std::chrono::milliseconds limit = 10s);
 
 private:
-    bool ClickAt(int x, int y);
     SpawnOptions Options(const Environment& extra, const std::string& outputFile) const;
 
-    XSession& session_;
+    Desktop& desktop_;
     std::string folder_;
     pid_t pid_ = -1;
     bool exited_ = false;

@@ -1,5 +1,7 @@
 #include "x_session.h"
 
+#include "x_client.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <dbus/dbus.h>
@@ -18,65 +20,6 @@ using namespace std::chrono_literals;
 constexpr auto kStartLimit = 15s;
 const char* const kBusLauncher = "/usr/libexec/at-spi-bus-launcher";
 const char* const kRegistry = "/usr/libexec/at-spi2-registryd";
-
-// A pipe whose write end a child gets as fd 3; both ends of this process are above 3 and
-// closed on exec.
-struct Pipe {
-    int read = -1;
-    int write = -1;
-    Pipe() {
-        int ends[2];
-        if (pipe(ends) == 0) {
-            read = fcntl(ends[0], F_DUPFD_CLOEXEC, 10);
-            write = fcntl(ends[1], F_DUPFD_CLOEXEC, 10);
-            close(ends[0]);
-            close(ends[1]);
-        }
-    }
-    ~Pipe() {
-        CloseWrite();
-        if (read >= 0) {
-            close(read);
-        }
-    }
-    void CloseWrite() {
-        if (write >= 0) {
-            close(write);
-            write = -1;
-        }
-    }
-    // The first line the child writes, waiting at most `limit`.
-    std::string ReadLine(std::chrono::milliseconds limit) {
-        std::string line;
-        auto deadline = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < deadline) {
-            pollfd ready{read, POLLIN, 0};
-            if (poll(&ready, 1, 50) <= 0) {
-                continue;
-            }
-            char c;
-            if (::read(read, &c, 1) != 1) {
-                break;
-            }
-            if (c == '\n') {
-                return line;
-            }
-            line += c;
-        }
-        return {};
-    }
-};
-
-template <typename Predicate> bool WaitUntil(Predicate done, std::chrono::milliseconds limit) {
-    auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
 
 // The accessibility bus's address, which the bus launcher puts on the root window.
 std::string AccessibilityBusAddress(const std::string& display) {
@@ -101,7 +44,9 @@ std::string AccessibilityBusAddress(const std::string& display) {
     return address;
 }
 
-bool NameHasOwner(const std::string& busAddress, const char* name) {
+} // namespace
+
+bool BusNameHasOwner(const std::string& busAddress, const char* name) {
     DBusError error;
     dbus_error_init(&error);
     DBusConnection* bus = dbus_connection_open_private(busAddress.c_str(), &error);
@@ -116,8 +61,6 @@ bool NameHasOwner(const std::string& busAddress, const char* name) {
     dbus_error_free(&error);
     return owned;
 }
-
-} // namespace
 
 XSession::~XSession() {
     Stop();
@@ -248,7 +191,8 @@ bool XSession::StartAccessibility() {
     options.environment = environment_;
     registry_ = Spawn({kRegistry}, options);
     if (registry_ < 0 ||
-        !WaitUntil([&] { return NameHasOwner(address, "org.a11y.atspi.Registry"); }, kStartLimit)) {
+        !WaitUntil([&] { return BusNameHasOwner(address, "org.a11y.atspi.Registry"); },
+                   kStartLimit)) {
         return Fail("the accessibility registry did not start; see " + options.outputFile);
     }
     return true;
@@ -261,6 +205,19 @@ bool XSession::Xdotool(const std::vector<std::string>& arguments,
     SpawnOptions options;
     options.environment = environment_;
     return RunToEnd(command, options, limit) == 0;
+}
+
+pid_t XSession::StartClient(const std::vector<std::string>& command,
+                            const SpawnOptions& options) const {
+    return Spawn(command, options);
+}
+
+bool XSession::ClickAt(int x, int y) const {
+    return Xdotool({"mousemove", std::to_string(x), std::to_string(y)}) && Xdotool({"click", "1"});
+}
+
+std::vector<TopWindow> XSession::WindowsOf(pid_t pid) const {
+    return XClient(display_).WindowsOf(pid);
 }
 
 void XSession::Stop() {

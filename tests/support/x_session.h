@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop.h"
 #include "process.h"
 
 #include <chrono>
@@ -31,10 +32,10 @@ struct ScreenLayout {
 // told otherwise) with a private session bus and the accessibility bus, through which tests
 // read what the program's window shows. Every process it starts is tracked by its id and
 // ended by it.
-class XSession {
+class XSession final : public Desktop {
 public:
     XSession() = default;
-    ~XSession();
+    ~XSession() override;
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
@@ -48,7 +49,11 @@ public:
     const std::string& Display() const { return display_; }
     pid_t ServerPid() const { return server_; }
     // What a program started on this session needs in its environment.
-    const Environment& ClientEnvironment() const { return environment_; }
+    const Environment& ClientEnvironment() const override { return environment_; }
+    pid_t StartClient(const std::vector<std::string>& command,
+                      const SpawnOptions& options) const override;
+    bool ClickAt(int x, int y) const override;
+    std::vector<TopWindow> WindowsOf(pid_t pid) const override;
     // Runs xdotool on this server, as the user's keyboard and mouse, for at most `limit`; true
     // when it succeeded.
     bool Xdotool(const std::vector<std::string>& arguments,
@@ -73,5 +78,8 @@ private:
     pid_t busLauncher_ = -1;
     pid_t registry_ = -1;
 };
+
+// Whether a name has an owner on the D-Bus bus at this address.
+bool BusNameHasOwner(const std::string& busAddress, const char* name);
 
 } // namespace keyweave::x11test

@@ -5,6 +5,7 @@
 #include "real_program.h"
 #include "support/accessibility.h"
 #include "support/journey.h"
+#include "support/journey_matrix.h"
 #include "support/recorder.h"
 
 #include <algorithm>
@@ -16,52 +17,15 @@
 namespace keyweave::x11test {
 namespace {
 
+using testing::EndingMatrix;
 using testing::Journey;
-
-// Every way of ending a run, and whether the keys and buttons the script held were all up on
-// the X server afterwards; printed as a table after the last test.
-class EndingMatrix : public ::testing::Environment {
-public:
-    explicit EndingMatrix(std::vector<std::string> ways) : ways_(std::move(ways)) {}
-
-    static void Record(const std::string& way, bool released) { results()[way] = released; }
-
-    void TearDown() override {
-        std::cout << "[ matrix   ] way of ending -> everything the script pressed released\n";
-        for (const std::string& way : ways_) {
-            auto found = results().find(way);
-            const char* answer =
-                found == results().end() ? "not reached" : (found->second ? "yes" : "NO");
-            std::cout << "[ matrix   ]   " << way << " -> " << answer << "\n";
-        }
-    }
-
-private:
-    static std::map<std::string, bool>& results() {
-        static std::map<std::string, bool> recorded;
-        return recorded;
-    }
-
-    std::vector<std::string> ways_;
-};
+using testing::Keysym;
 
 // A key or button of the key table as the X server names it.
 struct Input {
     bool button = false;
     int detail = 0; // X button number, or keycode
 };
-
-std::string Keysym(const std::string& name) {
-    static const std::map<std::string, std::string> kSpecial = {
-        {"KEY_LSHIFT", "Shift_L"},  {"KEY_RSHIFT", "Shift_R"}, {"KEY_LCTRL", "Control_L"},
-        {"KEY_RCTRL", "Control_R"}, {"KEY_SPACE", "space"},    {"KEY_ENTER", "Return"}};
-    const auto special = kSpecial.find(name);
-    if (special != kSpecial.end()) {
-        return special->second;
-    }
-    const std::string key = name.substr(4);
-    return key.size() == 1 ? std::string(1, static_cast<char>(std::tolower(key[0]))) : key;
-}
 
 int Signal(const std::string& name) {
     return name == "SIGINT" ? SIGINT : name == "SIGHUP" ? SIGHUP : SIGTERM;

@@ -4,8 +4,8 @@
 #include "app/program_state.h"
 #include "contract/seam_contract.h"
 #include "input/key_table.h"
-#include "platform/x11/gtk_gadgets.h"
-#include "platform/x11/gtk_text_area.h"
+#include "platform/gtk/gtk_gadgets.h"
+#include "platform/gtk/gtk_text_area.h"
 #include "platform/x11/x11_platform.h"
 #include "runtime/events/event_queue.h"
 #include "runtime/gui/gadget.h"
@@ -442,7 +442,7 @@ GadgetRef MakeWindow() {
 }
 
 GtkWidget* WidgetOf(const GadgetRef& gadget) {
-    return dynamic_cast<x11::GtkGadget&>(*gadget).Widget();
+    return dynamic_cast<gtk::GtkGadget&>(*gadget).Widget();
 }
 
 TEST_F(Platform, GadgetsLieAtTheirExactPositionsAndSizes) {

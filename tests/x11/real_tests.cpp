@@ -5,6 +5,7 @@
 #include "support/accessibility.h"
 #include "support/recorder.h"
 #include "support/recording_journey.h"
+#include "support/shortcuts_portal.h"
 
 #include <algorithm>
 #include <array>
@@ -278,6 +279,45 @@ TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
             EXPECT_EQ(output.find("Wayland session", said + 1), std::string::npos) << output;
         }
     }
+}
+
+// Under Wayland, where the desktop offers the GlobalShortcuts portal (KDE Plasma, GNOME), the
+// program registers the Start/Stop combination as the desktop's shortcut, whose activation and
+// deactivation start and stop the script though no X11 window has the focus (the X server sees
+// no key). The real xdg-desktop-portal runs, with a backend that acts as the desktop.
+TEST_F(RealProgram, UnderWaylandTheDesktopsShortcutStartsAndStopsTheScript) {
+    ShortcutsPortal portal;
+    ASSERT_TRUE(
+        portal.Start(ScratchFolder(), Session().ClientEnvironment(), KEYWEAVE_SHORTCUTS_BACKEND))
+        << portal.Problem();
+    ProgramRun run = Program("desktop-shortcut");
+    run.WriteSettings("KEY_F12 KEY_LSHIFT\r\n");
+    run.AddScript("Type.ini", "?kweaver\r\n{Type\r\nkeystroke(KEY_A, 20)\r\nsleep(100)\r\n");
+    ASSERT_TRUE(run.Start({{"XDG_SESSION_TYPE", "wayland"}}));
+    ASSERT_TRUE(run.WaitForMainWindow().has_value()) << run.Output();
+    EXPECT_TRUE(
+        Accessibility::WaitFor(run.Pid(), "statusbar", "Start/Stop is a desktop shortcut", 5s));
+    ASSERT_TRUE(
+        WaitUntil([&] { return portal.Calls().find("BindShortcuts") != std::string::npos; }, 5s))
+        << portal.Calls() << run.Output();
+    EXPECT_NE(portal.Calls().find("'preferred_trigger'): dbus.String('SHIFT+F12'"),
+              std::string::npos)
+        << portal.Calls();
+    PickScript(run, "Type");
+    Recorder recorder(Session().Display());
+    ASSERT_TRUE(recorder.Ok());
+    const int a = x_->Keycode("a");
+
+    ASSERT_TRUE(portal.Signal(portal.LastSession(), "start-stop", true));
+    std::this_thread::sleep_for(60ms);
+    ASSERT_TRUE(portal.Signal(portal.LastSession(), "start-stop", false));
+    EXPECT_GE(recorder.WaitFor(InputEvent::KeyDown, a, 0, 3s), 0) << run.Output();
+    ASSERT_TRUE(portal.Signal(portal.LastSession(), "start-stop", true));
+    std::this_thread::sleep_for(60ms);
+    ASSERT_TRUE(portal.Signal(portal.LastSession(), "start-stop", false));
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Type stopped.", 3s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    ExpectNothingHeld();
 }
 
 TEST_F(RealProgram, FirstStartWarnsThenHeldKeysBecomeTheStartStopBinding) {

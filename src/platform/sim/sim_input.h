@@ -23,6 +23,10 @@ public:
     // Sets the state of the low 8 bits of `code` and logs the code as given.
     void SendKey(int code, bool down) override;
 
+    void BindCombination(const KeySet& keys) override { bound_ = keys; }
+    // The combination the program told of last.
+    const KeySet& Bound() const { return bound_; }
+
     // The user's keys; codes outside 0..255 throw std::out_of_range.
     void SetHeld(int code, bool down);
     bool IsDown(int code) const;
@@ -32,6 +36,7 @@ private:
     TurnClock& turn_;
     InjectionLog& log_;
     KeySet keys_;
+    KeySet bound_;
 };
 
 // The cursor on a desktop of a fixed size, and the left and right buttons.

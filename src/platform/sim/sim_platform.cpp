@@ -77,6 +77,10 @@ bool SimPlatform::IsKeyDown(int code) const {
     return impl_->keyboard.IsDown(code);
 }
 
+KeySet SimPlatform::BoundCombination() const {
+    return impl_->keyboard.Bound();
+}
+
 void SimPlatform::MoveCursorByUser(int x, int y) {
     impl_->mouse.MoveByUser(x, y);
     const ScreenPoint cursor = impl_->mouse.CursorPos();

@@ -124,6 +124,8 @@ public:
     void HoldKey(int code);
     void ReleaseKey(int code);
     bool IsKeyDown(int code) const;
+    // The Start/Stop combination the program told the keyboard of last.
+    KeySet BoundCombination() const;
     void MoveCursorByUser(int x, int y);
     // Button 1 (left) or 2 (right) where the cursor is; others are only reported.
     void PressButtonByUser(int button);

@@ -15,7 +15,7 @@ namespace {
 // A raw event of XInput 2: a key press or release is a change of the held keycodes. False for
 // an event of another kind.
 bool ApplyRawEvent(Display* display, int xinputOpcode, XGenericEventCookie& cookie,
-                   KeyChanges& held) {
+                   gtk::KeyChanges& held) {
     if (cookie.type != GenericEvent || cookie.extension != xinputOpcode ||
         !XGetEventData(display, &cookie)) {
         return false;
@@ -114,7 +114,7 @@ void InputConnection::LoadKeyboardMapping() {
     int perKeycode = 0;
     KeySym* keysyms = XGetKeyboardMapping(display_, static_cast<KeyCode>(minKeycode),
                                           maxKeycode - minKeycode + 1, &perKeycode);
-    KeyboardMapping mapping;
+    gtk::KeyboardMapping mapping;
     mapping.minKeycode = minKeycode;
     mapping.keysymsPerKeycode = perKeycode;
     if (keysyms != nullptr) {
@@ -122,7 +122,7 @@ void InputConnection::LoadKeyboardMapping() {
         XFree(keysyms);
     }
     mapping.keyNames = KeyNames(minKeycode, maxKeycode);
-    keys_ = VirtualKeyMap(mapping);
+    keys_ = gtk::VirtualKeyMap(mapping);
 }
 
 std::vector<std::string> InputConnection::KeyNames(int minKeycode, int maxKeycode) const {
@@ -230,6 +230,17 @@ bool InputConnection::Reopen() {
     }
     display_ = fresh;
     return true;
+}
+
+void InputConnection::DesktopKey(int keycode, bool down) {
+    if (keycode <= 0 || keycode >= 256) {
+        return;
+    }
+    if (down) {
+        held_.Press(keycode);
+    } else {
+        held_.Release(keycode);
+    }
 }
 
 } // namespace keyweave::x11

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "platform/x11/key_changes.h"
-#include "platform/x11/virtual_keys.h"
+#include "platform/gtk/key_changes.h"
+#include "platform/gtk/loop_input.h"
+#include "platform/gtk/virtual_keys.h"
 
 #include <bitset>
 #include <chrono>
@@ -20,20 +21,20 @@ namespace keyweave::x11 {
 // asks XQueryKeymap on every poll instead. The virtual-key map follows changes of the keyboard
 // mapping (XKB map notifications, or core MappingNotify without XKB). While the recorder
 // watches, raw button and motion events arrive on it too, so that they end the loop's pause.
-class InputConnection {
+class InputConnection final : public gtk::LoopInput {
 public:
     // Opens the display; throws std::runtime_error when it cannot.
     explicit InputConnection(const std::string& displayName);
-    ~InputConnection();
+    ~InputConnection() override;
     InputConnection(const InputConnection&) = delete;
     InputConnection& operator=(const InputConnection&) = delete;
 
     Display* Get() const { return display_; }
-    int Fd() const;
+    int Fd() const override;
 
     // Handles every event that has arrived, without waiting: raw key events update the held
     // keycodes, a keyboard mapping change reloads the virtual-key map.
-    void Drain();
+    void Drain() override;
 
     // Handles the events that Xlib holds already, without reading the socket: a round trip on
     // the connection queues what arrived before its reply. What arrives on the socket itself is
@@ -43,7 +44,7 @@ public:
 
     // Whether every key press and release arrives as an event (XInput 2.1 raw events); else
     // only a poll sees them.
-    bool ReportsKeyChanges() const { return rawEvents_; }
+    bool ReportsKeyChanges() const override { return rawEvents_; }
 
     // Makes raw button and motion events arrive besides the key events, or no longer, so that
     // a press or release of a button and a move of the pointer end the loop's pause as a key
@@ -55,7 +56,7 @@ public:
 
     // Whether an event has arrived that Drain has not handled yet. It reads what the socket
     // holds, so that a poll of Fd() afterwards sees only what arrives later.
-    bool EventsWaiting() const;
+    bool EventsWaiting() const override;
 
     // The keycodes held, as of the key changes handled so far, at most one change of each key
     // per take (KeyChanges): a press and release that both fall between two polls are held at
@@ -64,8 +65,12 @@ public:
 
     // Whether key changes wait that the last take left for the next: the next poll sees them,
     // so the loop must not sleep until a key changes.
-    bool ChangesWaiting() const { return held_.Waiting(); }
-    const VirtualKeyMap& Keys() const { return keys_; }
+    bool ChangesWaiting() const override { return held_.Waiting(); }
+    // A key that the desktop reports pressed or released through its shortcut for the Start/Stop
+    // combination (the portal's): the X server saw nothing of it. Taken in order with the
+    // events.
+    void DesktopKey(int keycode, bool down);
+    const gtk::VirtualKeyMap& Keys() const { return keys_; }
 
     // XTest input, buffered until the next Flush: a key by its keycode, the pointer onto a
     // pixel of the root window, an X button.
@@ -75,7 +80,7 @@ public:
 
     // Sends the injected input that is still buffered, without waiting for the server; nothing
     // when there is none (Xlib's flush also reads the socket).
-    void Flush();
+    void Flush() override;
 
     // Sends every request and waits until the server has handled them.
     void Sync();
@@ -101,8 +106,8 @@ private:
     bool rawEvents_ = false;
     bool inputArrived_ = false;
     bool unsent_ = false;
-    KeyChanges held_;
-    VirtualKeyMap keys_;
+    gtk::KeyChanges held_;
+    gtk::VirtualKeyMap keys_;
 };
 
 } // namespace keyweave::x11

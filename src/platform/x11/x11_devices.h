@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/gtk/portal_shortcut.h"
 #include "platform/keyboard_device.h"
 #include "platform/loop/turn_clock.h"
 #include "platform/mouse_device.h"
@@ -12,17 +13,28 @@ namespace keyweave::x11 {
 // wakes it and can take a tenth of a millisecond, which is better spent inside the pause than
 // before it.
 
-// The keyboard through XInput 2 key state and XTest injection.
+// The keyboard through XInput 2 key state and XTest injection. Under a Wayland session the X
+// server sees keys only while an X11 window has the focus: the desktop's shortcut for the
+// Start/Stop combination, where there is one, reports it from everywhere.
 class X11Keyboard final : public KeyboardDevice {
 public:
     X11Keyboard(InputConnection& input, TurnClock& turn) : input_(input), turn_(turn) {}
 
     KeySet HeldKeys() override;
     void SendKey(int code, bool down) override;
+    // Registers the combination with the desktop's shortcut, when there is one.
+    void BindCombination(const KeySet& keys) override;
+
+    void SetShortcut(gtk::PortalShortcut* shortcut) { shortcut_ = shortcut; }
+    // The desktop's shortcut was activated (pressed) or deactivated: the combination's keys
+    // count as held until it is deactivated.
+    void CombinationPressed(bool down);
 
 private:
     InputConnection& input_;
     TurnClock& turn_;
+    gtk::PortalShortcut* shortcut_ = nullptr;
+    KeySet combination_;
 };
 
 // The pointer: its position on the root window, XTest moves to exact pixels and XTest clicks of

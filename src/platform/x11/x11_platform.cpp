@@ -1,10 +1,7 @@
 #include "platform/x11/x11_platform.h"
 
+#include "platform/gtk/gtk_gadgets.h"
 #include "platform/platform_input.h"
-#include "platform/x11/gtk_gadgets.h"
-#include "platform/x11/launcher.h"
-#include "platform/x11/program_folder.h"
-#include "platform/x11/program_instance.h"
 #include "platform/x11/session_notice.h"
 
 #include <X11/Xlib.h>
@@ -62,7 +59,7 @@ bool IsAboutAWindowDestroyedByAnotherClient(Display* display, const XErrorEvent&
     if (error.error_code != BadWindow && error.error_code != BadDrawable) {
         return false;
     }
-    if (ATopLevelWasDestroyedByAnotherClient()) {
+    if (gtk::ATopLevelWasDestroyedByAnotherClient()) {
         return true;
     }
     GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
@@ -94,12 +91,17 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 
 } // namespace
 
-X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice)
-    : primary_(PrimaryMonitorArea()), input_(displayName), keyboard_(input_, turn_),
+X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice,
+                         std::unique_ptr<gtk::PortalShortcut> shortcut)
+    : primary_(gtk::PrimaryMonitorArea()), input_(displayName), keyboard_(input_, turn_),
       mouse_(input_, turn_, primary_.origin), watcher_(input_, primary_.origin),
       system_([this] { FinishBeforeExit(); }, &input_, turn_, ticks_, startupNotice),
-      gadgets_(primary_) {
+      gadgets_(primary_), shortcut_(std::move(shortcut)) {
     timers_.SetListener(&timerThread_);
+    if (shortcut_ != nullptr) {
+        shortcut_->Listen([this](bool down) { keyboard_.CombinationPressed(down); });
+        keyboard_.SetShortcut(shortcut_.get());
+    }
     inputWatch_ = g_unix_fd_add(input_.Fd(), G_IO_IN, OnInputReadable, &input_);
 }
 
@@ -122,15 +124,7 @@ void X11Platform::FinishBeforeExit() {
     gdk_display_flush(gdk_display_get_default());
 }
 
-} // namespace x11
-
-std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
-    const CommandLine line = x11::ReadArgumentsOrExit(argc, argv);
-    x11::EnterProgramFolder();
-    // The one Keyweave of this folder for the life of the process; when another process is
-    // that program, this one ends here, its request handed over.
-    static const x11::ProgramInstance instance(line, argc, argv);
-
+std::unique_ptr<Platform> CreateX11Platform(int argc, char** argv) {
     // Positions and sizes are device pixels everywhere (window, gadgets, cursor moves), as the
     // program's geometry is given in pixels.
     g_setenv("GDK_SCALE", "1", TRUE);
@@ -149,25 +143,31 @@ std::unique_ptr<Platform> CreatePlatform(int argc, char** argv) {
     }
     gtk_window_set_default_icon_name("keyweave");
 
-    const x11::SessionNotice notice = x11::NoticeForThisSession();
+    // Under Wayland the desktop may report the Start/Stop combination from everywhere.
+    auto shortcut = InWaylandSession() ? std::make_unique<gtk::PortalShortcut>() : nullptr;
+    if (shortcut != nullptr && !shortcut->Available()) {
+        shortcut.reset();
+    }
+    const SessionNotice notice = NoticeForThisSession(shortcut != nullptr);
     std::fputs(notice.standardError.c_str(), stderr);
     GdkDisplay* display = gdk_display_get_default();
-    std::unique_ptr<x11::X11Platform> platform;
+    std::unique_ptr<X11Platform> platform;
     try {
-        platform = std::make_unique<x11::X11Platform>(gdk_display_get_name(display), notice.status);
+        platform = std::make_unique<X11Platform>(gdk_display_get_name(display), notice.status,
+                                                 std::move(shortcut));
     } catch (const std::runtime_error& error) {
         std::fprintf(stderr, "keyweave: %s\n", error.what());
         std::exit(1);
     }
-    x11::platformOfTheProcess = platform.get();
-    XSetIOErrorHandler(x11::OnIoError);
-    x11::gdkErrorHandler = XSetErrorHandler(x11::OnXError);
-    g_signal_connect(display, "closed", G_CALLBACK(x11::OnDisplayClosed), nullptr);
+    platformOfTheProcess = platform.get();
+    XSetIOErrorHandler(OnIoError);
+    gdkErrorHandler = XSetErrorHandler(OnXError);
+    g_signal_connect(display, "closed", G_CALLBACK(OnDisplayClosed), nullptr);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        g_unix_signal_add(signal, x11::OnEndSignal, nullptr);
+        g_unix_signal_add(signal, OnEndSignal, nullptr);
     }
-    instance.CarryOutOwnRequest(platform->System());
     return platform;
 }
 
+} // namespace x11
 } // namespace keyweave

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "platform/gtk/glib_system_driver.h"
+#include "platform/gtk/gtk_gadget_driver.h"
+#include "platform/gtk/primary_monitor.h"
+#include "platform/gtk/timer_thread.h"
 #include "platform/loop/loop_timers.h"
 #include "platform/platform.h"
-#include "platform/x11/glib_system_driver.h"
-#include "platform/x11/gtk_gadget_driver.h"
 #include "platform/x11/input_connection.h"
-#include "platform/x11/primary_monitor.h"
-#include "platform/x11/timer_thread.h"
 #include "platform/x11/x11_devices.h"
 #include "platform/x11/x11_watcher.h"
 
+#include <memory>
 #include <string>
 
 namespace keyweave::x11 {
@@ -21,8 +22,10 @@ namespace keyweave::x11 {
 // corner.
 class X11Platform final : public Platform {
 public:
-    // The system driver's StartupNotice gives `startupNotice`.
-    explicit X11Platform(const std::string& displayName, const std::u16string& startupNotice = u"");
+    // The system driver's StartupNotice gives `startupNotice`. The keyboard registers the
+    // Start/Stop combination with `shortcut`, the desktop's, when there is one.
+    explicit X11Platform(const std::string& displayName, const std::u16string& startupNotice = u"",
+                         std::unique_ptr<gtk::PortalShortcut> shortcut = nullptr);
     ~X11Platform() override;
     X11Platform(const X11Platform&) = delete;
     X11Platform& operator=(const X11Platform&) = delete;
@@ -44,18 +47,23 @@ private:
     // Stops the timers and hands every pending request to the X server.
     void FinishBeforeExit();
 
-    MonitorArea primary_; // as it was at start, as the desktop's size on Windows
+    gtk::MonitorArea primary_; // as it was at start, as the desktop's size on Windows
     TickSchedule ticks_;
-    TurnClock turn_{MonotonicNow};
+    TurnClock turn_{gtk::MonotonicNow};
     LoopTimers timers_{ticks_, turn_};
-    TimerThread timerThread_{ticks_, MonotonicNow};
+    gtk::TimerThread timerThread_{ticks_, gtk::MonotonicNow};
     InputConnection input_;
     X11Keyboard keyboard_;
     X11Mouse mouse_;
     X11Watcher watcher_;
-    GlibSystemDriver system_;
-    GtkGadgetDriver gadgets_;
+    gtk::GlibSystemDriver system_;
+    gtk::GtkGadgetDriver gadgets_;
+    std::unique_ptr<gtk::PortalShortcut> shortcut_;
     unsigned inputWatch_ = 0;
 };
+
+// Initialises GTK on the X11 backend and makes the platform, with the handlers for signals and
+// a lost X connection; ends the process with a message when the display cannot be opened.
+std::unique_ptr<Platform> CreateX11Platform(int argc, char** argv);
 
 } // namespace keyweave::x11

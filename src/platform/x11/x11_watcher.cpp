@@ -1,6 +1,6 @@
 #include "platform/x11/x11_watcher.h"
 
-#include "platform/x11/context_watch.h"
+#include "platform/gtk/context_watch.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
@@ -58,7 +58,7 @@ double ServerClock::Extend(std::uint32_t serverMs) {
     return now_;
 }
 
-std::optional<InputEvent> WatchedEvent(const DeviceEvent& event, const VirtualKeyMap& keys,
+std::optional<InputEvent> WatchedEvent(const DeviceEvent& event, const gtk::VirtualKeyMap& keys,
                                        ScreenPoint origin, ServerClock& clock) {
     InputEvent watched;
     switch (event.type) {
@@ -118,7 +118,7 @@ X11Watcher::~X11Watcher() {
 }
 
 bool X11Watcher::BeginWatching() {
-    MainContextChanged();
+    gtk::MainContextChanged();
     EndWatching();
     int major = 0;
     int minor = 0;
@@ -180,7 +180,7 @@ void X11Watcher::TakeEvents(std::vector<InputEvent>& events) {
 }
 
 void X11Watcher::EndWatching() {
-    MainContextChanged();
+    gtk::MainContextChanged();
     if (recordedWatch_ != 0) {
         g_source_remove(recordedWatch_);
         recordedWatch_ = 0;

@@ -40,7 +40,7 @@ private:
 //   and 9 as 4 and 5, and none for the wheel's buttons 4 to 7, whose notches are not presses;
 // - positions counted from `origin`, the primary monitor's top left corner;
 // - times on `clock`.
-std::optional<InputEvent> WatchedEvent(const DeviceEvent& event, const VirtualKeyMap& keys,
+std::optional<InputEvent> WatchedEvent(const DeviceEvent& event, const gtk::VirtualKeyMap& keys,
                                        ScreenPoint origin, ServerClock& clock);
 
 // The user's keys, buttons and pointer for the recorder, as the X server handled them.

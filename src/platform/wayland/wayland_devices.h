@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/gtk/portal_shortcut.h"
+#include "platform/keyboard_device.h"
+#include "platform/loop/turn_clock.h"
+#include "platform/mouse_device.h"
+#include "platform/wayland/wayland_connection.h"
+#include "platform/wayland/wayland_keymap.h"
+
+#include <bitset>
+
+struct zwp_virtual_keyboard_v1;
+struct zwlr_virtual_pointer_v1;
+
+namespace keyweave::wayland {
+
+// Requests stay in the connection's buffer until the main thread next pauses or pumps, as on
+// X11: the system driver flushes them then.
+
+// A virtual keyboard of the seat, made once at start with the user's keymap and kept: a client
+// that sees a new keyboard appear loses the keys sent before it has listened to it. A poll
+// sees the keys that the program holds itself, those pressed in its own window, and the
+// Start/Stop combination while the desktop's shortcut for it is pressed; a Wayland client sees
+// no other.
+class WaylandKeyboard final : public KeyboardDevice {
+public:
+    WaylandKeyboard(WaylandConnection& connection, TurnClock& turn, Keymap& keymap);
+    ~WaylandKeyboard() override;
+    WaylandKeyboard(const WaylandKeyboard&) = delete;
+    WaylandKeyboard& operator=(const WaylandKeyboard&) = delete;
+
+    KeySet HeldKeys() override;
+    // Sends the key, then the modifiers' state when the key changed it: a client reads Shift
+    // and the others from that state, not from the keys.
+    void SendKey(int code, bool down) override;
+    // Registers the combination with the desktop's shortcut, when there is one.
+    void BindCombination(const KeySet& keys) override;
+
+    void SetShortcut(gtk::PortalShortcut* shortcut) { shortcut_ = shortcut; }
+    // The desktop's shortcut was activated (pressed) or deactivated: the combination's keys
+    // count as held until it is deactivated.
+    void CombinationPressed(bool down);
+
+private:
+    WaylandConnection& connection_;
+    TurnClock& turn_;
+    Keymap& keymap_;
+    zwp_virtual_keyboard_v1* keyboard_ = nullptr;
+    std::bitset<256> sentDown_;
+    gtk::PortalShortcut* shortcut_ = nullptr;
+    KeySet combination_;
+    Keymap::Modifiers modifiers_;
+};
+
+// A virtual pointer of the seat. A Wayland client cannot read the pointer's position: the
+// position is the last one the program moved it to ((0, 0) before the first move). Moves are
+// absolute over the outputs' layout, counted from `origin`, the primary output's corner.
+class WaylandMouse final : public MouseDevice {
+public:
+    WaylandMouse(WaylandConnection& connection, TurnClock& turn, LayoutArea layout,
+                 ScreenPoint origin);
+    ~WaylandMouse() override;
+    WaylandMouse(const WaylandMouse&) = delete;
+    WaylandMouse& operator=(const WaylandMouse&) = delete;
+
+    ScreenPoint CursorPos() override { return position_; }
+    void MoveCursor(int x, int y) override;
+    void SendButton(int button, bool down) override;
+
+private:
+    WaylandConnection& connection_;
+    TurnClock& turn_;
+    LayoutArea layout_;
+    ScreenPoint origin_;
+    zwlr_virtual_pointer_v1* pointer_ = nullptr;
+    ScreenPoint position_;
+};
+
+// The millisecond time stamp of an input request, on the monotonic clock.
+std::uint32_t RequestTime();
+
+} // namespace keyweave::wayland

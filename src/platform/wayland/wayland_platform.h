@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/gtk/glib_system_driver.h"
+#include "platform/gtk/gtk_gadget_driver.h"
+#include "platform/gtk/portal_shortcut.h"
+#include "platform/gtk/timer_thread.h"
+#include "platform/loop/loop_timers.h"
+#include "platform/platform.h"
+#include "platform/wayland/wayland_connection.h"
+#include "platform/wayland/wayland_devices.h"
+#include "platform/wayland/wayland_keymap.h"
+#include "platform/wayland/wayland_watcher.h"
+
+#include <memory>
+
+namespace keyweave::wayland {
+
+// The Wayland platform: a virtual keyboard and pointer on the program's own connection to the
+// compositor, a timer thread, GLib's main context for the pump and main-thread calls, and GTK 3
+// on its Wayland backend for the window, and the desktop's GlobalShortcuts portal, where there
+// is one, for the Start/Stop keys. GTK must have been initialised on the same compositor.
+class WaylandPlatform final : public Platform {
+public:
+    // Takes the connection, which offers both virtual-input protocols and a seat.
+    explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection);
+    ~WaylandPlatform() override;
+    WaylandPlatform(const WaylandPlatform&) = delete;
+    WaylandPlatform& operator=(const WaylandPlatform&) = delete;
+
+    KeyboardDevice& Keyboard() override { return keyboard_; }
+    MouseDevice& Mouse() override { return mouse_; }
+    TimerSource& Timers() override { return timers_; }
+    SystemDriver& System() override { return system_; }
+    GadgetDriver& Gadgets() override { return gadgets_; }
+    InputWatcher& Watcher() override { return watcher_; }
+
+    WaylandConnection& Connection() { return *connection_; }
+    const Keymap& KeymapInUse() const { return *keymap_; }
+    bool HasShortcut() const { return shortcut_.Available(); }
+
+private:
+    // Stops the timers and waits until the compositor has handled every request.
+    void FinishBeforeExit();
+
+    std::unique_ptr<WaylandConnection> connection_;
+    std::unique_ptr<Keymap> keymap_;
+    gtk::MonitorArea primary_;
+    TickSchedule ticks_;
+    TurnClock turn_{gtk::MonotonicNow};
+    LoopTimers timers_{ticks_, turn_};
+    gtk::TimerThread timerThread_{ticks_, gtk::MonotonicNow};
+    WaylandKeyboard keyboard_;
+    WaylandMouse mouse_;
+    WaylandWatcher watcher_;
+    gtk::PortalShortcut shortcut_;
+    gtk::GlibSystemDriver system_;
+    gtk::GtkGadgetDriver gadgets_;
+    unsigned connectionWatch_ = 0;
+};
+
+// The Wayland platform when WAYLAND_DISPLAY names a compositor that offers a seat and both
+// virtual-input protocols, with GTK initialised on its Wayland backend and the handlers for
+// signals installed; none otherwise (the X11 layer then runs, through XWayland).
+std::unique_ptr<Platform> CreateWaylandPlatform(int argc, char** argv);
+
+} // namespace keyweave::wayland

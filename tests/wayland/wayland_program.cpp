@@ -1,0 +1,106 @@
+#include "wayland_program.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace keyweave::wayland_test {
+namespace {
+
+struct Shared {
+    testing::TempFolder scratch{"keyweave-wayland"};
+    WaylandSession session;
+    std::string problem;
+};
+
+Shared& TheShared() {
+    static Shared* shared = [] {
+        auto* made = new Shared;
+        if (!made->session.Start(made->scratch.Path().string())) {
+            made->problem = made->session.Problem();
+        } else {
+            // This process reads the program's window through the session's accessibility bus.
+            setenv("AT_SPI_BUS_ADDRESS",
+                   made->session.ClientEnvironment().at("AT_SPI_BUS_ADDRESS").c_str(), 1);
+        }
+        return made;
+    }();
+    return *shared;
+}
+
+// Ends the compositor after the last test.
+class SessionEnd : public ::testing::Environment {
+public:
+    void TearDown() override {
+        Accessibility::Disconnect();
+        TheShared().session.Stop();
+    }
+};
+
+const bool kSessionEndRegistered = (::testing::AddGlobalTestEnvironment(new SessionEnd), true);
+
+std::string TestName() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+} // namespace
+
+WaylandSession& Session() {
+    return TheShared().session;
+}
+
+const std::string& SessionProblem() {
+    return TheShared().problem;
+}
+
+const std::string& ScratchFolder() {
+    static const std::string folder = TheShared().scratch.Path().string();
+    return folder;
+}
+
+void WaylandProgram::SetUp() {
+    ASSERT_TRUE(SessionProblem().empty()) << SessionProblem();
+    target_ =
+        std::make_unique<TargetWindow>(Session(), ScratchFolder() + "/" + TestName() + "/target");
+    ASSERT_TRUE(target_->Start()) << "the target window did not come";
+}
+
+void WaylandProgram::TearDown() {
+    target_.reset();
+}
+
+ProgramRun WaylandProgram::Program(const std::string& name) {
+    return ProgramRun(Session(), KEYWEAVE_PROGRAM, ScratchFolder() + "/" + TestName() + "/" + name);
+}
+
+TopWindow WaylandProgram::StartProgram(ProgramRun& run) {
+    Session().GiveToUser(std::filesystem::path(run.Folder()).parent_path().string());
+    EXPECT_TRUE(run.Start());
+    auto window = run.WaitForMainWindow();
+    EXPECT_TRUE(window.has_value()) << run.Output();
+    return window.value_or(TopWindow{});
+}
+
+void WaylandProgram::PickScript(ProgramRun& run, const std::string& name) {
+    std::string problem;
+    ASSERT_TRUE(run.PickScriptAccessibly(name, problem)) << problem;
+}
+
+void WaylandProgram::FocusProgram(const ProgramRun& run) {
+    ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(run.Pid()) + "]", "focus"}));
+}
+
+void WaylandProgram::Hold(const std::vector<std::string>& keysyms,
+                          std::chrono::milliseconds length) {
+    std::vector<std::string> arguments{"-s", "300"};
+    for (const std::string& keysym : keysyms) {
+        arguments.insert(arguments.end(), {"-P", keysym});
+    }
+    arguments.insert(arguments.end(), {"-s", std::to_string(length.count())});
+    for (auto keysym = keysyms.rbegin(); keysym != keysyms.rend(); ++keysym) {
+        arguments.insert(arguments.end(), {"-p", *keysym});
+    }
+    ASSERT_TRUE(Session().Wtype(arguments));
+}
+
+} // namespace keyweave::wayland_test

@@ -1,0 +1,304 @@
+// The real program on a headless sway: its keys and buttons reach a native Wayland window.
+
+#include "support/shortcuts_portal.h"
+#include "wayland_program.h"
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+namespace keyweave::wayland_test {
+namespace {
+
+// A click that gives the target the focus, a key, a shifted key and a right click elsewhere.
+constexpr const char* kGreeting = "?kweaver\r\n"
+                                  "{Greeting\r\n"
+                                  "mouseloc(900, 600)\r\n"
+                                  "mousedown(MOUSE_LEFT)\r\n"
+                                  "mouseup(MOUSE_LEFT)\r\n"
+                                  "sleep(100)\r\n"
+                                  "keydown(KEY_H)\r\n"
+                                  "keyup(KEY_H)\r\n"
+                                  "keydown(KEY_LSHIFT)\r\n"
+                                  "keydown(KEY_I)\r\n"
+                                  "keyup(KEY_I)\r\n"
+                                  "keyup(KEY_LSHIFT)\r\n"
+                                  "mouseloc(1001, 702)\r\n"
+                                  "mousedown(MOUSE_RIGHT)\r\n"
+                                  "mouseup(MOUSE_RIGHT)\r\n"
+                                  "stop()\r\n";
+
+bool Is(const Logged& line, const char* kind, const char* action, const std::string& what) {
+    return line.kind == kind && line.action == action && line.what == what;
+}
+
+TEST_F(WaylandProgram, KeysAndButtonsReachANativeWindowOnTheirPixelsFirstKeyIncluded) {
+    ProgramRun run = Program("greeting");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Greeting.ini", kGreeting);
+    StartProgram(run);
+    PickScript(run, "Greeting");
+    ASSERT_FALSE(HasFatalFailure());
+    const std::size_t mark = target_->Log().size();
+    FocusProgram(run);
+    Hold({"F12"}, 60ms);
+
+    const int click = target_->WaitFor(
+        [](const Logged& line) { return Is(line, "button", "press", "1"); }, mark, 5s);
+    ASSERT_GE(click, 0) << target_->Describe() << run.Output();
+    const int rightClick = target_->WaitFor(
+        [](const Logged& line) { return Is(line, "button", "release", "3"); }, mark, 5s);
+    ASSERT_GE(rightClick, 0) << target_->Describe();
+
+    std::vector<std::string> seen;
+    for (const Logged& line : target_->Log()) {
+        if (line.kind == "key" || line.kind == "button") {
+            seen.push_back(line.kind + " " + line.action + " " + line.what +
+                           (line.kind == "button"
+                                ? " " + std::to_string(line.x) + " " + std::to_string(line.y)
+                                : " " + std::to_string(line.shift)));
+        }
+    }
+    const std::vector<std::string> wanted{"button press 1 900 600",  "button release 1 900 600",
+                                          "key press h 0",           "key release h 0",
+                                          "key press Shift_L 0",     "key press I 1",
+                                          "key release I 1",         "key release Shift_L 1",
+                                          "button press 3 1001 702", "button release 3 1001 702"};
+    EXPECT_EQ(seen, wanted) << target_->Describe();
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Greeting stopped.", 3s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+}
+
+// The control of the journeys: the compositor keeps a killed program's buttons down, so a
+// release that the journeys see is the program's own.
+TEST_F(WaylandProgram, AKilledProgramsButtonsStayDown) {
+    ProgramRun run = Program("killed");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Hold.ini", "?kweaver\r\n{Hold\r\nmouseloc(900, 600)\r\n"
+                              "mousedown(MOUSE_LEFT)\r\nsleep(60000)\r\n");
+    StartProgram(run);
+    PickScript(run, "Hold");
+    ASSERT_FALSE(HasFatalFailure());
+    FocusProgram(run);
+    Hold({"F12"}, 60ms);
+    auto last = [&](const char* action) {
+        return [action](const Logged& line) {
+            return line.kind == "button" && line.what == "1" && line.action == action;
+        };
+    };
+    ASSERT_GE(target_->WaitFor(last("press"), 0, 5s), 0) << target_->Describe();
+    ASSERT_EQ(kill(run.Pid(), SIGKILL), 0);
+    ASSERT_TRUE(run.WaitForExit(5s).has_value());
+    EXPECT_LT(target_->WaitFor(last("release"), 0, 1s), 0) << target_->Describe();
+    // The user's own click releases the button for the tests after this one.
+    EXPECT_TRUE(Session().Button(1, true) && Session().Button(1, false));
+}
+
+// Where the desktop offers the GlobalShortcuts portal, the Start/Stop combination is its
+// shortcut: its activation and deactivation start the script and, again, stop it, while
+// another window has the focus. The real xdg-desktop-portal runs, with a backend that acts as
+// the desktop.
+TEST_F(WaylandProgram, TheDesktopsShortcutStartsAndStopsTheScriptFromAnotherWindow) {
+    x11test::ShortcutsPortal portal;
+    ASSERT_TRUE(portal.Start(ScratchFolder(), Session().ClientEnvironment(),
+                             KEYWEAVE_SHORTCUTS_BACKEND))
+        << portal.Problem();
+    ProgramRun run = Program("shortcut");
+    run.WriteSettings("KEY_F12 KEY_LCTRL\r\n");
+    run.AddScript("Type.ini", "?kweaver\r\n{Type\r\nkeystroke(KEY_H, 20)\r\nsleep(100)\r\n");
+    StartProgram(run);
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "a shortcut of the desktop", 3s));
+    ASSERT_TRUE(x11test::WaitUntil(
+        [&] { return portal.Calls().find("BindShortcuts") != std::string::npos; }, 5s))
+        << portal.Calls() << run.Output();
+    const std::string calls = portal.Calls();
+    EXPECT_NE(calls.find("'preferred_trigger'): dbus.String('CTRL+F12'"), std::string::npos)
+        << calls;
+    EXPECT_NE(calls.find("'description'): dbus.String('Start/Stop'"), std::string::npos) << calls;
+    const std::string session = portal.LastSession();
+    ASSERT_FALSE(session.empty()) << calls;
+
+    PickScript(run, "Type");
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(target_->Pid()) + "]", "focus"}));
+    const std::size_t mark = target_->Log().size();
+    auto typed = [](const Logged& line) { return line.kind == "key" && line.what == "h"; };
+    ASSERT_TRUE(portal.Signal(session, "start-stop", true));
+    std::this_thread::sleep_for(60ms);
+    ASSERT_TRUE(portal.Signal(session, "start-stop", false));
+    ASSERT_GE(target_->WaitFor(typed, mark, 3s), 0) << target_->Describe() << run.Output();
+
+    ASSERT_TRUE(portal.Signal(session, "start-stop", true));
+    std::this_thread::sleep_for(60ms);
+    ASSERT_TRUE(portal.Signal(session, "start-stop", false));
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Type stopped.", 3s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    std::this_thread::sleep_for(300ms);
+    const std::size_t stopped = target_->Log().size();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LT(target_->WaitFor(typed, stopped, 0ms), 0) << "typed on after the stop\n"
+                                                        << target_->Describe();
+}
+
+// Where the desktop has no shortcuts portal (sway), a key that the compositor binds to
+// `keyweave --toggle NAME`, on its release, starts the script while another window has the
+// focus, and stops it again. Prints how long the first key took after the binding's release,
+// as the target window saw both.
+TEST_F(WaylandProgram, ASwayKeyBoundToToggleStartsAndStopsTheScriptInAnotherWindow) {
+    ProgramRun run = Program("bound");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Type.ini", "?kweaver\r\n{Type\r\nkeystroke(KEY_H, 20)\r\nsleep(100)\r\n");
+    StartProgram(run);
+    ASSERT_TRUE(Session().Swaymsg(
+        {"--", "bindsym", "--release", "F9", "exec", run.Folder() + "/keyweave --toggle Type"}));
+    struct Unbind {
+        ~Unbind() { Session().Swaymsg({"--", "unbindsym", "--release", "F9"}); }
+    } unbind;
+    ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(target_->Pid()) + "]", "focus"}));
+
+    const std::size_t mark = target_->Log().size();
+    auto typed = [](const Logged& line) { return line.kind == "key" && line.what == "h"; };
+    Hold({"F9"}, 60ms);
+    const int first = target_->WaitFor(typed, mark, 5s);
+    ASSERT_GE(first, 0) << target_->Describe() << run.Output();
+    const int bindingReleased = target_->WaitFor(
+        [](const Logged& line) {
+            return line.kind == "key" && line.action == "release" && line.what == "F9";
+        },
+        mark, 0ms);
+    if (bindingReleased >= 0) {
+        const std::vector<Logged> log = target_->Log();
+        std::cout << "[ figures  ] sway binding to keyweave --toggle, F9 released to the "
+                     "script's first key: "
+                  << log.at(first).timeMs - log.at(bindingReleased).timeMs << " ms\n";
+    }
+
+    Hold({"F9"}, 60ms);
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", "Type stopped.", 5s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    std::this_thread::sleep_for(300ms);
+    const std::size_t stopped = target_->Log().size();
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LT(target_->WaitFor(typed, stopped, 0ms), 0) << "typed on after the stop\n"
+                                                        << target_->Describe();
+}
+
+// The times at which the target saw the h key go down from the `from`th line of its log on.
+std::vector<double> PressTimes(const std::vector<Logged>& log, std::size_t from) {
+    std::vector<double> times;
+    for (std::size_t i = from; i < log.size(); ++i) {
+        if (log[i].kind == "key" && log[i].what == "h" && log[i].action == "press") {
+            times.push_back(log[i].timeMs);
+        }
+    }
+    return times;
+}
+
+// The gaps from each press of the h key to its release, from the `from`th line on.
+std::vector<double> HeldGaps(const std::vector<Logged>& log, std::size_t from) {
+    std::vector<double> gaps;
+    bool held = false;
+    double pressed = 0;
+    for (std::size_t i = from; i < log.size(); ++i) {
+        if (log[i].kind != "key" || log[i].what != "h") {
+            continue;
+        }
+        if (log[i].action == "press") {
+            held = true;
+            pressed = log[i].timeMs;
+        } else if (held) {
+            gaps.push_back(log[i].timeMs - pressed);
+            held = false;
+        }
+    }
+    return gaps;
+}
+
+// "mean / p50 / p95 / max" of the |error| of each gap against `expected`, and the median gap.
+std::string GapErrors(std::vector<double> gaps, double expected) {
+    if (gaps.empty()) {
+        return "no gaps";
+    }
+    std::vector<double> errors;
+    double sum = 0;
+    for (double gap : gaps) {
+        errors.push_back(std::abs(gap - expected));
+        sum += errors.back();
+    }
+    std::sort(errors.begin(), errors.end());
+    std::sort(gaps.begin(), gaps.end());
+    auto at = [&](double share) {
+        return errors[std::min(errors.size() - 1, static_cast<std::size_t>(share * errors.size()))];
+    };
+    std::ostringstream text;
+    text.precision(2);
+    text << std::fixed << sum / errors.size() << " / " << at(0.5) << " / " << at(0.95) << " / "
+         << errors.back() << " ms (" << errors.size() << " gaps, median gap "
+         << gaps[gaps.size() / 2] << " ms)";
+    return text.str();
+}
+
+// The gaps between consecutive times.
+std::vector<double> Gaps(const std::vector<double>& times) {
+    std::vector<double> gaps;
+    for (std::size_t i = 1; i < times.size(); ++i) {
+        gaps.push_back(times[i] - times[i - 1]);
+    }
+    return gaps;
+}
+
+// Prints the |error| of Keyweave's 10 ms and 100 ms waits as the native target window saw its
+// keys, beside wtype's delays of the same lengths in the same session: Keyweave's error is the
+// gap from a key's press to its release, a wait apart, minus the wait and the one 2 ms turn of
+// the wait's command; wtype's, a gap between two presses minus its delay. Figures only.
+TEST_F(WaylandProgram, WaitsAsTheTargetSeesThemBesideWtype) {
+    ProgramRun run = Program("waits");
+    run.WriteSettings("KEY_F12\r\n");
+    for (int wait : {10, 100}) {
+        const std::string name = "Wait" + std::to_string(wait);
+        const std::string sleep = "sleep(" + std::to_string(wait) + ")\r\n";
+        run.AddScript(name + ".ini", "?kweaver\r\n{" + name + "\r\nkeydown(KEY_H)\r\n" + sleep +
+                                         "keyup(KEY_H)\r\n" + sleep);
+    }
+    StartProgram(run);
+    ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(target_->Pid()) + "]", "focus"}));
+    for (int wait : {10, 100}) {
+        const std::size_t mark = target_->Log().size();
+        const std::size_t gaps = wait == 10 ? 50 : 20;
+        ASSERT_EQ(run.Run({"--start", "Wait" + std::to_string(wait)}).status, 0);
+        ASSERT_TRUE(
+            x11test::WaitUntil([&] { return HeldGaps(target_->Log(), mark).size() >= gaps; }, 30s))
+            << target_->Describe();
+        ASSERT_EQ(run.Run({"--stop"}).status, 0);
+        std::vector<double> held = HeldGaps(target_->Log(), mark);
+        held.resize(gaps);
+        std::cout << "[ figures  ] wait " << wait
+                  << " ms, Keyweave, |error| mean / p50 / p95 / max: "
+                  << GapErrors(held, wait + 2.0) << "\n";
+
+        std::this_thread::sleep_for(300ms);
+        const std::size_t typed = target_->Log().size();
+        ASSERT_TRUE(
+            Session().Wtype({"-d", std::to_string(wait), std::string(gaps / 3 + 1, 'h')}, 60s));
+        std::cout << "[ figures  ] wait " << wait << " ms, wtype -d " << wait
+                  << ", |error| mean / p50 / p95 / max: "
+                  << GapErrors(Gaps(PressTimes(target_->Log(), typed)), wait) << "\n";
+    }
+}
+
+TEST_F(WaylandProgram, TheRecorderSaysThatItCannotRecordAndWhy) {
+    ProgramRun run = Program("recorder");
+    run.WriteSettings("KEY_F12\r\n");
+    StartProgram(run);
+    ASSERT_TRUE(Accessibility::Press(run.Pid(), "push button", "Record Script"));
+    EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar",
+                                       "Recording is not possible on this system.", 3s))
+        << Accessibility::Describe(Accessibility::Elements(run.Pid()));
+    EXPECT_NE(run.Output().find("cannot record on Wayland"), std::string::npos) << run.Output();
+}
+
+} // namespace
+} // namespace keyweave::wayland_test

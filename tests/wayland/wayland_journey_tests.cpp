@@ -8,6 +8,7 @@
 
 #include "support/journey.h"
 #include "support/journey_matrix.h"
+#include "support/journey_steps.h"
 #include "wayland_program.h"
 
 #include <algorithm>
@@ -41,80 +42,30 @@ bool RunsHere(const Journey& journey) {
            });
 }
 
-int Signal(const std::string& name) {
-    return name == "SIGINT" ? SIGINT : name == "SIGHUP" ? SIGHUP : SIGTERM;
-}
-
-class WaylandJourney : public WaylandProgram {
+class WaylandJourney : public WaylandProgram, private testing::JourneySteps {
 public:
-    explicit WaylandJourney(Journey journey) : journey_(std::move(journey)) {}
+    explicit WaylandJourney(Journey journey) : JourneySteps(std::move(journey)) {}
 
     void TestBody() override {
         ProgramRun run = Program("journey-" + journey_.fileName);
-        run_ = &run;
         run.WriteSettings(journey_.settings + "\r\n");
         run.AddScript(journey_.ScriptName() + ".ini", journey_.ScriptText());
         StartProgram(run);
-        for (const Journey::Step& step : journey_.steps) {
-            Take(step);
-            if (HasFatalFailure()) {
-                return;
-            }
-        }
+        TakeSteps(run);
     }
 
 private:
-    void Take(const Journey::Step& step) {
-        SCOPED_TRACE(step.verb + " " + step.argument);
-        const std::vector<std::string> words = testing::Words(step.argument);
-        if (step.verb == "start") {
-            Start();
-        } else if (step.verb == "held") {
-            ExpectStillHeld();
-        } else if (step.verb == "status" || step.verb == "message") {
-            ASSERT_TRUE(Accessibility::WaitFor(
-                run_->Pid(), step.verb == "status" ? "statusbar" : "label", step.argument, 3s))
-                << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
-        } else if (step.verb == "label") {
-            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "label", step.argument, 3s));
-        } else if (step.verb == "click") {
-            ASSERT_TRUE(Accessibility::Press(run_->Pid(), "push button", step.argument));
-        } else if (step.verb == "ok") {
-            DismissMessageBox();
-        } else if (step.verb == "close") {
-            ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(run_->Pid()) + "]", "kill"}));
-        } else if (step.verb == "tap") {
-            FocusProgram(*run_);
-            Hold(Keysyms(words), 60ms);
-        } else if (step.verb == "hold") {
-            FocusProgram(*run_);
-            Hold(Keysyms({words.begin() + 1, words.end()}),
-                 std::chrono::milliseconds(std::stoi(words.at(0))));
-        } else if (step.verb == "saved") {
-            ExpectSaved(step.argument);
-        } else if (step.verb == "signal") {
-            ASSERT_EQ(kill(run_->Pid(), Signal(step.argument)), 0);
-        } else if (step.verb == "exit") {
-            EXPECT_EQ(run_->WaitForExit(5s), std::optional<int>(std::stoi(step.argument)))
-                << run_->Output();
-        } else if (step.verb == "said") {
-            EXPECT_NE(run_->Output().find(step.argument), std::string::npos) << run_->Output();
-        } else if (step.verb == "run") {
-            RunRequest(words);
-        } else if (step.verb == "released") {
-            ExpectReleased();
-        } else {
-            FAIL() << "no such step: " << step.verb;
-        }
+    void Close() override {
+        ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(run_->Pid()) + "]", "kill"}));
     }
 
-    static std::vector<std::string> Keysyms(const std::vector<std::string>& names) {
-        std::vector<std::string> keysyms;
-        for (const std::string& name : names) {
-            keysyms.push_back(Keysym(name));
-        }
-        return keysyms;
+    void UserHolds(const std::vector<std::string>& keysyms,
+                   std::chrono::milliseconds length) override {
+        FocusProgram(*run_);
+        Hold(keysyms, length);
     }
+
+    void RestThePointer() override { ASSERT_TRUE(Session().MovePointer(kRestX, kRestY)); }
 
     // The target window's numbers of the buttons that the script holds.
     std::vector<std::string> HeldButtons() const {
@@ -151,65 +102,27 @@ private:
 
     // The pointer rests over the target; the program's window has the keyboard focus, and the
     // user presses the Start/Stop keys there.
-    void Start() {
+    void Start() override {
         PickScript(*run_, journey_.ScriptName());
         ASSERT_FALSE(HasFatalFailure());
-        ASSERT_TRUE(Session().MovePointer(kRestX, kRestY));
-        FocusProgram(*run_);
-        Hold(Keysyms(testing::Words(journey_.settings)), 60ms);
+        RestThePointer();
+        UserHolds(Keysyms(testing::Words(journey_.settings)), 60ms);
         EXPECT_TRUE(AllButtons(true, 5s)) << target_->Describe() << run_->Output();
     }
 
-    void ExpectStillHeld() {
+    void ExpectStillHeld() override {
         std::this_thread::sleep_for(100ms);
         EXPECT_TRUE(AllButtons(true, 0ms)) << "released before the run ended\n"
                                            << target_->Describe();
     }
 
     // Every button that the script pressed is up again in the target window.
-    void ExpectReleased() {
+    void ExpectReleased() override {
         const bool released = AllButtons(false, 3s);
         EndingMatrix::Record(journey_.way, released);
         EXPECT_TRUE(released) << journey_.way << " left a button of the script down\n"
                               << target_->Describe();
     }
-
-    // Another program asks the running one (`keyweave --toggle NAME`), with the pointer resting
-    // over the target.
-    void RunRequest(const std::vector<std::string>& words) {
-        ASSERT_FALSE(words.empty());
-        ASSERT_EQ(words[0], "keyweave");
-        ASSERT_TRUE(Session().MovePointer(kRestX, kRestY));
-        const ProgramRun::Answer answer = run_->Run({words.begin() + 1, words.end()});
-        EXPECT_EQ(answer.status, 0) << answer.output;
-    }
-
-    void DismissMessageBox() {
-        ASSERT_TRUE(Accessibility::Press(run_->Pid(), "push button", "OK"))
-            << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
-        auto open = [&] {
-            const auto elements = Accessibility::Elements(run_->Pid());
-            return std::any_of(elements.begin(), elements.end(),
-                               [](const auto& element) { return element.role == "alert"; });
-        };
-        const auto deadline = std::chrono::steady_clock::now() + 3s;
-        while (open() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
-        }
-        ASSERT_FALSE(open()) << "the message box is still open";
-    }
-
-    void ExpectSaved(const std::string& text) {
-        auto saved = [&] { return run_->Settings().value_or("").find(text) != std::string::npos; };
-        const auto deadline = std::chrono::steady_clock::now() + 3s;
-        while (!saved() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
-        }
-        EXPECT_TRUE(saved()) << run_->Settings().value_or("(no settings file)");
-    }
-
-    Journey journey_;
-    ProgramRun* run_ = nullptr;
 };
 
 // One test for each journey that this build can take, named as the journey says, in the suite

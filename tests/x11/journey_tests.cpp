@@ -6,6 +6,7 @@
 #include "support/accessibility.h"
 #include "support/journey.h"
 #include "support/journey_matrix.h"
+#include "support/journey_steps.h"
 #include "support/recorder.h"
 
 #include <algorithm>
@@ -27,91 +28,48 @@ struct Input {
     int detail = 0; // X button number, or keycode
 };
 
-int Signal(const std::string& name) {
-    return name == "SIGINT" ? SIGINT : name == "SIGHUP" ? SIGHUP : SIGTERM;
-}
-
-class JourneyTest : public RealProgram {
+class JourneyTest : public RealProgram, private testing::JourneySteps {
 public:
-    explicit JourneyTest(Journey journey) : journey_(std::move(journey)) {}
+    explicit JourneyTest(Journey journey) : JourneySteps(std::move(journey)) {}
 
     void TestBody() override {
         ProgramRun run = Program("journey-" + journey_.fileName);
         Recorder recorder(Session().Display());
         ASSERT_TRUE(recorder.Ok());
-        run_ = &run;
         recorder_ = &recorder;
         run.WriteSettings(journey_.settings + "\r\n");
         run.AddScript(journey_.ScriptName() + ".ini", journey_.ScriptText());
         window_ = StartProgram(run);
-        for (const Journey::Step& step : journey_.steps) {
-            Take(step);
-            if (HasFatalFailure()) {
-                return;
-            }
-        }
+        TakeSteps(run);
     }
 
 private:
-    void Take(const Journey::Step& step) {
-        SCOPED_TRACE(step.verb + " " + step.argument);
-        const std::vector<std::string> words = testing::Words(step.argument);
-        if (step.verb == "start") {
-            Start();
-        } else if (step.verb == "held") {
-            ExpectStillHeld();
-        } else if (step.verb == "status") {
-            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "statusbar", step.argument, 3s))
-                << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
-        } else if (step.verb == "label") {
-            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "label", step.argument, 3s));
-        } else if (step.verb == "click") {
-            ASSERT_TRUE(Accessibility::Press(run_->Pid(), "push button", step.argument));
-        } else if (step.verb == "message") {
-            ASSERT_TRUE(Accessibility::WaitFor(run_->Pid(), "label", step.argument, 3s))
-                << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
-        } else if (step.verb == "ok") {
-            DismissMessageBox();
-        } else if (step.verb == "close") {
-            x_->SendDeleteWindow(window_.id);
-        } else if (step.verb == "forcequit") {
+    void Close() override { x_->SendDeleteWindow(window_.id); }
+
+    void UserHolds(const std::vector<std::string>& keysyms,
+                   std::chrono::milliseconds length) override {
+        Hold(keysyms, length);
+    }
+
+    // Ways of ending that only an X11 client can take, and a check that a way left all held.
+    bool TakeOwn(const Journey::Step& step) override {
+        if (step.verb == "forcequit") {
             x_->KillClientOf(window_.id);
         } else if (step.verb == "destroy") {
             x_->DestroyWindow(window_.id);
-        } else if (step.verb == "tap") {
-            Hold(Keysyms(words), 60ms);
-        } else if (step.verb == "hold") {
-            Hold(Keysyms({words.begin() + 1, words.end()}),
-                 std::chrono::milliseconds(std::stoi(words.at(0))));
-        } else if (step.verb == "saved") {
-            ExpectSaved(step.argument);
-        } else if (step.verb == "signal") {
-            ASSERT_EQ(kill(run_->Pid(), Signal(step.argument)), 0);
         } else if (step.verb == "kill") {
-            ASSERT_EQ(kill(run_->Pid(), SIGKILL), 0);
-            ASSERT_TRUE(run_->WaitForExit(5s).has_value());
-        } else if (step.verb == "exit") {
-            EXPECT_EQ(run_->WaitForExit(5s), std::optional<int>(std::stoi(step.argument)))
-                << run_->Output();
-        } else if (step.verb == "said") {
-            EXPECT_NE(run_->Output().find(step.argument), std::string::npos) << run_->Output();
-        } else if (step.verb == "run") {
-            RunRequest(words);
-        } else if (step.verb == "released") {
-            ExpectReleased();
+            Kill();
         } else if (step.verb == "stuck") {
             EXPECT_TRUE(AllHeld()) << journey_.way << " released a key or button of the script";
         } else {
-            FAIL() << "no such step: " << step.verb;
+            return false;
         }
+        return true;
     }
 
-    static std::vector<std::string> Keysyms(const std::vector<std::string>& names) {
-        std::vector<std::string> keysyms;
-        for (const std::string& name : names) {
-            keysyms.push_back(Keysym(name));
-        }
-        return keysyms;
+    void Kill() {
+        ASSERT_EQ(kill(run_->Pid(), SIGKILL), 0);
+        ASSERT_TRUE(run_->WaitForExit(5s).has_value());
     }
 
     std::vector<Input> Held() {
@@ -128,7 +86,7 @@ private:
 
     // The script's buttons go down where the pointer rests: over the script view, where a
     // press changes nothing, as under Wine they go down in the target window.
-    void Start() {
+    void Start() override {
         PickScript(*run_, journey_.ScriptName());
         ASSERT_FALSE(HasFatalFailure());
         RestThePointer();
@@ -140,35 +98,9 @@ private:
         mark_ = recorder_->Events().size();
     }
 
-    static void RestThePointer() {
+    void RestThePointer() override {
         const Point rest = OnScreen(900, 700);
         ASSERT_TRUE(Xdotool({"mousemove", std::to_string(rest.x), std::to_string(rest.y)}));
-    }
-
-    // Another program asks the running one, as `keyweave ARGUMENTS` run in its folder; the
-    // script's buttons go down where they do after `start`.
-    void RunRequest(const std::vector<std::string>& words) {
-        ASSERT_FALSE(words.empty());
-        ASSERT_EQ(words[0], "keyweave");
-        RestThePointer();
-        const ProgramRun::Answer answer = run_->Run({words.begin() + 1, words.end()});
-        EXPECT_EQ(answer.status, 0) << answer.output;
-    }
-
-    // The user presses the OK button of the open message box, which then goes.
-    void DismissMessageBox() {
-        ASSERT_TRUE(Accessibility::Press(run_->Pid(), "push button", "OK"))
-            << Accessibility::Describe(Accessibility::Elements(run_->Pid()));
-        auto open = [&] {
-            const std::vector<UiElement> elements = Accessibility::Elements(run_->Pid());
-            return std::any_of(elements.begin(), elements.end(),
-                               [](const UiElement& element) { return element.role == "alert"; });
-        };
-        const auto deadline = std::chrono::steady_clock::now() + 3s;
-        while (open() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
-        }
-        ASSERT_FALSE(open()) << "the message box is still open";
     }
 
     // How many of the keys and buttons the script holds are down now.
@@ -186,7 +118,7 @@ private:
 
     // The script holds everything, once it has pressed it, and still does a while later: what
     // follows is what releases it.
-    void ExpectStillHeld() {
+    void ExpectStillHeld() override {
         const auto deadline = std::chrono::steady_clock::now() + 2s;
         while (!AllHeld() && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(10ms);
@@ -198,7 +130,7 @@ private:
 
     // Every key and button the script pressed was released since it was last seen held, and
     // is up now.
-    void ExpectReleased() {
+    void ExpectReleased() override {
         for (const Input& input : Held()) {
             const auto kind = input.button ? InputEvent::ButtonUp : InputEvent::KeyUp;
             EXPECT_GE(recorder_->WaitFor(kind, input.detail, mark_, 3s), 0);
@@ -208,17 +140,6 @@ private:
         EXPECT_TRUE(released) << journey_.way << " left a key or button of the script down";
     }
 
-    void ExpectSaved(const std::string& text) {
-        auto saved = [&] { return run_->Settings().value_or("").find(text) != std::string::npos; };
-        const auto deadline = std::chrono::steady_clock::now() + 3s;
-        while (!saved() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(20ms);
-        }
-        EXPECT_TRUE(saved()) << run_->Settings().value_or("(no settings file)");
-    }
-
-    Journey journey_;
-    ProgramRun* run_ = nullptr;
     Recorder* recorder_ = nullptr;
     TopWindow window_;
     std::size_t mark_ = 0;

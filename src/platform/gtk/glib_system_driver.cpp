@@ -3,9 +3,11 @@
 #include "platform/gtk/message_box.h"
 #include "platform/gtk/timer_slack.h"
 #include "platform/gtk/timer_thread.h"
+#include "platform/platform_input.h"
 #include "runtime/strings.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <glib-unix.h>
 #include <glib.h>
@@ -24,6 +26,11 @@ struct CallSource {
     CallWake* calls;
     gpointer tag;
 };
+
+gboolean OnEndSignal(gpointer) {
+    InputCloseRequest();
+    return G_SOURCE_CONTINUE;
+}
 
 gboolean PrepareCalls(GSource* source, gint* timeout) {
     *timeout = -1;
@@ -155,6 +162,12 @@ void GlibSystemDriver::ExitProcess(int status) {
         beforeExit_();
     }
     std::exit(status);
+}
+
+void EndOnTerminationSignals() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        g_unix_signal_add(signal, OnEndSignal, nullptr);
+    }
 }
 
 } // namespace keyweave::gtk

@@ -69,4 +69,9 @@ private:
     std::u16string startupNotice_;
 };
 
+// SIGINT, SIGTERM and SIGHUP ask the program to end from now on, as its close box does: GLib
+// turns each signal into an event of the main context, so the request reaches the core on the
+// main thread at its next pump, or in a message box's loop.
+void EndOnTerminationSignals();
+
 } // namespace keyweave::gtk

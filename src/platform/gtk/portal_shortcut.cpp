@@ -195,4 +195,19 @@ void PortalShortcut::Signalled(const char* member, GVariant* parameters) {
     }
 }
 
+void ShortcutKeyboard::BindCombination(const KeySet& keys) {
+    combination_ = keys;
+    if (shortcut_ != nullptr) {
+        shortcut_->Bind(PreferredTrigger(keys));
+    }
+}
+
+void ShortcutKeyboard::CombinationPressed(bool down) {
+    for (int code = 0; code < 256; ++code) {
+        if (combination_.test(static_cast<std::size_t>(code))) {
+            ShortcutKey(code, down);
+        }
+    }
+}
+
 } // namespace keyweave::gtk

@@ -18,6 +18,28 @@ namespace keyweave::gtk {
 // keys; its activation and deactivation are the combination's press and release. Everything
 // runs on GLib's default main context, so the portal's answers and signals arrive while the
 // main thread pumps.
+class PortalShortcut;
+
+// A keyboard whose Start/Stop combination the desktop's shortcut, when there is one, reports
+// from everywhere: the combination is registered with it whenever it is bound, and its keys
+// count as held while the desktop reports the shortcut pressed.
+class ShortcutKeyboard : public KeyboardDevice {
+public:
+    void BindCombination(const KeySet& keys) override;
+
+    void SetShortcut(PortalShortcut* shortcut) { shortcut_ = shortcut; }
+    // The desktop's shortcut was activated (pressed) or deactivated.
+    void CombinationPressed(bool down);
+
+protected:
+    // The key of this code goes down or up as the poll sees it.
+    virtual void ShortcutKey(int code, bool down) = 0;
+
+private:
+    PortalShortcut* shortcut_ = nullptr;
+    KeySet combination_;
+};
+
 class PortalShortcut {
 public:
     PortalShortcut();

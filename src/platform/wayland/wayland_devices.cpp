@@ -98,19 +98,8 @@ void WaylandKeyboard::SendKey(int code, bool down) {
     }
 }
 
-void WaylandKeyboard::BindCombination(const KeySet& keys) {
-    combination_ = keys;
-    if (shortcut_ != nullptr) {
-        shortcut_->Bind(gtk::PreferredTrigger(keys));
-    }
-}
-
-void WaylandKeyboard::CombinationPressed(bool down) {
-    for (int code = 0; code < 256; ++code) {
-        if (combination_.test(static_cast<std::size_t>(code))) {
-            connection_.WindowKey(keymap_.Keys().KeycodeOf(code), down);
-        }
-    }
+void WaylandKeyboard::ShortcutKey(int code, bool down) {
+    connection_.WindowKey(keymap_.Keys().KeycodeOf(code), down);
 }
 
 WaylandMouse::WaylandMouse(WaylandConnection& connection, TurnClock& turn, LayoutArea layout,

@@ -22,7 +22,7 @@ namespace keyweave::wayland {
 // sees the keys that the program holds itself, those pressed in its own window, and the
 // Start/Stop combination while the desktop's shortcut for it is pressed; a Wayland client sees
 // no other.
-class WaylandKeyboard final : public KeyboardDevice {
+class WaylandKeyboard final : public gtk::ShortcutKeyboard {
 public:
     WaylandKeyboard(WaylandConnection& connection, TurnClock& turn, Keymap& keymap);
     ~WaylandKeyboard() override;
@@ -33,22 +33,15 @@ public:
     // Sends the key, then the modifiers' state when the key changed it: a client reads Shift
     // and the others from that state, not from the keys.
     void SendKey(int code, bool down) override;
-    // Registers the combination with the desktop's shortcut, when there is one.
-    void BindCombination(const KeySet& keys) override;
-
-    void SetShortcut(gtk::PortalShortcut* shortcut) { shortcut_ = shortcut; }
-    // The desktop's shortcut was activated (pressed) or deactivated: the combination's keys
-    // count as held until it is deactivated.
-    void CombinationPressed(bool down);
 
 private:
+    void ShortcutKey(int code, bool down) override;
+
     WaylandConnection& connection_;
     TurnClock& turn_;
     Keymap& keymap_;
     zwp_virtual_keyboard_v1* keyboard_ = nullptr;
     std::bitset<256> sentDown_;
-    gtk::PortalShortcut* shortcut_ = nullptr;
-    KeySet combination_;
     Keymap::Modifiers modifiers_;
 };
 

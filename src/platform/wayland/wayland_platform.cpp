@@ -2,7 +2,6 @@
 
 #include "platform/platform_input.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <glib-unix.h>
@@ -40,12 +39,6 @@ std::unique_ptr<Keymap> UsersKeymap(const WaylandConnection& connection) {
         }
     }
     return std::make_unique<Keymap>();
-}
-
-// SIGINT, SIGTERM and SIGHUP ask the program to end, as its close box does, on the main thread.
-gboolean OnEndSignal(gpointer) {
-    InputCloseRequest();
-    return G_SOURCE_CONTINUE;
 }
 
 gboolean OnConnectionReadable(gint, GIOCondition, gpointer connection) {
@@ -157,9 +150,7 @@ std::unique_ptr<Platform> CreateWaylandPlatform(int argc, char** argv) {
     std::fputs(kStandardErrorNotice, stderr);
     std::fputs(platform->HasShortcut() ? kShortcutNotice : kWindowOnlyNotice, stderr);
     gdk_event_handler_set(OnGdkEvent, platform.get(), nullptr);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        g_unix_signal_add(signal, OnEndSignal, nullptr);
-    }
+    gtk::EndOnTerminationSignals();
     return platform;
 }
 

@@ -34,19 +34,8 @@ void X11Keyboard::SendKey(int code, bool down) {
     input_.FakeKey(keycode, down);
 }
 
-void X11Keyboard::BindCombination(const KeySet& keys) {
-    combination_ = keys;
-    if (shortcut_ != nullptr) {
-        shortcut_->Bind(gtk::PreferredTrigger(keys));
-    }
-}
-
-void X11Keyboard::CombinationPressed(bool down) {
-    for (int code = 0; code < 256; ++code) {
-        if (combination_.test(static_cast<std::size_t>(code))) {
-            input_.DesktopKey(input_.Keys().KeycodeOf(code), down);
-        }
-    }
+void X11Keyboard::ShortcutKey(int code, bool down) {
+    input_.DesktopKey(input_.Keys().KeycodeOf(code), down);
 }
 
 ScreenPoint X11Mouse::CursorPos() {

@@ -16,25 +16,18 @@ namespace keyweave::x11 {
 // The keyboard through XInput 2 key state and XTest injection. Under a Wayland session the X
 // server sees keys only while an X11 window has the focus: the desktop's shortcut for the
 // Start/Stop combination, where there is one, reports it from everywhere.
-class X11Keyboard final : public KeyboardDevice {
+class X11Keyboard final : public gtk::ShortcutKeyboard {
 public:
     X11Keyboard(InputConnection& input, TurnClock& turn) : input_(input), turn_(turn) {}
 
     KeySet HeldKeys() override;
     void SendKey(int code, bool down) override;
-    // Registers the combination with the desktop's shortcut, when there is one.
-    void BindCombination(const KeySet& keys) override;
-
-    void SetShortcut(gtk::PortalShortcut* shortcut) { shortcut_ = shortcut; }
-    // The desktop's shortcut was activated (pressed) or deactivated: the combination's keys
-    // count as held until it is deactivated.
-    void CombinationPressed(bool down);
 
 private:
+    void ShortcutKey(int code, bool down) override;
+
     InputConnection& input_;
     TurnClock& turn_;
-    gtk::PortalShortcut* shortcut_ = nullptr;
-    KeySet combination_;
 };
 
 // The pointer: its position on the root window, XTest moves to exact pixels and XTest clicks of

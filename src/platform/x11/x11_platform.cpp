@@ -5,7 +5,6 @@
 #include "platform/x11/session_notice.h"
 
 #include <X11/Xlib.h>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <gdk/gdkx.h>
@@ -74,14 +73,6 @@ int OnXError(Display* display, XErrorEvent* error) {
         return 0;
     }
     return gdkErrorHandler(display, error);
-}
-
-// SIGINT, SIGTERM and SIGHUP ask the program to end, as its close box does: GLib turns the
-// signal into an event of the main context, so the request reaches the core on the main thread
-// at its next pump, or in a message box's loop.
-gboolean OnEndSignal(gpointer) {
-    InputCloseRequest();
-    return G_SOURCE_CONTINUE;
 }
 
 gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
@@ -163,9 +154,7 @@ std::unique_ptr<Platform> CreateX11Platform(int argc, char** argv) {
     XSetIOErrorHandler(OnIoError);
     gdkErrorHandler = XSetErrorHandler(OnXError);
     g_signal_connect(display, "closed", G_CALLBACK(OnDisplayClosed), nullptr);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        g_unix_signal_add(signal, OnEndSignal, nullptr);
-    }
+    gtk::EndOnTerminationSignals();
     return platform;
 }
 

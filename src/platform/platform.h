@@ -11,22 +11,43 @@
 
 namespace keyweave {
 
-// Everything the core needs of the system it runs on. Each platform library (win32, x11, sim)
-// implements it; the program's entry gets its platform from CreatePlatform().
+// Everything the core needs of the system it runs on. Each platform library (win32, x11,
+// wayland, sim) owns its parts and hands them to this base as it is made; the program's entry
+// gets its platform from CreatePlatform().
 class Platform {
 public:
+    // The parts, which outlive the base: a platform hands references to its own members, made
+    // after the base but before anyone asks for them.
+    struct Parts {
+        KeyboardDevice& keyboard;
+        MouseDevice& mouse;
+        TimerSource& timers;
+        SystemDriver& system;
+        GadgetDriver& gadgets;
+        // The user's input as it happens, for recording scripts. A platform that cannot watch
+        // hands Platform::CannotWatch(): the recorder then says that recording is not possible.
+        InputWatcher& watcher;
+    };
+
+    explicit Platform(const Parts& parts) : parts_(parts) {}
     virtual ~Platform() = default;
-    virtual KeyboardDevice& Keyboard() = 0;
-    virtual MouseDevice& Mouse() = 0;
-    virtual TimerSource& Timers() = 0;
-    virtual SystemDriver& System() = 0;
-    virtual GadgetDriver& Gadgets() = 0;
-    // The user's input as it happens, for recording scripts. This default cannot watch: the
-    // recorder then tells the user that recording is not possible.
-    virtual InputWatcher& Watcher() {
+    Platform(const Platform&) = delete;
+    Platform& operator=(const Platform&) = delete;
+
+    KeyboardDevice& Keyboard() const { return parts_.keyboard; }
+    MouseDevice& Mouse() const { return parts_.mouse; }
+    TimerSource& Timers() const { return parts_.timers; }
+    SystemDriver& System() const { return parts_.system; }
+    GadgetDriver& Gadgets() const { return parts_.gadgets; }
+    InputWatcher& Watcher() const { return parts_.watcher; }
+
+    static InputWatcher& CannotWatch() {
         static NoInputWatcher none;
         return none;
     }
+
+private:
+    Parts parts_;
 };
 
 // Defined once by the platform library that is linked into the program.

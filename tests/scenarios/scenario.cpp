@@ -40,18 +40,12 @@ std::string Describe(const sim::InjectedAction& action) {
     return text + std::to_string(action.code);
 }
 
-// The simulated platform but for its input watcher: Platform's own, which cannot watch.
+// The simulated platform but for its input watcher: one that cannot watch.
 class WithoutWatcher final : public Platform {
 public:
-    explicit WithoutWatcher(sim::SimPlatform& sim) : sim_(sim) {}
-    KeyboardDevice& Keyboard() override { return sim_.Keyboard(); }
-    MouseDevice& Mouse() override { return sim_.Mouse(); }
-    TimerSource& Timers() override { return sim_.Timers(); }
-    SystemDriver& System() override { return sim_.System(); }
-    GadgetDriver& Gadgets() override { return sim_.Gadgets(); }
-
-private:
-    sim::SimPlatform& sim_;
+    explicit WithoutWatcher(sim::SimPlatform& sim)
+        : Platform({sim.Keyboard(), sim.Mouse(), sim.Timers(), sim.System(), sim.Gadgets(),
+                    CannotWatch()}) {}
 };
 
 } // namespace

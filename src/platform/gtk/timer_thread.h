@@ -2,6 +2,7 @@
 
 #include "platform/loop/loop_timers.h"
 #include "platform/loop/tick_schedule.h"
+#include "platform/loop/turn_clock.h"
 
 #include <condition_variable>
 #include <functional>
@@ -43,6 +44,17 @@ private:
 
 // The monotonic clock of the Linux platform, on the loop's time type.
 LoopTime MonotonicNow();
+
+// The loop's timing on the monotonic clock: the tick schedule, the turn's clock, the timers
+// the core starts and the thread that fires their ticks while the main thread is busy.
+struct MonotonicLoop {
+    MonotonicLoop() { timers.SetListener(&thread); }
+
+    TickSchedule ticks;
+    TurnClock turn{MonotonicNow};
+    LoopTimers timers{ticks, turn};
+    TimerThread thread{ticks, MonotonicNow};
+};
 
 // The steady_clock moment of a point on the loop's clock.
 std::chrono::steady_clock::time_point SteadyTime(LoopTime time);

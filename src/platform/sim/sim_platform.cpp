@@ -27,33 +27,14 @@ struct SimPlatform::Impl {
     SimWatcher watcher;
 };
 
-SimPlatform::SimPlatform(ScreenSize desktop) : impl_(std::make_unique<Impl>(desktop)) {}
+SimPlatform::SimPlatform(ScreenSize desktop) : SimPlatform(std::make_unique<Impl>(desktop)) {}
+
+SimPlatform::SimPlatform(std::unique_ptr<Impl> impl)
+    : Platform(
+          {impl->keyboard, impl->mouse, impl->timers, impl->system, impl->gadgets, impl->watcher}),
+      impl_(std::move(impl)) {}
 
 SimPlatform::~SimPlatform() = default;
-
-KeyboardDevice& SimPlatform::Keyboard() {
-    return impl_->keyboard;
-}
-
-MouseDevice& SimPlatform::Mouse() {
-    return impl_->mouse;
-}
-
-TimerSource& SimPlatform::Timers() {
-    return impl_->timers;
-}
-
-SystemDriver& SimPlatform::System() {
-    return impl_->system;
-}
-
-GadgetDriver& SimPlatform::Gadgets() {
-    return impl_->gadgets;
-}
-
-InputWatcher& SimPlatform::Watcher() {
-    return impl_->watcher;
-}
 
 std::int64_t SimPlatform::Now() const {
     return impl_->clock.Now();

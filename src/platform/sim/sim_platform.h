@@ -106,21 +106,13 @@ public:
     explicit SimPlatform(ScreenSize desktop = {1920, 1080});
     ~SimPlatform() override;
 
-    KeyboardDevice& Keyboard() override;
-    MouseDevice& Mouse() override;
-    TimerSource& Timers() override;
-    SystemDriver& System() override;
-    GadgetDriver& Gadgets() override;
-    // Reports the user's actions below while watching.
-    InputWatcher& Watcher() override;
-
     // Time.
     std::int64_t Now() const;
     // Moves the clock forward, posting the tick of every timer period that ends on the way.
     void Advance(std::int64_t ms);
 
-    // The user's keyboard and mouse. Injected transitions change the same key state, as on
-    // Windows: a poll sees injected keys held.
+    // The user's keyboard and mouse, which the watcher reports while it watches. Injected
+    // transitions change the same key state, as on Windows: a poll sees injected keys held.
     void HoldKey(int code);
     void ReleaseKey(int code);
     bool IsKeyDown(int code) const;
@@ -158,6 +150,8 @@ public:
 
 private:
     struct Impl;
+    explicit SimPlatform(std::unique_ptr<Impl> impl);
+
     std::unique_ptr<Impl> impl_;
 };
 

@@ -80,13 +80,13 @@ std::string Listed(const std::vector<std::string>& names) {
 } // namespace
 
 WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
-    : connection_(std::move(connection)), keymap_(UsersKeymap(*connection_)),
-      primary_(PrimaryOf(connection_->Outputs())), keyboard_(*connection_, turn_, *keymap_),
-      mouse_(*connection_, turn_, LayoutOf(connection_->Outputs()), primary_.origin),
-      system_([this] { FinishBeforeExit(); }, connection_.get(), turn_, ticks_,
+    : Platform({keyboard_, mouse_, loop_.timers, system_, gadgets_, watcher_}),
+      connection_(std::move(connection)), keymap_(UsersKeymap(*connection_)),
+      primary_(PrimaryOf(connection_->Outputs())), keyboard_(*connection_, loop_.turn, *keymap_),
+      mouse_(*connection_, loop_.turn, LayoutOf(connection_->Outputs()), primary_.origin),
+      system_([this] { FinishBeforeExit(); }, connection_.get(), loop_.turn, loop_.ticks,
               shortcut_.Available() ? kShortcutStatusNotice : kStatusNotice),
       gadgets_(primary_) {
-    timers_.SetListener(&timerThread_);
     shortcut_.Listen([this](bool down) { keyboard_.CombinationPressed(down); });
     keyboard_.SetShortcut(&shortcut_);
     connectionWatch_ =
@@ -96,11 +96,11 @@ WaylandPlatform::WaylandPlatform(std::unique_ptr<WaylandConnection> connection)
 
 WaylandPlatform::~WaylandPlatform() {
     g_source_remove(connectionWatch_);
-    timerThread_.Shutdown();
+    loop_.thread.Shutdown();
 }
 
 void WaylandPlatform::FinishBeforeExit() {
-    timerThread_.Shutdown();
+    loop_.thread.Shutdown();
     connection_->Roundtrip();
     gdk_display_flush(gdk_display_get_default());
 }

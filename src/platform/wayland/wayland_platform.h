@@ -24,15 +24,6 @@ public:
     // Takes the connection, which offers both virtual-input protocols and a seat.
     explicit WaylandPlatform(std::unique_ptr<WaylandConnection> connection);
     ~WaylandPlatform() override;
-    WaylandPlatform(const WaylandPlatform&) = delete;
-    WaylandPlatform& operator=(const WaylandPlatform&) = delete;
-
-    KeyboardDevice& Keyboard() override { return keyboard_; }
-    MouseDevice& Mouse() override { return mouse_; }
-    TimerSource& Timers() override { return timers_; }
-    SystemDriver& System() override { return system_; }
-    GadgetDriver& Gadgets() override { return gadgets_; }
-    InputWatcher& Watcher() override { return watcher_; }
 
     WaylandConnection& Connection() { return *connection_; }
     const Keymap& KeymapInUse() const { return *keymap_; }
@@ -45,10 +36,7 @@ private:
     std::unique_ptr<WaylandConnection> connection_;
     std::unique_ptr<Keymap> keymap_;
     gtk::MonitorArea primary_;
-    TickSchedule ticks_;
-    TurnClock turn_{gtk::MonotonicNow};
-    LoopTimers timers_{ticks_, turn_};
-    gtk::TimerThread timerThread_{ticks_, gtk::MonotonicNow};
+    gtk::MonotonicLoop loop_;
     WaylandKeyboard keyboard_;
     WaylandMouse mouse_;
     WaylandWatcher watcher_;

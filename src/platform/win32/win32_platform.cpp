@@ -106,9 +106,10 @@ ScreenSize PrimaryScreenSize() {
 }
 
 Win32Platform::Win32Platform()
-    : keyChanges_(rawInput_), watcher_(rawInput_),
-      system_(keyChanges_, watcher_, turn_, ticks_, wakes_), desktop_(PrimaryScreenSize()),
-      keyboard_(keyChanges_, turn_), mouse_(desktop_, turn_), gadgets_(system_, desktop_) {
+    : Platform({keyboard_, mouse_, timers_, system_, gadgets_, watcher_}), keyChanges_(rawInput_),
+      watcher_(rawInput_), system_(keyChanges_, watcher_, turn_, ticks_, wakes_),
+      desktop_(PrimaryScreenSize()), keyboard_(keyChanges_, turn_), mouse_(desktop_, turn_),
+      gadgets_(system_, desktop_) {
     timers_.SetListener(&wakes_);
 }
 

@@ -30,13 +30,6 @@ class Win32Platform final : public Platform {
 public:
     Win32Platform();
 
-    KeyboardDevice& Keyboard() override { return keyboard_; }
-    MouseDevice& Mouse() override { return mouse_; }
-    TimerSource& Timers() override { return timers_; }
-    SystemDriver& System() override { return system_; }
-    GadgetDriver& Gadgets() override { return gadgets_; }
-    InputWatcher& Watcher() override { return watcher_; }
-
     Win32SystemDriver& Win32System() { return system_; }
 
 private:

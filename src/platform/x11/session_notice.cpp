@@ -30,7 +30,7 @@ SessionNotice NoticeForThisSession(bool desktopShortcut) {
             "desktop as its shortcut \"Start/Stop\" (the desktop may ask you to confirm or "
             "change them).\n"};
     }
-    return {u"Wayland session: only X11 windows get the keys and see Start/Stop.",
+    return {u"Wayland session: X11 windows only; for Start/Stop anywhere, bind keyweave --toggle.",
             "keyweave: this is a Wayland session, and Keyweave runs through XWayland: only X11 "
             "applications receive its keys, and the Start/Stop combination is seen only while "
             "an X11 window has the focus. To start and stop a script from anywhere, bind a key "

@@ -84,11 +84,11 @@ gboolean OnInputReadable(gint, GIOCondition, gpointer input) {
 
 X11Platform::X11Platform(const std::string& displayName, const std::u16string& startupNotice,
                          std::unique_ptr<gtk::PortalShortcut> shortcut)
-    : primary_(gtk::PrimaryMonitorArea()), input_(displayName), keyboard_(input_, turn_),
-      mouse_(input_, turn_, primary_.origin), watcher_(input_, primary_.origin),
-      system_([this] { FinishBeforeExit(); }, &input_, turn_, ticks_, startupNotice),
+    : Platform({keyboard_, mouse_, loop_.timers, system_, gadgets_, watcher_}),
+      primary_(gtk::PrimaryMonitorArea()), input_(displayName), keyboard_(input_, loop_.turn),
+      mouse_(input_, loop_.turn, primary_.origin), watcher_(input_, primary_.origin),
+      system_([this] { FinishBeforeExit(); }, &input_, loop_.turn, loop_.ticks, startupNotice),
       gadgets_(primary_), shortcut_(std::move(shortcut)) {
-    timers_.SetListener(&timerThread_);
     if (shortcut_ != nullptr) {
         shortcut_->Listen([this](bool down) { keyboard_.CombinationPressed(down); });
         keyboard_.SetShortcut(shortcut_.get());
@@ -98,7 +98,7 @@ X11Platform::X11Platform(const std::string& displayName, const std::u16string& s
 
 X11Platform::~X11Platform() {
     g_source_remove(inputWatch_);
-    timerThread_.Shutdown();
+    loop_.thread.Shutdown();
 }
 
 void X11Platform::ReleaseAfterLostConnection(Display* lost) {
@@ -110,7 +110,7 @@ void X11Platform::ReleaseAfterLostConnection(Display* lost) {
 }
 
 void X11Platform::FinishBeforeExit() {
-    timerThread_.Shutdown();
+    loop_.thread.Shutdown();
     input_.Sync();
     gdk_display_flush(gdk_display_get_default());
 }

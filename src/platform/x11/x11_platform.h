@@ -27,15 +27,6 @@ public:
     explicit X11Platform(const std::string& displayName, const std::u16string& startupNotice = u"",
                          std::unique_ptr<gtk::PortalShortcut> shortcut = nullptr);
     ~X11Platform() override;
-    X11Platform(const X11Platform&) = delete;
-    X11Platform& operator=(const X11Platform&) = delete;
-
-    KeyboardDevice& Keyboard() override { return keyboard_; }
-    MouseDevice& Mouse() override { return mouse_; }
-    TimerSource& Timers() override { return timers_; }
-    SystemDriver& System() override { return system_; }
-    GadgetDriver& Gadgets() override { return gadgets_; }
-    InputWatcher& Watcher() override { return watcher_; }
 
     // After the connection `lost` to the X server broke, and before the process ends: the core
     // releases every key and button it holds through the input connection, opened anew when it
@@ -48,10 +39,7 @@ private:
     void FinishBeforeExit();
 
     gtk::MonitorArea primary_; // as it was at start, as the desktop's size on Windows
-    TickSchedule ticks_;
-    TurnClock turn_{gtk::MonotonicNow};
-    LoopTimers timers_{ticks_, turn_};
-    gtk::TimerThread timerThread_{ticks_, gtk::MonotonicNow};
+    gtk::MonotonicLoop loop_;
     InputConnection input_;
     X11Keyboard keyboard_;
     X11Mouse mouse_;

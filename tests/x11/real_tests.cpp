@@ -250,8 +250,9 @@ TEST_F(RealProgram, EveryQuickStartStopPressTogglesThePlayingScript) {
     ExpectNothingHeld();
 }
 
-// Under Wayland the program says once, without a box, that only X11 windows take part: on
-// standard error, and in the status bar until a script is chosen.
+// Under Wayland the program says once, without a box, that only X11 windows take part and how
+// to start and stop a script from anywhere: on standard error, and in the status bar until a
+// script is chosen.
 TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
     const Environment sessions[] = {
         {{"XDG_SESSION_TYPE", "wayland"}},
@@ -267,7 +268,7 @@ TEST_F(RealProgram, UnderWaylandTheStatusBarAndStandardErrorSaySoOnce) {
         ASSERT_TRUE(run.Start(session));
         auto window = run.WaitForMainWindow();
         ASSERT_TRUE(window.has_value()) << run.Output();
-        const std::string status = wayland ? "Wayland" : "Select a script.";
+        const std::string status = wayland ? "bind keyweave --toggle" : "Select a script.";
         EXPECT_TRUE(Accessibility::WaitFor(run.Pid(), "statusbar", status, 5s))
             << Accessibility::Describe(Accessibility::Elements(run.Pid()));
         PickScript(run, "Timing");

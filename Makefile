@@ -27,12 +27,14 @@ test: linux windows sanitize package
 	ctest --preset windows
 	ctest --preset sanitize
 
-# Figures of the Linux build beside xdotool on a private Xvfb, then indicative figures of the
-# Windows build under Wine; printed, never judged. The Windows program measured is the one that
-# the package ships, without its debugging information, which Wine would otherwise map into
-# memory in part or whole depending on how its sections fall on pages.
+# Figures of the Linux build beside xdotool on a private Xvfb and beside wtype on a headless
+# sway, then indicative figures of the Windows build under Wine; printed, never judged. The
+# Windows program measured is the one that the package ships, without its debugging
+# information, which Wine would otherwise map into memory in part or whole depending on how its
+# sections fall on pages.
 bench: linux windows
 	./build/linux/bench/keyweave_bench build/linux/keyweave
+	./build/linux/bench/wayland_bench build/linux/keyweave
 	python3 tools/bench/wine_bench.py --root . --work build/windows/bench-sessions \
 	    --keyweave build/windows/src/platform/win32/package/keyweave.exe --probe build/windows/tests/wine_probe.exe \
 	    --user build/windows/tests/wine_user.exe --target build/windows/tests/wine_target.exe

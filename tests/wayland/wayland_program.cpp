@@ -1,8 +1,5 @@
 #include "wayland_program.h"
 
-#include <cstdlib>
-#include <filesystem>
-
 namespace keyweave::wayland_test {
 namespace {
 
@@ -18,9 +15,7 @@ Shared& TheShared() {
         if (!made->session.Start(made->scratch.Path().string())) {
             made->problem = made->session.Problem();
         } else {
-            // This process reads the program's window through the session's accessibility bus.
-            setenv("AT_SPI_BUS_ADDRESS",
-                   made->session.ClientEnvironment().at("AT_SPI_BUS_ADDRESS").c_str(), 1);
+            UseAccessibilityBusOf(made->session);
         }
         return made;
     }();
@@ -74,9 +69,7 @@ ProgramRun WaylandProgram::Program(const std::string& name) {
 }
 
 TopWindow WaylandProgram::StartProgram(ProgramRun& run) {
-    Session().GiveToUser(std::filesystem::path(run.Folder()).parent_path().string());
-    EXPECT_TRUE(run.Start());
-    auto window = run.WaitForMainWindow();
+    auto window = StartOnSession(Session(), run);
     EXPECT_TRUE(window.has_value()) << run.Output();
     return window.value_or(TopWindow{});
 }
@@ -87,7 +80,7 @@ void WaylandProgram::PickScript(ProgramRun& run, const std::string& name) {
 }
 
 void WaylandProgram::FocusProgram(const ProgramRun& run) {
-    ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(run.Pid()) + "]", "focus"}));
+    ASSERT_TRUE(FocusWindowOf(Session(), run.Pid()));
 }
 
 void WaylandProgram::Hold(const std::vector<std::string>& keysyms,

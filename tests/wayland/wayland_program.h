@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session_steps.h"
 #include "support/accessibility.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"

@@ -3,11 +3,8 @@
 #include "support/shortcuts_portal.h"
 #include "wayland_program.h"
 
-#include <algorithm>
-#include <cmath>
 #include <csignal>
 #include <iostream>
-#include <sstream>
 #include <thread>
 
 namespace keyweave::wayland_test {
@@ -184,109 +181,6 @@ TEST_F(WaylandProgram, ASwayKeyBoundToToggleStartsAndStopsTheScriptInAnotherWind
     std::this_thread::sleep_for(500ms);
     EXPECT_LT(target_->WaitFor(typed, stopped, 0ms), 0) << "typed on after the stop\n"
                                                         << target_->Describe();
-}
-
-// The times at which the target saw the h key go down from the `from`th line of its log on.
-std::vector<double> PressTimes(const std::vector<Logged>& log, std::size_t from) {
-    std::vector<double> times;
-    for (std::size_t i = from; i < log.size(); ++i) {
-        if (log[i].kind == "key" && log[i].what == "h" && log[i].action == "press") {
-            times.push_back(log[i].timeMs);
-        }
-    }
-    return times;
-}
-
-// The gaps from each press of the h key to its release, from the `from`th line on.
-std::vector<double> HeldGaps(const std::vector<Logged>& log, std::size_t from) {
-    std::vector<double> gaps;
-    bool held = false;
-    double pressed = 0;
-    for (std::size_t i = from; i < log.size(); ++i) {
-        if (log[i].kind != "key" || log[i].what != "h") {
-            continue;
-        }
-        if (log[i].action == "press") {
-            held = true;
-            pressed = log[i].timeMs;
-        } else if (held) {
-            gaps.push_back(log[i].timeMs - pressed);
-            held = false;
-        }
-    }
-    return gaps;
-}
-
-// "mean / p50 / p95 / max" of the |error| of each gap against `expected`, and the median gap.
-std::string GapErrors(std::vector<double> gaps, double expected) {
-    if (gaps.empty()) {
-        return "no gaps";
-    }
-    std::vector<double> errors;
-    double sum = 0;
-    for (double gap : gaps) {
-        errors.push_back(std::abs(gap - expected));
-        sum += errors.back();
-    }
-    std::sort(errors.begin(), errors.end());
-    std::sort(gaps.begin(), gaps.end());
-    auto at = [&](double share) {
-        return errors[std::min(errors.size() - 1, static_cast<std::size_t>(share * errors.size()))];
-    };
-    std::ostringstream text;
-    text.precision(2);
-    text << std::fixed << sum / errors.size() << " / " << at(0.5) << " / " << at(0.95) << " / "
-         << errors.back() << " ms (" << errors.size() << " gaps, median gap "
-         << gaps[gaps.size() / 2] << " ms)";
-    return text.str();
-}
-
-// The gaps between consecutive times.
-std::vector<double> Gaps(const std::vector<double>& times) {
-    std::vector<double> gaps;
-    for (std::size_t i = 1; i < times.size(); ++i) {
-        gaps.push_back(times[i] - times[i - 1]);
-    }
-    return gaps;
-}
-
-// Prints the |error| of Keyweave's 10 ms and 100 ms waits as the native target window saw its
-// keys, beside wtype's delays of the same lengths in the same session: Keyweave's error is the
-// gap from a key's press to its release, a wait apart, minus the wait and the one 2 ms turn of
-// the wait's command; wtype's, a gap between two presses minus its delay. Figures only.
-TEST_F(WaylandProgram, WaitsAsTheTargetSeesThemBesideWtype) {
-    ProgramRun run = Program("waits");
-    run.WriteSettings("KEY_F12\r\n");
-    for (int wait : {10, 100}) {
-        const std::string name = "Wait" + std::to_string(wait);
-        const std::string sleep = "sleep(" + std::to_string(wait) + ")\r\n";
-        run.AddScript(name + ".ini", "?kweaver\r\n{" + name + "\r\nkeydown(KEY_H)\r\n" + sleep +
-                                         "keyup(KEY_H)\r\n" + sleep);
-    }
-    StartProgram(run);
-    ASSERT_TRUE(Session().Swaymsg({"[pid=" + std::to_string(target_->Pid()) + "]", "focus"}));
-    for (int wait : {10, 100}) {
-        const std::size_t mark = target_->Log().size();
-        const std::size_t gaps = wait == 10 ? 50 : 20;
-        ASSERT_EQ(run.Run({"--start", "Wait" + std::to_string(wait)}).status, 0);
-        ASSERT_TRUE(
-            x11test::WaitUntil([&] { return HeldGaps(target_->Log(), mark).size() >= gaps; }, 30s))
-            << target_->Describe();
-        ASSERT_EQ(run.Run({"--stop"}).status, 0);
-        std::vector<double> held = HeldGaps(target_->Log(), mark);
-        held.resize(gaps);
-        std::cout << "[ figures  ] wait " << wait
-                  << " ms, Keyweave, |error| mean / p50 / p95 / max: "
-                  << GapErrors(held, wait + 2.0) << "\n";
-
-        std::this_thread::sleep_for(300ms);
-        const std::size_t typed = target_->Log().size();
-        ASSERT_TRUE(
-            Session().Wtype({"-d", std::to_string(wait), std::string(gaps / 3 + 1, 'h')}, 60s));
-        std::cout << "[ figures  ] wait " << wait << " ms, wtype -d " << wait
-                  << ", |error| mean / p50 / p95 / max: "
-                  << GapErrors(Gaps(PressTimes(target_->Log(), typed)), wait) << "\n";
-    }
 }
 
 TEST_F(WaylandProgram, TheRecorderSaysThatItCannotRecordAndWhy) {

@@ -14,8 +14,9 @@
 #include "support/temp_folder.h"
 #include "support/x_client.h"
 #include "support/x_session.h"
+#include "table.h"
+#include "waits.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -36,20 +37,6 @@ constexpr int kLatencySamples = 40;
 constexpr int kJourneyRounds = 10;
 constexpr auto kCpuSpan = 10s;
 
-// A script that presses and releases A with a wait of `ms` between every two events, then
-// stops itself: every gap between two consecutive events holds one wait.
-std::string WaitScript(const std::string& name, int ms, int pairs) {
-    std::string text = "?kweaver\r\n{" + name + "\r\n";
-    const std::string wait = "Sleep(" + std::to_string(ms) + ")\r\n";
-    for (int i = 0; i < pairs; ++i) {
-        text += "KeyDown(KEY_A)\r\n" + wait + "KeyUp(KEY_A)\r\n";
-        if (i + 1 < pairs) {
-            text += wait;
-        }
-    }
-    return text + "Stop()\r\n";
-}
-
 const std::string kLatencyScript = "?kweaver\r\n{Latency\r\nKeyDown(KEY_B)\r\nKeyUp(KEY_B)\r\n"
                                    "Stop()\r\n";
 // Its moves keep the pointer off the program's window (centred on the 1024 x 768 screen): the
@@ -57,14 +44,6 @@ const std::string kLatencyScript = "?kweaver\r\n{Latency\r\nKeyDown(KEY_B)\r\nKe
 const std::string kBusyScript = "?kweaver\r\n{Busy\r\nKeyStroke(KEY_C, 30)\r\nSleep(20)\r\n"
                                 "MouseLoc(20, 20)\r\nSleep(20)\r\nMouseLoc(30, 30)\r\n"
                                 "Sleep(20)\r\n";
-
-struct Row {
-    std::string measure;
-    std::string program;
-    Summary figures;
-    Summary sleeper;
-    std::string note;
-};
 
 double Ms(x11test::Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
@@ -88,25 +67,6 @@ std::vector<double> Gaps(const std::vector<InputEvent>& events, std::size_t from
         previous = &event;
     }
     return gaps;
-}
-
-// The mean of gap - expected, as a note: whether the errors are lateness.
-std::string MeanLate(const std::vector<double>& gaps, double expected) {
-    double sum = 0;
-    for (double gap : gaps) {
-        sum += gap - expected;
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "mean late %+.3f", gaps.empty() ? 0.0 : sum / gaps.size());
-    return text;
-}
-
-std::vector<double> AbsoluteErrors(const std::vector<double>& gaps, double expected) {
-    std::vector<double> errors;
-    for (double gap : gaps) {
-        errors.push_back(std::fabs(gap - expected));
-    }
-    return errors;
 }
 
 Summary Once(double value) {
@@ -261,7 +221,6 @@ private:
 
     bool MeasureWaits(std::vector<Row>& rows, std::string& problem) {
         for (auto [ms, pairs] : {std::pair{10, kWaitPairs10}, std::pair{100, kWaitPairs100}}) {
-            const std::string wait = "wait " + std::to_string(ms) + " ms, |error|";
             const std::size_t from = recorder_.Events().size();
             SleeperNow();
             if (!Start("Wait" + std::to_string(ms), problem)) {
@@ -272,10 +231,9 @@ private:
                 return false;
             }
             const Summary lateness = SleeperNow();
-            const auto gaps = Gaps(recorder_.Events(), from, a_, false);
-            rows.push_back({wait, "keyweave", Summarize(AbsoluteErrors(gaps, ms + 2.0)), lateness,
-                            "gap vs " + std::to_string(ms) + " + 2 (the SLEEP command's turn), " +
-                                MeanLate(gaps, ms + 2.0)});
+            rows.push_back(WaitRow(
+                "keyweave", ms, Gaps(recorder_.Events(), from, a_, false), ms + 2.0, lateness,
+                "gap vs " + std::to_string(ms) + " + 2 (the SLEEP command's turn)"));
 
             const std::size_t xfrom = recorder_.Events().size();
             std::vector<std::string> stroke{"key", "--delay", std::to_string(ms)};
@@ -288,10 +246,8 @@ private:
                 return false;
             }
             const Summary xlateness = SleeperNow();
-            const auto xgaps = Gaps(recorder_.Events(), xfrom, a_, true);
-            rows.push_back(
-                {wait, "xdotool", Summarize(AbsoluteErrors(xgaps, ms)), xlateness,
-                 "press to press vs " + std::to_string(ms) + ", " + MeanLate(xgaps, ms)});
+            rows.push_back(WaitRow("xdotool", ms, Gaps(recorder_.Events(), xfrom, a_, true), ms,
+                                   xlateness, "press to press vs " + std::to_string(ms)));
         }
         return true;
     }
@@ -404,37 +360,6 @@ private:
     double firstStartMiB_ = 0;
 };
 
-void PrintFigures(const Summary& s) {
-    if (s.count == 1) {
-        std::printf(" %5d | %8.2f | %7s | %7s | %7s | %7s |", 1, s.mean, "", "", "", "");
-    } else {
-        std::printf(" %5d | %8.3f | %7.3f | %7.3f | %7.3f | %7.3f |", s.count, s.mean, s.p50, s.p95,
-                    s.p99, s.max);
-    }
-}
-
-void PrintTable(const std::vector<Row>& rows, const std::string& display) {
-    std::printf("\nKeyweave benchmark: build/linux/keyweave and xdotool on Xvfb %s; times in ms.\n"
-                "Errors and latencies are timed by a recorder of the X server's raw events. The\n"
-                "last column is how late a bare 2 ms sleeper woke during the same measurement.\n\n",
-                display.c_str());
-    std::printf("%-34s | %-8s | %5s | %8s | %7s | %7s | %7s | %7s | %-27s | %s\n", "measure",
-                "program", "n", "mean", "p50", "p95", "p99", "max",
-                "2 ms sleeper late p50/p95/p99/max", "note");
-    std::printf("%s\n", std::string(150, '-').c_str());
-    for (const Row& row : rows) {
-        std::printf("%-34s | %-8s |", row.measure.c_str(), row.program.c_str());
-        PrintFigures(row.figures);
-        if (row.sleeper.count > 0) {
-            std::printf(" %5.2f/%5.2f/%5.2f/%6.2f           |", row.sleeper.p50, row.sleeper.p95,
-                        row.sleeper.p99, row.sleeper.max);
-        } else {
-            std::printf(" %-33s |", "");
-        }
-        std::printf(" %s\n", row.note.c_str());
-    }
-}
-
 } // namespace
 } // namespace keyweave::bench
 
@@ -533,12 +458,12 @@ int RunBenchmark(const std::string& self, const std::string& program) {
         x11test::Accessibility::Disconnect();
         session.Stop();
     }
-    PrintTable(rows, display);
-    if (!problem.empty()) {
-        std::fprintf(stderr, "keyweave_bench: stopped early: %s\n", problem.c_str());
-        return 1;
-    }
-    return 0;
+    return Report("keyweave_bench",
+                  "Keyweave benchmark: build/linux/keyweave and xdotool on Xvfb " + display +
+                      "; times in ms.\nErrors and latencies are timed by a recorder of the X "
+                      "server's raw events. The\nlast column is how late a bare 2 ms sleeper woke "
+                      "during the same measurement.",
+                  rows, problem);
 }
 
 // Prints the timings and ends without tearing down the platform.

@@ -1,5 +1,13 @@
 #include "wayland_program.h"
 
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace keyweave::wayland_test {
 namespace {
 
@@ -38,6 +46,14 @@ std::string TestName() {
     return std::string(info->test_suite_name()) + "." + info->name();
 }
 
+// Whether the socket `fd` leads to the compositor's socket at `path`.
+bool LeadsTo(int fd, const std::string& path) {
+    sockaddr_un peer{};
+    socklen_t length = sizeof peer;
+    return getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
+           peer.sun_family == AF_UNIX && path == peer.sun_path;
+}
+
 } // namespace
 
 WaylandSession& Session() {
@@ -51,6 +67,34 @@ const std::string& SessionProblem() {
 const std::string& ScratchFolder() {
     static const std::string folder = TheShared().scratch.Path().string();
     return folder;
+}
+
+int EndWaylandConnectionsOf(pid_t pid) {
+    const auto& environment = Session().ClientEnvironment();
+    const std::string path =
+        environment.at("XDG_RUNTIME_DIR") + "/" + environment.at("WAYLAND_DISPLAY");
+    const int process = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    if (process < 0) {
+        return 0;
+    }
+    // The object id, then the message's size (8 bytes, only this header) and opcode 0.
+    const std::uint32_t request[] = {0x7fffffff, 8u << 16};
+    int ended = 0;
+    std::error_code error;
+    for (const auto& entry :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+        const int fd = static_cast<int>(
+            syscall(SYS_pidfd_getfd, process, std::stoi(entry.path().filename().string()), 0));
+        if (fd < 0) {
+            continue;
+        }
+        if (LeadsTo(fd, path) && write(fd, request, sizeof request) == sizeof request) {
+            ++ended;
+        }
+        close(fd);
+    }
+    close(process);
+    return ended;
 }
 
 void WaylandProgram::SetUp() {

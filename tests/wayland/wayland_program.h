@@ -24,6 +24,12 @@ WaylandSession& Session();
 const std::string& SessionProblem();
 const std::string& ScratchFolder();
 
+// Makes the compositor end every connection of the process `pid` to it, as it ends a client
+// for a protocol error: a request to an object that does not exist goes into each of the
+// process's sockets that lead to the compositor, written through a duplicate of the socket.
+// The number of connections it ended.
+int EndWaylandConnectionsOf(pid_t pid);
+
 // A test of the real program on the shared compositor, beside a fresh target window that has
 // the focus until the program's window appears, with the user's ways of choosing a script and
 // pressing keys in the program's window.

@@ -194,5 +194,127 @@ TEST_F(WaylandProgram, TheRecorderSaysThatItCannotRecordAndWhy) {
     EXPECT_NE(run.Output().find("cannot record on Wayland"), std::string::npos) << run.Output();
 }
 
+// The keys that the target saw from the `from`th line of its log on, as "press y".
+std::vector<std::string> KeysSeen(const std::vector<Logged>& log, std::size_t from) {
+    std::vector<std::string> keys;
+    for (std::size_t i = from; i < log.size(); ++i) {
+        if (log[i].kind == "key") {
+            keys.push_back(log[i].action + " " + log[i].what);
+        }
+    }
+    return keys;
+}
+
+// A click on the target first, for the keyboard focus.
+constexpr const char* kClickFirst = "mouseloc(900, 600)\r\n"
+                                    "mousedown(MOUSE_LEFT)\r\n"
+                                    "mouseup(MOUSE_LEFT)\r\n"
+                                    "sleep(100)\r\n";
+
+// The user switches the layout while the program runs, to German, where y and z have each
+// other's keys. A key held across the switch goes up by the key it went down with (which types
+// z now), and the next script key types the y it names.
+TEST_F(WaylandProgram, ALayoutSwitchedWhileItRunsIsFollowedAndAHeldKeyGoesUpByItsKey) {
+    ProgramRun run = Program("layout");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Hold.ini", std::string("?kweaver\r\n{Hold\r\n") + kClickFirst +
+                                  "keydown(KEY_Y)\r\nsleep(500)\r\nkeyup(KEY_Y)\r\nstop()\r\n");
+    run.AddScript("Type.ini", std::string("?kweaver\r\n{Type\r\n") + kClickFirst +
+                                  "keystroke(KEY_Y, 20)\r\nstop()\r\n");
+    StartProgram(run);
+    struct BackToUs {
+        ~BackToUs() { Session().Swaymsg({"input", "type:keyboard", "xkb_layout", "us"}); }
+    } backToUs;
+    const std::size_t mark = target_->Log().size();
+    auto seen = [](const char* action, const char* key) {
+        return [=](const Logged& line) { return Is(line, "key", action, key); };
+    };
+
+    ASSERT_EQ(run.Run({"--start", "Hold"}).status, 0);
+    ASSERT_GE(target_->WaitFor(seen("press", "y"), mark, 5s), 0) << target_->Describe();
+    ASSERT_TRUE(Session().Swaymsg({"input", "type:keyboard", "xkb_layout", "de"}));
+    ASSERT_GE(target_->WaitFor(seen("release", "z"), mark, 5s), 0) << target_->Describe();
+    ASSERT_EQ(run.Run({"--start", "Type"}).status, 0);
+    ASSERT_GE(target_->WaitFor(seen("release", "y"), mark, 5s), 0) << target_->Describe();
+
+    const std::vector<std::string> wanted{"press y", "release z", "press y", "release y"};
+    EXPECT_EQ(KeysSeen(target_->Log(), mark), wanted) << target_->Describe();
+}
+
+// Outputs added, resized and moved while the program runs: the script's click lands on its
+// pixel of the primary output each time. On a compositor of its own, since the outputs stay
+// changed: sway 1.7 cannot disable a headless output again (the commit fails), nor remove it.
+TEST_F(WaylandProgram, ClicksLandOnTheirPixelAsOutputsAreAddedResizedAndMoved) {
+    const std::string folder = ScratchFolder() + "/outputs";
+    WaylandSession session;
+    ASSERT_TRUE(session.Start(folder)) << session.Problem();
+    TargetWindow target(session, folder + "/target");
+    ASSERT_TRUE(target.Start()) << "the target window did not come";
+    ProgramRun run(session, KEYWEAVE_PROGRAM, folder + "/program");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Click.ini",
+                  "?kweaver\r\n{Click\r\nmouseloc(900, 600)\r\nmousedown(MOUSE_LEFT)\r\n"
+                  "mouseup(MOUSE_LEFT)\r\nstop()\r\n");
+    session.GiveToUser(folder);
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(run.WaitForMainWindow().has_value()) << run.Output();
+    auto clickLands = [&](const std::string& after) {
+        const std::size_t mark = target.Log().size();
+        ASSERT_EQ(run.Run({"--start", "Click"}).status, 0);
+        const int press = target.WaitFor(
+            [](const Logged& line) { return Is(line, "button", "press", "1"); }, mark, 5s);
+        ASSERT_GE(press, 0) << "no click on the target after " << after << "\n"
+                            << target.Describe();
+        // Its release ends the script, ready for the next start.
+        ASSERT_GE(
+            target.WaitFor([](const Logged& line) { return Is(line, "button", "release", "1"); },
+                           mark, 5s),
+            0)
+            << target.Describe();
+        const Logged line = target.Log().at(static_cast<std::size_t>(press));
+        EXPECT_LE(std::abs(line.x - 900) + std::abs(line.y - 600), 1)
+            << "after " << after << ": " << line.x << ", " << line.y;
+    };
+
+    ASSERT_TRUE(session.Swaymsg({"create_output"}));
+    clickLands("an output was added right of the primary one");
+    ASSERT_TRUE(session.Swaymsg({"output", "HEADLESS-1", "mode", "1024x768"}));
+    clickLands("the primary output was resized");
+    ASSERT_TRUE(session.Swaymsg({"--", "output", "HEADLESS-2", "position", "-1920", "0"}));
+    clickLands("the added output was moved left of the primary one");
+}
+
+// The compositor ends the program's connections for a protocol error while the script holds a
+// key and a button: the program says so, releases both through a new connection and ends with
+// status 1. The compositor itself would keep the button down (AKilledProgramsButtonsStayDown).
+TEST_F(WaylandProgram, ALostConnectionReleasesTheKeyAndButtonThatTheScriptHolds) {
+    ProgramRun run = Program("lost");
+    run.WriteSettings("KEY_F12\r\n");
+    run.AddScript("Hold.ini", std::string("?kweaver\r\n{Hold\r\n") +
+                                  "mouseloc(900, 600)\r\nmousedown(MOUSE_LEFT)\r\n"
+                                  "keydown(KEY_H)\r\nsleep(60000)\r\n");
+    StartProgram(run);
+    const std::size_t mark = target_->Log().size();
+    ASSERT_EQ(run.Run({"--start", "Hold"}).status, 0);
+    ASSERT_GE(target_->WaitFor([](const Logged& line) { return Is(line, "key", "press", "h"); },
+                               mark, 5s),
+              0)
+        << target_->Describe();
+
+    EXPECT_GT(EndWaylandConnectionsOf(run.Pid()), 0);
+    EXPECT_EQ(run.WaitForExit(5s), std::optional<int>(1)) << run.Output();
+    EXPECT_NE(run.Output().find("keyweave: lost the connection to the Wayland compositor; ending."),
+              std::string::npos)
+        << run.Output();
+    for (const auto& [kind, what] : {std::pair{"button", "1"}, std::pair{"key", "h"}}) {
+        EXPECT_GE(
+            target_->WaitFor([&](const Logged& line) { return Is(line, kind, "release", what); },
+                             mark, 3s),
+            0)
+            << kind << " " << what << " stayed down\n"
+            << target_->Describe();
+    }
+}
+
 } // namespace
 } // namespace keyweave::wayland_test

@@ -8,6 +8,7 @@ namespace keyweave::gtk {
 // Realises the program's gadgets with GTK 3: windows, push buttons, labels, combo boxes and
 // text areas at their exact pixel positions and sizes. Other classes are plain gadgets whose
 // operations do nothing. Windows are placed counting from the primary monitor's top left corner.
+// The primary monitor's area is the platform's, which may follow the outputs.
 class GtkGadgetDriver final : public GadgetDriver {
 public:
     explicit GtkGadgetDriver(const MonitorArea& primary);
@@ -21,7 +22,7 @@ public:
     ScreenSize DesktopSize() override { return primary_.size; }
 
 private:
-    MonitorArea primary_;
+    const MonitorArea& primary_;
 };
 
 } // namespace keyweave::gtk

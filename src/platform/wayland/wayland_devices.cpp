@@ -62,35 +62,52 @@ std::uint32_t RequestTime() {
                                       static_cast<std::uint64_t>(now.tv_nsec) / 1000000);
 }
 
-WaylandKeyboard::WaylandKeyboard(WaylandConnection& connection, TurnClock& turn, Keymap& keymap)
-    : connection_(connection), turn_(turn), keymap_(keymap) {
-    keyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(
-        connection_.KeyboardManager(), connection_.Seat());
-    const int fd = KeymapFile(keymap_.Text());
-    zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
-                                   static_cast<std::uint32_t>(keymap_.Text().size() + 1));
-    close(fd);
+WaylandKeyboard::WaylandKeyboard(WaylandConnection& connection, TurnClock& turn,
+                                 std::unique_ptr<Keymap> keymap)
+    : connection_(&connection), turn_(turn), keymap_(std::move(keymap)) {
+    MakeVirtualKeyboard();
 }
 
 WaylandKeyboard::~WaylandKeyboard() {
     zwp_virtual_keyboard_v1_destroy(keyboard_);
 }
 
+void WaylandKeyboard::MakeVirtualKeyboard() {
+    keyboard_ = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(
+        connection_->KeyboardManager(), connection_->Seat());
+    UploadKeymap();
+}
+
+void WaylandKeyboard::UploadKeymap() {
+    const int fd = KeymapFile(keymap_->Text());
+    zwp_virtual_keyboard_v1_keymap(keyboard_, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
+                                   static_cast<std::uint32_t>(keymap_->Text().size() + 1));
+    close(fd);
+}
+
 KeySet WaylandKeyboard::HeldKeys() {
-    return keymap_.Keys().HeldKeys(sentDown_ | connection_.TakeWindowKeys());
+    return keymap_->Keys().HeldKeys(sentDown_ | connection_->TakeWindowKeys());
 }
 
 void WaylandKeyboard::SendKey(int code, bool down) {
-    const int keycode = keymap_.Keys().KeycodeOf(code);
+    if (code < 0 || code >= static_cast<int>(pressedWith_.size())) {
+        return;
+    }
+    std::uint8_t& pressedWith = pressedWith_[static_cast<std::size_t>(code)];
+    const int keycode = !down && pressedWith != 0 ? pressedWith : keymap_->Keys().KeycodeOf(code);
     if (keycode == 0) {
         return;
     }
+    pressedWith = down ? static_cast<std::uint8_t>(keycode) : 0;
     turn_.Sending();
     sentDown_.set(static_cast<std::size_t>(keycode), down);
     zwp_virtual_keyboard_v1_key(
         keyboard_, RequestTime(), static_cast<std::uint32_t>(keycode - kXkbKeycodeOffset),
         down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
-    const Keymap::Modifiers modifiers = keymap_.Press(keycode, down);
+    SendModifiers(keymap_->Press(keycode, down));
+}
+
+void WaylandKeyboard::SendModifiers(const Keymap::Modifiers& modifiers) {
     if (!(modifiers == modifiers_)) {
         modifiers_ = modifiers;
         zwp_virtual_keyboard_v1_modifiers(keyboard_, modifiers.depressed, modifiers.latched,
@@ -98,15 +115,34 @@ void WaylandKeyboard::SendKey(int code, bool down) {
     }
 }
 
-void WaylandKeyboard::ShortcutKey(int code, bool down) {
-    connection_.WindowKey(keymap_.Keys().KeycodeOf(code), down);
+void WaylandKeyboard::UseKeymap(std::unique_ptr<Keymap> keymap) {
+    keymap_ = std::move(keymap);
+    Keymap::Modifiers modifiers;
+    for (std::size_t keycode = 0; keycode < sentDown_.size(); ++keycode) {
+        if (sentDown_.test(keycode)) {
+            modifiers = keymap_->Press(static_cast<int>(keycode), true);
+        }
+    }
+    UploadKeymap();
+    SendModifiers(modifiers);
+    // As at start: the compositor has the keymap before the next key.
+    connection_->Roundtrip();
 }
 
-WaylandMouse::WaylandMouse(WaylandConnection& connection, TurnClock& turn, LayoutArea layout,
-                           ScreenPoint origin)
-    : connection_(connection), turn_(turn), layout_(layout), origin_(origin) {
-    pointer_ = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(connection_.PointerManager(),
-                                                                      connection_.Seat());
+void WaylandKeyboard::MoveTo(WaylandConnection& connection) {
+    zwp_virtual_keyboard_v1_destroy(keyboard_);
+    connection_ = &connection;
+    MakeVirtualKeyboard();
+}
+
+void WaylandKeyboard::ShortcutKey(int code, bool down) {
+    connection_->WindowKey(keymap_->Keys().KeycodeOf(code), down);
+}
+
+WaylandMouse::WaylandMouse(WaylandConnection& connection, TurnClock& turn)
+    : connection_(&connection), turn_(turn) {
+    pointer_ = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(connection_->PointerManager(),
+                                                                      connection_->Seat());
 }
 
 WaylandMouse::~WaylandMouse() {
@@ -116,10 +152,12 @@ WaylandMouse::~WaylandMouse() {
 void WaylandMouse::MoveCursor(int x, int y) {
     position_ = {x, y};
     turn_.Sending();
+    const LayoutArea layout = LayoutOf(connection_->Outputs());
+    const ScreenPoint origin = PrimaryOf(connection_->Outputs()).origin;
     zwlr_virtual_pointer_v1_motion_absolute(
-        pointer_, RequestTime(), Clamped(origin_.x + x - layout_.x, layout_.width),
-        Clamped(origin_.y + y - layout_.y, layout_.height),
-        static_cast<std::uint32_t>(layout_.width), static_cast<std::uint32_t>(layout_.height));
+        pointer_, RequestTime(), Clamped(origin.x + x - layout.x, layout.width),
+        Clamped(origin.y + y - layout.y, layout.height), static_cast<std::uint32_t>(layout.width),
+        static_cast<std::uint32_t>(layout.height));
     zwlr_virtual_pointer_v1_frame(pointer_);
 }
 
@@ -133,6 +171,13 @@ void WaylandMouse::SendButton(int button, bool down) {
                                    down ? WL_POINTER_BUTTON_STATE_PRESSED
                                         : WL_POINTER_BUTTON_STATE_RELEASED);
     zwlr_virtual_pointer_v1_frame(pointer_);
+}
+
+void WaylandMouse::MoveTo(WaylandConnection& connection) {
+    zwlr_virtual_pointer_v1_destroy(pointer_);
+    connection_ = &connection;
+    pointer_ = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(connection_->PointerManager(),
+                                                                      connection_->Seat());
 }
 
 } // namespace keyweave::wayland

@@ -62,6 +62,18 @@ void Keymap::Load(xkb_keymap* keymap) {
     keys_ = gtk::VirtualKeyMap(mapping_);
 }
 
+bool Keymap::IsALayout() const {
+    auto allFound = [this](int first, int last) {
+        for (int code = first; code <= last; ++code) {
+            if (keys_.KeycodeOf(code) == 0) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return allFound('A', 'Z') && allFound('0', '9');
+}
+
 int Keymap::KeycodeOf(gtk::Keysym keysym) const {
     const auto found = std::find(mapping_.keysyms.begin(), mapping_.keysyms.end(), keysym);
     if (keysym == 0 || found == mapping_.keysyms.end()) {

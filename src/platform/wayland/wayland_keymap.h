@@ -38,6 +38,11 @@ public:
         bool operator==(const Modifiers&) const = default;
     };
 
+    // Whether the key table finds a key for every letter and digit in it, as in every layout
+    // of a keyboard; the keymap that a tool makes for its virtual keyboard holds only the keys
+    // it types (wtype's does).
+    bool IsALayout() const;
+
     // The key (an XKB keycode) that has this keysym on its first layout's first or second
     // level, the lowest such keycode; 0 when none has it.
     int KeycodeOf(gtk::Keysym keysym) const;

@@ -6,6 +6,9 @@ namespace keyweave::wayland {
 namespace {
 
 gtk::MonitorArea AreaOf(const Output& output) {
+    if (output.logical) {
+        return *output.logical;
+    }
     const int scale = std::max(output.scale, 1);
     return {{output.x, output.y}, {output.modeWidth / scale, output.modeHeight / scale}};
 }
@@ -36,7 +39,8 @@ gtk::MonitorArea PrimaryOf(const std::vector<Output>& outputs) {
         return {};
     }
     const auto atOrigin = std::find_if(outputs.begin(), outputs.end(), [](const Output& output) {
-        return output.x == 0 && output.y == 0;
+        const gtk::MonitorArea area = AreaOf(output);
+        return area.origin.x == 0 && area.origin.y == 0;
     });
     return AreaOf(atOrigin != outputs.end() ? *atOrigin : outputs.front());
 }

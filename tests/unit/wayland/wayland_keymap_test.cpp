@@ -70,6 +70,21 @@ TEST(WaylandKeymap, ShiftHeldOnEitherSideIsInTheModifiersUntilBothAreUp) {
     EXPECT_EQ(us.Press(kRightShift, false), Keymap::Modifiers{});
 }
 
+// A keymap as wtype makes one for its virtual keyboard, with only the keys it types.
+constexpr const char* kToolsKeymap = R"keymap(xkb_keymap {
+xkb_keycodes "(unnamed)" { minimum = 8; maximum = 11; <K1> = 9; <K2> = 10; };
+xkb_types "(unnamed)" { include "complete" };
+xkb_compatibility "(unnamed)" { include "complete" };
+xkb_symbols "(unnamed)" { key <K1> {[ F12 ]}; key <K2> {[ h ]}; };
+};)keymap";
+
+TEST(WaylandKeymap, TheLayoutsOfKeyboardsAreLayoutsAToolsFewKeysAreNot) {
+    for (const char* layout : {"us", "de", "fr", "ru"}) {
+        EXPECT_TRUE(Keymap(LayoutText(layout)).IsALayout()) << layout;
+    }
+    EXPECT_FALSE(Keymap(kToolsKeymap).IsALayout());
+}
+
 TEST(WaylandKeymap, AKeymapThatDoesNotCompileIsRefused) {
     EXPECT_THROW(Keymap("xkb_keymap { nonsense"), std::runtime_error);
 }

@@ -28,17 +28,8 @@ struct TickLog {
     }
 };
 
-// The loop's timers with the thread that fires their ticks while no pause does.
-struct ThreadedTimers {
-    ThreadedTimers() { timers.SetListener(&thread); }
-    TickSchedule ticks;
-    TurnClock turn{MonotonicNow};
-    LoopTimers timers{ticks, turn};
-    TimerThread thread{ticks, MonotonicNow};
-};
-
 TEST(TimerThread, TicksAtAbsoluteDeadlinesNeverEarlyAndWithoutDrift) {
-    ThreadedTimers threaded;
+    MonotonicLoop threaded;
     TickLog log;
     auto start = Clock::now();
     std::uint32_t id = threaded.timers.StartPeriodic(5, TickLog::OnTick, log.User());
@@ -56,7 +47,7 @@ TEST(TimerThread, TicksAtAbsoluteDeadlinesNeverEarlyAndWithoutDrift) {
 }
 
 TEST(TimerThread, NoTickAfterKillReturnsAndNoneAfterShutdown) {
-    ThreadedTimers threaded;
+    MonotonicLoop threaded;
     TickLog log;
     std::uint32_t id = threaded.timers.StartPeriodic(1, TickLog::OnTick, log.User());
     while (log.Count() < 3) {
@@ -77,7 +68,7 @@ TEST(TimerThread, NoTickAfterKillReturnsAndNoneAfterShutdown) {
 }
 
 TEST(TimerThread, TimersOfDifferentPeriodsRunSideBySide) {
-    ThreadedTimers threaded;
+    MonotonicLoop threaded;
     TickLog fast;
     TickLog slow;
     std::uint32_t a = threaded.timers.StartPeriodic(4, TickLog::OnTick, fast.User());

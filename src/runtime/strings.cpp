@@ -105,6 +105,10 @@ std::u16string Lower(std::u16string_view text) {
 }
 
 std::u16string Trim(std::u16string_view text) {
+    return std::u16string(TrimmedView(text));
+}
+
+std::u16string_view TrimmedView(std::u16string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && text[begin] <= 32) {
@@ -113,7 +117,7 @@ std::u16string Trim(std::u16string_view text) {
     while (end > begin && text[end - 1] <= 32) {
         --end;
     }
-    return std::u16string(text.substr(begin, end - begin));
+    return text.substr(begin, end - begin);
 }
 
 std::u16string DecimalText(std::int64_t value) {

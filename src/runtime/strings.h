@@ -15,6 +15,8 @@ std::u16string Lower(std::u16string_view text);
 
 // Removes every character of code 32 or less from both ends.
 std::u16string Trim(std::u16string_view text);
+// The same, as a view of `text`.
+std::u16string_view TrimmedView(std::u16string_view text);
 
 // Signed decimal text of a number, with a leading "-" when negative.
 std::u16string DecimalText(std::int64_t value);

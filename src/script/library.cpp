@@ -13,17 +13,19 @@ namespace {
 // What is left of the library's budget for the next file: never more than one script's.
 ScriptBudget NextFileBudget(const ScriptBudget& left) {
     return {std::min(left.bytes, kScriptBudget.bytes), kScriptBudget.lineCharacters,
-            std::min(left.commands, kScriptBudget.commands)};
+            std::min(left.commands, kScriptBudget.commands),
+            std::min(left.lines, kScriptBudget.lines)};
 }
 
-void Spend(ScriptBudget& left, std::int64_t bytes, std::size_t commands) {
+void Spend(ScriptBudget& left, std::int64_t bytes, const ReadCost& cost) {
     left.bytes -= std::min(left.bytes, bytes);
-    left.commands -= std::min(left.commands, commands);
+    left.commands -= std::min(left.commands, cost.commands);
+    left.lines -= std::min(left.lines, cost.lines);
 }
 
 } // namespace
 
-int TScript::Read(const std::u16string& path, const ScriptBudget& budget) {
+int TScript::Read(const std::u16string& path, const ScriptBudget& budget, ReadCost* cost) {
     DataList.clear();
     StreamRef stream = OpenForReading(path);
     if (!stream) {
@@ -32,6 +34,9 @@ int TScript::Read(const std::u16string& path, const ScriptBudget& budget) {
     ScriptParser parser(budget);
     parser.ReadFile(*stream, [](const LineOutcome&) {});
     stream->Close();
+    if (cost != nullptr) {
+        *cost = parser.Cost();
+    }
     if (parser.HasNameLine()) {
         Name = parser.name();
     }
@@ -42,9 +47,10 @@ int TScript::Read(const std::u16string& path, const ScriptBudget& budget) {
     return 1;
 }
 
-std::shared_ptr<TScript> TScript::Load(const std::u16string& path, const ScriptBudget& budget) {
+std::shared_ptr<TScript> TScript::Load(const std::u16string& path, const ScriptBudget& budget,
+                                       ReadCost* cost) {
     auto script = std::make_shared<TScript>();
-    if (script->Read(path, budget) != 1) {
+    if (script->Read(path, budget, cost) != 1) {
         return nullptr;
     }
     Program().ScriptList.push_back(script);
@@ -71,8 +77,9 @@ ScriptRef TScript::LoadScriptsFinding(const std::u16string& fileName,
         if (Lower(PathExtension(name)) == u"ini" && PathKind(path) == 1) {
             // Every file read counts, scripts or not: the budget bounds the time spent too.
             const std::int64_t bytes = FileSize(path);
-            ScriptRef script = Load(path, NextFileBudget(left));
-            Spend(left, bytes, script ? script->DataList.size() : 0);
+            ReadCost cost;
+            ScriptRef script = Load(path, NextFileBudget(left), &cost);
+            Spend(left, bytes, cost);
             if (name == fileName) {
                 found = std::move(script);
             }

@@ -27,33 +27,16 @@ int DigitValue(char16_t c) {
     return 16;
 }
 
-void RemoveAll(std::u16string& text, char16_t removed) {
-    text.erase(std::remove(text.begin(), text.end(), removed), text.end());
-}
-
 std::u16string Without(std::u16string text, char16_t removed) {
-    RemoveAll(text, removed);
+    text.erase(std::remove(text.begin(), text.end(), removed), text.end());
     return text;
-}
-
-// Trims as Trim does, in place: a line may be as long as its file.
-void TrimInPlace(std::u16string& text) {
-    std::size_t end = text.size();
-    while (end > 0 && text[end - 1] <= u' ') {
-        --end;
-    }
-    text.erase(end);
-    std::size_t start = 0;
-    while (start < text.size() && text[start] <= u' ') {
-        ++start;
-    }
-    text.erase(0, start);
 }
 
 // A statement with one argument has one piece; a missing second argument reads as empty,
 // which is the number 0.
-std::u16string Piece(const std::vector<std::u16string>& pieces, std::size_t index) {
-    return index < pieces.size() ? pieces[index] : u"";
+const std::u16string& Piece(const std::vector<std::u16string>& pieces, std::size_t index) {
+    static const std::u16string missing;
+    return index < pieces.size() ? pieces[index] : missing;
 }
 
 std::int32_t Operand(OperandReader& operands, const Statement& statement,
@@ -207,33 +190,42 @@ std::int32_t OperandReader::Read(const Argument& argument, const std::u16string&
     return code;
 }
 
-// Works on one copy of the text, which becomes the only piece when there is no comma.
-std::vector<std::u16string> SplitArguments(const std::u16string& line) {
-    std::size_t open = line.find(u'(');
-    std::u16string text = open == std::u16string::npos ? u"" : line.substr(open);
-    RemoveAll(text, u'(');
-    RemoveAll(text, u')');
-    TrimInPlace(text);
-    RemoveAll(text, u' ');
-    std::vector<std::u16string> pieces;
-    std::size_t start = 0;
-    for (std::size_t comma = text.find(u','); comma != std::u16string::npos;
-         comma = text.find(u',', start)) {
-        pieces.push_back(text.substr(start, comma - start));
-        start = comma + 1;
+// Parentheses are dropped wherever they stand, so the text is trimmed past them too; the
+// blanks left inside are dropped as well.
+void SplitArguments(std::u16string_view line, std::vector<std::u16string>& pieces) {
+    pieces.clear();
+    pieces.emplace_back();
+    const std::size_t open = line.find(u'(');
+    if (open == std::u16string_view::npos) {
+        return;
     }
-    pieces.push_back(start == 0 ? std::move(text) : text.substr(start));
-    return pieces;
+    auto dropped = [](char16_t c) { return c == u'(' || c == u')'; };
+    auto trimmed = [&](char16_t c) { return dropped(c) || c <= u' '; };
+    std::size_t begin = open;
+    std::size_t end = line.size();
+    while (begin < end && trimmed(line[begin])) {
+        ++begin;
+    }
+    while (end > begin && trimmed(line[end - 1])) {
+        --end;
+    }
+    for (std::size_t i = begin; i < end; ++i) {
+        const char16_t c = line[i];
+        if (c == u',') {
+            pieces.emplace_back();
+        } else if (!dropped(c) && c != u' ') {
+            pieces.back().push_back(c);
+        }
+    }
 }
 
-LineOutcome ScriptParser::ProcessLine(std::u16string line) {
-    LineOutcome outcome;
+const LineOutcome& ScriptParser::ProcessLine(std::u16string_view line) {
+    LineOutcome& outcome = NextOutcome();
     if (oversize_ != Oversize::None) {
         outcome.kind = LineKind::TooLarge;
         return outcome;
     }
-    TrimInPlace(line);
-    outcome.trimmed = std::move(line);
+    outcome.trimmed.assign(TrimmedView(line));
     const std::u16string& text = outcome.trimmed;
     if (text.size() >= 2 && text[0] == u'\\' && text[1] == u'\\') {
         outcome.kind = LineKind::Comment;
@@ -270,10 +262,10 @@ void ScriptParser::CompileStatement(LineOutcome& outcome) {
         outcome.kind = LineKind::NoParenthesis;
         return;
     }
-    outcome.keyword = Trim(std::u16string_view(outcome.trimmed).substr(0, open));
+    outcome.keyword.assign(TrimmedView(std::u16string_view(outcome.trimmed).substr(0, open)));
     std::transform(outcome.keyword.begin(), outcome.keyword.end(), outcome.keyword.begin(),
                    LowerChar);
-    outcome.pieces = SplitArguments(outcome.trimmed);
+    SplitArguments(outcome.trimmed, outcome.pieces);
     outcome.statement = FindStatement(outcome.keyword);
     if (!outcome.statement) {
         outcome.kind = LineKind::UnknownKeyword;
@@ -292,9 +284,20 @@ void ScriptParser::CompileStatement(LineOutcome& outcome) {
     outcome.commandCount = commands_.size() - outcome.firstCommand;
 }
 
-LineOutcome ScriptParser::LineTooLong() {
-    GiveUp(Oversize::Line);
-    LineOutcome outcome;
+LineOutcome& ScriptParser::NextOutcome() {
+    outcome_.kind = LineKind::Empty;
+    outcome_.trimmed.clear();
+    outcome_.keyword.clear();
+    outcome_.pieces.clear();
+    outcome_.statement = nullptr;
+    outcome_.firstCommand = 0;
+    outcome_.commandCount = 0;
+    return outcome_;
+}
+
+const LineOutcome& ScriptParser::PassedBudget(Oversize why) {
+    GiveUp(why);
+    LineOutcome& outcome = NextOutcome();
     outcome.kind = LineKind::TooLarge;
     return outcome;
 }
@@ -302,6 +305,7 @@ LineOutcome ScriptParser::LineTooLong() {
 // What was compiled is given back at once: the file is no script.
 void ScriptParser::GiveUp(Oversize why) {
     oversize_ = why;
+    givenBack_ = commands_.size();
     commands_ = CommandList();
 }
 

@@ -39,30 +39,40 @@ private:
     std::unordered_map<std::u16string, std::int32_t> buttons_;
 };
 
-// The argument pieces of a statement line: the text from its first "(" on, without any
-// parentheses, trimmed, without blanks, split at every comma.
-std::vector<std::u16string> SplitArguments(const std::u16string& line);
+// The argument pieces of a statement line into `pieces`: the text from its first "(" on,
+// without any parentheses, trimmed, without blanks, split at every comma.
+void SplitArguments(std::u16string_view line, std::vector<std::u16string>& pieces);
 
-// What a script may take. A file larger than `bytes` is not read; one with a line longer than
-// `lineCharacters`, or that compiles to more than `commands` commands, is left out once that
-// shows. So no file, however it is made, can exhaust the program's memory or its start.
+// What a script may take. A file larger than `bytes` is not read; one with more than `lines`
+// lines, a line longer than `lineCharacters`, or that compiles to more than `commands`
+// commands, is left out once that shows. So no file, however it is made, can exhaust the
+// program's memory or hold up its start.
 struct ScriptBudget {
     std::int64_t bytes;
     std::size_t lineCharacters;
     std::size_t commands;
+    std::size_t lines;
 };
 
 // One script: far beyond what anyone writes or records (an hour's recording of a busy user is
-// under a million commands). Its commands take at most 128 MiB.
-inline constexpr ScriptBudget kScriptBudget{32 << 20, 1 << 20, 8 << 20};
+// under a million commands). Its commands take at most 64 MiB.
+inline constexpr ScriptBudget kScriptBudget{32 << 20, 1 << 20, 4 << 20, 2 << 20};
 
-// Every script of the library together: the program stays far below 1 GiB, and a start or a
-// reload reads at most 64 MiB of scripts (two seconds at worst on a slow machine), whatever
-// the folder holds.
-inline constexpr ScriptBudget kLibraryBudget{64 << 20, kScriptBudget.lineCharacters, 32 << 20};
+// Every script of the library together: a start or a reload reads at most 64 MiB and 2 Mi
+// lines of scripts and compiles at most 4 Mi commands (64 MiB), whatever the folder holds.
+// Each of these costs time as well as memory: together they keep a start well under a second.
+inline constexpr ScriptBudget kLibraryBudget{64 << 20, kScriptBudget.lineCharacters, 4 << 20,
+                                             2 << 20};
+
+// What reading a file took, whether or not it turned out to be a script: the lines read and
+// the commands compiled, also those given back when the file passed its budget.
+struct ReadCost {
+    std::size_t lines = 0;
+    std::size_t commands = 0;
+};
 
 // Why a file is too large to be a script.
-enum class Oversize { None, File, Line, Commands };
+enum class Oversize { None, File, Lines, Line, Commands };
 
 // What one line of a script file turned out to be.
 enum class LineKind {
@@ -94,7 +104,9 @@ class ScriptParser {
 public:
     explicit ScriptParser(ScriptBudget budget = kScriptBudget) : budget_(budget) {}
 
-    LineOutcome ProcessLine(std::u16string line);
+    // What the line turned out to be. The outcome is the parser's own, valid until the next
+    // line: its strings keep their room, so a long file costs no allocation per line.
+    const LineOutcome& ProcessLine(std::u16string_view line);
 
     // Reads a file's lines, each up to the budget's length, until its end or until it passes
     // its budget; `inspect` gets each line and what it turned out to be.
@@ -102,10 +114,15 @@ public:
         if (file.Size() > budget_.bytes) {
             GiveUp(Oversize::File);
         }
+        std::u16string line;
         while (oversize_ == Oversize::None && !file.Eof()) {
-            std::u16string line = file.ReadLine(budget_.lineCharacters + 1);
-            inspect(line.size() > budget_.lineCharacters ? LineTooLong()
-                                                         : ProcessLine(std::move(line)));
+            if (++linesRead_ > budget_.lines) {
+                inspect(PassedBudget(Oversize::Lines));
+            } else {
+                file.ReadLineInto(line, budget_.lineCharacters + 1);
+                inspect(line.size() > budget_.lineCharacters ? PassedBudget(Oversize::Line)
+                                                             : ProcessLine(line));
+            }
         }
     }
 
@@ -120,12 +137,15 @@ public:
     const std::u16string& name() const { return name_; }
     const CommandList& commands() const { return commands_; }
     CommandList TakeCommands() { return std::move(commands_); }
+    ReadCost Cost() const { return {linesRead_, givenBack_ + commands_.size()}; }
 
 private:
     enum class State { SeekHeader, ExpectName, Statements };
     void TakeNameLine(LineOutcome& outcome);
     void CompileStatement(LineOutcome& outcome);
-    LineOutcome LineTooLong();
+    // The outcome emptied for the next line.
+    LineOutcome& NextOutcome();
+    const LineOutcome& PassedBudget(Oversize why);
     void GiveUp(Oversize why);
 
     ScriptBudget budget_;
@@ -134,6 +154,9 @@ private:
     State state_ = State::SeekHeader;
     std::u16string name_;
     bool hasNameLine_ = false;
+    std::size_t linesRead_ = 0; // by ReadFile, the one that passed the budget included
+    std::size_t givenBack_ = 0;
+    LineOutcome outcome_;
     CommandList commands_;
 };
 

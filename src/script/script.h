@@ -38,9 +38,10 @@ public:
     // The library (script/library.cpp).
 
     // Compiles a file; the script is appended to ScriptList and returned when it is a script
-    // within the budget.
+    // within the budget. `cost`, when given, learns what reading it took.
     static std::shared_ptr<TScript> Load(const std::u16string& path,
-                                         const ScriptBudget& budget = kScriptBudget);
+                                         const ScriptBudget& budget = kScriptBudget,
+                                         ReadCost* cost = nullptr);
     // Loads every script of the Scripts folder into ScriptList; CurrentScript becomes none.
     static int LoadScripts();
     // The same, and the script read from the file `fileName` of the folder, or null. A file
@@ -50,7 +51,8 @@ public:
                        const ScriptBudget& libraryBudget = kLibraryBudget);
 
     // The parser (script/library.cpp): 1 when the file is a script within the budget.
-    int Read(const std::u16string& path, const ScriptBudget& budget = kScriptBudget);
+    int Read(const std::u16string& path, const ScriptBudget& budget = kScriptBudget,
+             ReadCost* cost = nullptr);
 
 private:
     // Where WorkList begins in DataList; past its end, as for a new script, the list is empty.

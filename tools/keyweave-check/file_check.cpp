@@ -108,6 +108,8 @@ private:
         switch (parser_.TooLarge()) {
         case Oversize::File:
             return u"larger than " + SizeText(budget.bytes);
+        case Oversize::Lines:
+            return u"it has more than " + DecimalText(budget.lines) + u" lines";
         case Oversize::Line:
             return u"this line is longer than " + DecimalText(budget.lineCharacters) +
                    u" characters";

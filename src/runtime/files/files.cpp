@@ -135,6 +135,12 @@ TCStream::~TCStream() {
 std::u16string TCStream::ReadLine(std::size_t mostCharacters) {
     std::u16string line;
     line.reserve(kUsualLineCharacters);
+    ReadLineInto(line, mostCharacters);
+    return line;
+}
+
+void TCStream::ReadLineInto(std::u16string& line, std::size_t mostCharacters) {
+    line.clear();
     while (_pos < _size && line.size() < mostCharacters) {
         std::filebuf::int_type byte = _cstream.sbumpc();
         if (byte == std::filebuf::traits_type::eof()) {
@@ -152,7 +158,6 @@ std::u16string TCStream::ReadLine(std::size_t mostCharacters) {
             line.push_back(static_cast<char16_t>(static_cast<unsigned char>(byte)));
         }
     }
-    return line;
 }
 
 int TCStream::WriteLine(const std::u16string& text) {

@@ -42,6 +42,9 @@ public:
     // returns dropped; each byte one character. A line longer than `mostCharacters` ends
     // there: the rest stays unread.
     std::u16string ReadLine(std::size_t mostCharacters = std::u16string::npos);
+    // The same, into `line`, whose room is reused: a reader of millions of lines allocates
+    // only for the longest.
+    void ReadLineInto(std::u16string& line, std::size_t mostCharacters);
 
     // Writes the low byte of each character, then CR LF; 1 when every byte was written.
     int WriteLine(const std::u16string& text);

@@ -40,7 +40,7 @@ protected:
 
 // The program leaves out a file past its budget; the check says which bound and where.
 TEST_F(DiagnosticsTest, AFilePastItsBudgetIsNoScriptAndTheErrorSaysWhy) {
-    const ScriptBudget budget{64, 20, 4};
+    const ScriptBudget budget{64, 20, 4, 5};
     auto checked = [&](const std::string& bytes) {
         return check::CheckFile(FromUtf8(Write(u"script.ini", bytes)), budget);
     };
@@ -52,6 +52,9 @@ TEST_F(DiagnosticsTest, AFilePastItsBudgetIsNoScriptAndTheErrorSaysWhy) {
     EXPECT_EQ(Described(checked("?kweaver\r\n{Long\r\nkeystroke(KEY_SPACE,1)\r\n")),
               Found{"3 error not a script: too large, this line is longer than 20 characters; "
                     "Keyweave leaves it out"});
+    EXPECT_EQ(Described(checked("?kweaver\r\n{Tall\r\n\r\n\r\n\r\nstop()\r\n")),
+              Found{"6 error not a script: too large, it has more than 5 lines; Keyweave leaves "
+                    "it out"});
     EXPECT_EQ(
         Described(checked(std::string(65, '\n'))),
         Found{"0 error not a script: too large, larger than 64 bytes; Keyweave leaves it out"});

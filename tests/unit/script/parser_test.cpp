@@ -105,19 +105,25 @@ TEST_F(ParserTest, ReadsNumbersWithSignsBasesAndWrapAround) {
 
 TEST_F(ParserTest, SplitsArgumentsWithoutParenthesesAndBlanks) {
     using Pieces = std::vector<std::u16string>;
-    EXPECT_EQ(SplitArguments(u"keydown( KEY_A )"), Pieces{u"KEY_A"});
-    EXPECT_EQ(SplitArguments(u"x(a, b ,c)"), (Pieces{u"a", u"b", u"c"}));
-    EXPECT_EQ(SplitArguments(u"x()"), Pieces{u""});
-    EXPECT_EQ(SplitArguments(u"x"), Pieces{u""});
-    EXPECT_EQ(SplitArguments(u"x(a,)"), (Pieces{u"a", u""}));
-    EXPECT_EQ(SplitArguments(u"x(,,)"), (Pieces{u"", u"", u""}));
-    EXPECT_EQ(SplitArguments(u"sleep(100) wait"), Pieces{u"100wait"});
-    EXPECT_EQ(SplitArguments(u"x((a)b)"), Pieces{u"ab"});
-    EXPECT_EQ(SplitArguments(u"x(\tA\tB , 5\t)"), (Pieces{u"A\tB", u"5"}));
-    EXPECT_EQ(SplitArguments(u"x(Left Shift)"), Pieces{u"LeftShift"});
+    // One list for every line, as the parser keeps it: a line's pieces replace the last's.
+    Pieces pieces;
+    auto Split = [&pieces](std::u16string_view line) {
+        SplitArguments(line, pieces);
+        return pieces;
+    };
+    EXPECT_EQ(Split(u"keydown( KEY_A )"), Pieces{u"KEY_A"});
+    EXPECT_EQ(Split(u"x(a, b ,c)"), (Pieces{u"a", u"b", u"c"}));
+    EXPECT_EQ(Split(u"x()"), Pieces{u""});
+    EXPECT_EQ(Split(u"x"), Pieces{u""});
+    EXPECT_EQ(Split(u"x(a,)"), (Pieces{u"a", u""}));
+    EXPECT_EQ(Split(u"x(,,)"), (Pieces{u"", u"", u""}));
+    EXPECT_EQ(Split(u"sleep(100) wait"), Pieces{u"100wait"});
+    EXPECT_EQ(Split(u"x((a)b)"), Pieces{u"ab"});
+    EXPECT_EQ(Split(u"x(\tA\tB , 5\t)"), (Pieces{u"A\tB", u"5"}));
+    EXPECT_EQ(Split(u"x(Left Shift)"), Pieces{u"LeftShift"});
     // Parentheses go first, then the ends are trimmed, then the blanks go.
-    EXPECT_EQ(SplitArguments(u"x(\t)a(\t"), Pieces{u"a"});
-    EXPECT_EQ(SplitArguments(u"x(\x01 \t)"), Pieces{u""});
+    EXPECT_EQ(Split(u"x(\t)a(\t"), Pieces{u"a"});
+    EXPECT_EQ(Split(u"x(\x01 \t)"), Pieces{u""});
 }
 
 TEST_F(ParserTest, KeywordsIgnoreCaseAndBlanksAroundThem) {

@@ -102,6 +102,24 @@ bool MeasureBigScript(x11test::XSession& session, const std::string& program,
     return true;
 }
 
+bool MeasureFullLibrary(x11test::XSession& session, const std::string& program,
+                        const std::string& folder, LargeInputTimings& timings,
+                        std::string& problem) {
+    x11test::ProgramRun run(session, program, folder);
+    run.WriteSettings("KEY_F12\r\n");
+    for (int script = 0; script < kFullLibraryScripts; ++script) {
+        WriteBigScript(folder + "/Scripts/big" + std::to_string(script) + ".ini");
+    }
+    const auto start = Clock::now();
+    if (!run.Start() || !AnsweringWindow(session, run)) {
+        problem = "the program did not start with a full library";
+        return false;
+    }
+    timings.startFullMs = MsSince(start);
+    timings.peakFullMiB = x11test::PeakResidentMiB(run.Pid());
+    return true;
+}
+
 } // namespace
 
 void WriteBigScript(const std::string& path) {
@@ -116,7 +134,8 @@ bool MeasureLargeInputs(x11test::XSession& session, const std::string& program,
                         const std::string& scratch, LargeInputTimings& timings,
                         std::string& problem) {
     return MeasureManyScripts(session, program, scratch + "/many", timings, problem) &&
-           MeasureBigScript(session, program, scratch + "/big", timings, problem);
+           MeasureBigScript(session, program, scratch + "/big", timings, problem) &&
+           MeasureFullLibrary(session, program, scratch + "/full", timings, problem);
 }
 
 } // namespace keyweave::bench

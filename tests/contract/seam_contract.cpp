@@ -5,6 +5,7 @@
 
 #include "seam_contract.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -198,7 +199,14 @@ TEST_P(TimerPeriods, ATimerTicksOncePerPeriodUntilKilled) {
         (log.times.back() - log.times.front()) / static_cast<double>(log.times.size() - 1);
     std::printf("figure: %d ms timer: mean period %.3f ms over %zu periods\n", period, mean,
                 log.times.size() - 1);
-    EXPECT_NEAR(mean, period, period * 0.15 + 0.3);
+    // The median, not the mean: a busy machine may hold one tick back by a whole period, which
+    // says nothing of the timer's rate.
+    std::vector<double> periods;
+    for (std::size_t tick = 1; tick < log.times.size(); ++tick) {
+        periods.push_back(log.times[tick] - log.times[tick - 1]);
+    }
+    std::nth_element(periods.begin(), periods.begin() + periods.size() / 2, periods.end());
+    EXPECT_NEAR(periods[periods.size() / 2], period, period * 0.15 + 0.3);
 
     const std::size_t ticks = log.times.size();
     Under().Pass(3 * period);

@@ -55,7 +55,8 @@ std::u16string Keyword(Operation operation) {
 class FileInspection {
 public:
     FileInspection(const std::string& bytes, const ScriptBudget& budget)
-        : rawLines_(CutLikeReadLine(bytes)), encoding_(DetectEncoding(bytes)), parser_(budget) {}
+        : rawLines_(CutLikeReadLine(bytes, budget.lines + 1)), encoding_(DetectEncoding(bytes)),
+          parser_(budget) {}
 
     void Read(TCStream& file) {
         parser_.ReadFile(file, [this](const LineOutcome& outcome) { Take(outcome); });

@@ -43,11 +43,11 @@ Encoding DetectEncoding(const std::string& bytes) {
     return Encoding::Bytes;
 }
 
-std::vector<RawLine> CutLikeReadLine(const std::string& bytes) {
+std::vector<RawLine> CutLikeReadLine(const std::string& bytes, std::size_t mostLines) {
     std::vector<RawLine> lines;
     int editorLine = 1;
     std::size_t pos = 0;
-    while (pos < bytes.size()) {
+    while (pos < bytes.size() && lines.size() < mostLines) {
         RawLine line{editorLine, false};
         while (pos < bytes.size() && bytes[pos] != '\n' && bytes[pos] != '\0') {
             ++pos;

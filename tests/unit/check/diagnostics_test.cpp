@@ -302,6 +302,7 @@ TEST(RawTextTest, CutsLinesAsTheReaderDoesAndCountsThemAsAnEditorDoes) {
     EXPECT_EQ(cut[2].editorLine, 2);
     EXPECT_EQ(cut[3].editorLine, 3);
     EXPECT_EQ(check::CutLikeReadLine("a\n").size(), 1u);
+    EXPECT_EQ(check::CutLikeReadLine("a\nb\nc\n", 2).size(), 2u);
     EXPECT_TRUE(check::CutLikeReadLine("").empty());
 }
 
